@@ -1,0 +1,39 @@
+#include "app/install_context.h"
+
+#include "app/product_identity.h"
+#include "i18n/language_state.h"
+
+namespace qw {
+
+InstallContext::InstallContext(const std::wstring& applicationId) : m_appLock(applicationId) {}
+
+// Members are destroyed in reverse order of declaration: the journal first,
+// then the folders, the lock and the version text, as the lifecycle needs.
+InstallContext::~InstallContext() = default;
+
+InstalledState InstallContext::GetInstalledState(std::wstring* versionText) const {
+  if (versionText && (m_installedState == InstalledState::OlderVersion ||
+                      m_installedState == InstalledState::NewerVersion)) {
+    *versionText = m_installedVersion;
+  }
+  return m_installedState;
+}
+
+std::wstring InstallContext::BuildTitle(bool withProduct) {
+  std::wstring title = LoadMessage(1000);
+  if (withProduct) title += std::wstring(L" \u2013 ") + ProductIdentity::kDisplayName;
+  return title;
+}
+
+std::wstring InstallContext::ProductDisplayName(bool nameOnly) {
+  return nameOnly ? ProductIdentity::kProductName : ProductIdentity::kDisplayName;
+}
+
+std::wstring InstallContext::ProductKey() { return ProductKeyFor(ProductIdentity::kProductId); }
+
+bool InstallContext::CreateTempFolder(std::wstring& errorText) {
+  errorText = L"CreateTempFolder is not available yet";
+  return false;
+}
+
+}  // namespace qw

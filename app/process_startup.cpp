@@ -1,0 +1,68 @@
+// The installer's entry: process initialisation as static initialisers in a
+// fixed order (one translation unit keeps their order), then wWinMain, which
+// hands over to the application object's InitInstance.
+
+#include <windows.h>
+
+#include <boost/filesystem/path.hpp>
+
+#include <locale>
+
+#include "app/install_app.h"
+#include "platform/configuration_check.h"
+#include "platform/maker_library.h"
+#include "platform/message_box_service.h"
+
+namespace {
+
+constexpr int kInitializationFailedExitCode = -11;
+
+// F1: no owner, no caption, error icon; then the process ends.
+[[noreturn]] void FailInitialization() {
+  ::MessageBoxW(nullptr, L"Initialization Error", nullptr,
+                MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  ::ExitProcess(static_cast<UINT>(kInitializationFailedExitCode));
+}
+
+// Step 2: error mode, and the locale that converts paths between narrow and
+// wide characters.
+bool PrepareProcess() {
+  ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  try {
+    (void)boost::filesystem::path::codecvt();
+  } catch (...) {
+    FailInitialization();
+  }
+  return true;
+}
+
+// Step 3.
+bool InitializeLibrary() {
+  if (qw::InitializeMakerLibrary()) FailInitialization();
+  return true;
+}
+
+// Step 4: the message-box service's caption is the application name.
+bool InstallMessageBoxDefaults() {
+  qw::SetMessageBoxCaptionProvider([] {
+    CWinApp* app = AfxGetApp();
+    return app ? app->AppName() : std::wstring();
+  });
+  return true;
+}
+
+// The order of these definitions is the order of process initialisation.
+const bool g_configurationChecked = (qw::ConfigurationCheck(), true);
+const bool g_processPrepared = PrepareProcess();
+const bool g_libraryInitialized = InitializeLibrary();
+const bool g_messageBoxDefaults = InstallMessageBoxDefaults();
+CInstallApp theApp;  // step 5
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // InitInstance always answers false: there is no message loop to enter,
+  // and the wizard has run by the time it returns.
+  if (CWinApp* app = AfxGetApp()) app->InitInstance();
+  return 0;
+}

@@ -1,0 +1,8 @@
+# qw_add_native_test(NAME source... [LIBRARIES lib...])
+function(qw_add_native_test name)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
+  qw_warnings(${name})
+  gtest_discover_tests(${name} PROPERTIES LABELS native)
+endfunction()

@@ -1,0 +1,10 @@
+# Flags of every Windows target: Unicode API, static runtime, lean output.
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+                        STRICT _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_options(-ffunction-sections -fdata-sections)
+# -static: no MinGW DLLs at run time (libstdc++, libgcc, winpthread).
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+if(CMAKE_BUILD_TYPE STREQUAL "Release" OR CMAKE_BUILD_TYPE STREQUAL "MinSizeRel")
+  add_link_options(-s)
+endif()
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")

@@ -1,0 +1,36 @@
+# Windows tests run under Wine through scripts/wine-run.sh, in a private
+# 32-bit prefix inside this build tree. The fixture "wine" starts one Xvfb
+# display and one persistent wineserver for the whole CTest run and stops
+# them afterwards, so a single test run by name gets them too.
+
+set(QW_WINE_DIR "${CMAKE_BINARY_DIR}/wine")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QW_WINE_ARCH win64)
+else()
+  set(QW_WINE_ARCH win32)
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${QW_WINE_DIR};${QW_WINE_ARCH}")
+
+add_test(NAME wine_session_start
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${QW_WINE_DIR} ${QW_WINE_ARCH})
+add_test(NAME wine_session_stop
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop ${QW_WINE_DIR} ${QW_WINE_ARCH})
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# qw_add_windows_test(NAME source... [LIBRARIES lib...] [TIMEOUT s])
+# A GoogleTest program run under Wine; one CTest test per TEST() found in the
+# sources (found by reading them: listing them would cost a Wine start).
+function(qw_add_windows_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
+  qw_warnings(${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  gtest_add_tests(TARGET ${name} SOURCES ${ARG_UNPARSED_ARGUMENTS} TEST_LIST tests)
+  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
+                       TIMEOUT ${ARG_TIMEOUT} LABELS windows)
+endfunction()

@@ -1,0 +1,17 @@
+#include "i18n/startup_language.h"
+
+#include <windows.h>
+
+namespace qw {
+
+std::optional<LanguageIndex> ReadStoredProductLanguage(const std::wstring& productKey) {
+  const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productKey;
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"QwLanguage",
+                                        RRF_RT_REG_DWORD | RRF_RT_REG_BINARY, nullptr, &value, &size);
+  if (status != ERROR_SUCCESS || size != sizeof(value)) return std::nullopt;
+  return static_cast<LanguageIndex>(value);
+}
+
+}  // namespace qw

@@ -1,0 +1,95 @@
+#pragma once
+// Owners of Windows kernel and library handles: each closes what it holds in
+// its destructor, can be moved but not copied, and gives the raw handle to
+// the API calls that need it. They do not pretend to wrap the APIs that make
+// the handles; the code that opens a handle keeps its own error handling.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qw {
+
+// Generic owner: Traits supplies the invalid value and the close function.
+template <typename Traits>
+class ScopedHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  ScopedHandle() noexcept = default;
+  explicit ScopedHandle(Handle h) noexcept : handle_(h) {}
+  ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.release()) {}
+  ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { reset(); }
+
+  Handle get() const noexcept { return handle_; }
+  bool valid() const noexcept { return handle_ != Traits::Invalid(); }
+  explicit operator bool() const noexcept { return valid(); }
+
+  // Closes the current handle (when valid) and takes `h`.
+  void reset(Handle h = Traits::Invalid()) noexcept {
+    if (valid()) Traits::Close(handle_);
+    handle_ = h;
+  }
+  Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {  // CreateMutex, OpenProcessToken, CreateProcess...
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
+struct ModuleTraits {  // a module this code loaded with LoadLibrary
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::FreeLibrary(h); }
+};
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
+struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
+  using Handle = HLOCAL;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DestroyIcon(h); }
+};
+
+using UniqueHandle = ScopedHandle<KernelHandleTraits>;
+using UniqueFile = ScopedHandle<FileHandleTraits>;
+using UniqueFind = ScopedHandle<FindHandleTraits>;
+using UniqueModule = ScopedHandle<ModuleTraits>;
+using UniqueRegKey = ScopedHandle<RegKeyTraits>;
+using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
+using UniqueIcon = ScopedHandle<IconTraits>;
+
+}  // namespace qw

@@ -1,0 +1,35 @@
+#pragma once
+// The one-time initialisation of the maker's library and the process-wide
+// records it keeps: the user's Documents folder, the maker's common and
+// roaming data folders, and the application id that names the shared
+// kernel objects.
+
+#include <string>
+#include <system_error>
+
+namespace qw {
+
+struct MakerFolders {
+  std::wstring documents;       // the user's Documents folder
+  std::wstring commonData;      // common application data + "\Quillon Works"
+  std::wstring roamingData;     // roaming application data + "\Quillon Works"
+};
+
+// Computes the folders, checks and registers the common controls, reads the
+// application id and registers this process with the instance counter.
+// Runs once; later calls return the first result. A failed folder lookup or
+// a too old common-controls library is reported as an error code.
+std::error_code InitializeMakerLibrary();
+
+// Valid after a successful InitializeMakerLibrary.
+const MakerFolders& MakerLibraryFolders();
+const std::wstring& ApplicationId();
+
+// The application id rule: the version resource's "ApplicationId" string,
+// or the executable's file name without folder and extension when that is
+// empty.
+std::wstring ApplicationIdFrom(const std::wstring& versionString, const std::wstring& executablePath);
+
+inline constexpr wchar_t kMakerName[] = L"Quillon Works";
+
+}  // namespace qw

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need, enables deb-src
+# entries and fetches the source packages the Windows dependencies are built
+# from. Idempotent: quiet and quick when everything is already present.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+sources_dir="$top/build/third_party"
+
+packages=(
+  cmake make g++ binutils pkg-config dpkg-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine xvfb xdotool imagemagick x11-utils
+  googletest libboost1.74-dev libboost-filesystem1.74-dev
+  libboost-iostreams1.74-dev libbz2-dev
+  liblnk-utils
+  fonts-dejavu-core fonts-noto-core fonts-wqy-microhei fonts-liberation
+)
+
+say() { echo "setup: $*"; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+need_update=0
+
+# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
+# this host can run 32-bit programs. Hosts that run 64-bit user code only
+# test a 64-bit build of the same code under wine64 instead.
+if [ ! -x /usr/bin/as ] || [ ! -x /usr/bin/ld ]; then
+  as_root apt-get install -y -qq binutils >/dev/null
+fi
+if "$top/scripts/host-runs-i386.sh"; then
+  packages+=(wine32:i386)
+else
+  packages+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             binutils-mingw-w64-x86-64)
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  say "adding the i386 architecture (for wine32)"
+  as_root dpkg --add-architecture i386
+  need_update=1
+fi
+
+# deb-src entries, for apt-get source. Debian 12 keeps its sources in deb822 form.
+enable_deb_src() {
+  local changed=0 f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    if grep -qE '^Types: deb$' "$f"; then
+      as_root sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+      changed=1
+    fi
+  done
+  if [ -f /etc/apt/sources.list ] && grep -qE '^deb ' /etc/apt/sources.list \
+     && ! grep -qE '^deb-src ' /etc/apt/sources.list; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
+      | as_root tee -a /etc/apt/sources.list >/dev/null
+    changed=1
+  fi
+  return $changed
+}
+if ! enable_deb_src; then
+  say "enabled deb-src entries"
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  say "installing ${missing[*]}"
+  need_update=1
+fi
+if [ $need_update -eq 1 ]; then
+  as_root apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Source packages of the Windows dependencies, unpacked once into the build folder.
+fetch_source() {
+  local pkg=$1 marker=$2
+  if compgen -G "$sources_dir/$marker" >/dev/null; then return 0; fi
+  say "fetching Debian's $pkg source package"
+  mkdir -p "$sources_dir"
+  (cd "$sources_dir" && apt-get source -qq "$pkg" >/dev/null 2>&1) || {
+    # apt-get source may fail only at unpacking when dpkg-source is picky;
+    # retry with the download alone and unpack the original tarball.
+    (cd "$sources_dir" && apt-get source -qq --download-only "$pkg" >/dev/null 2>&1)
+    (cd "$sources_dir" && for t in "${pkg}"_*.orig.tar.*; do tar xf "$t"; done)
+  }
+}
+fetch_source boost1.74 'boost1.74-*/libs/filesystem/src'
+fetch_source bzip2 'bzip2-*/bzlib.c'
