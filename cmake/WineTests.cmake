@@ -34,3 +34,9 @@ function(qw_add_windows_test name)
   set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
                        TIMEOUT ${ARG_TIMEOUT} LABELS windows)
 endfunction()
+
+# qw_windows_path(OUT path): the Unix path as Wine's drive Z: shows it.
+function(qw_windows_path out path)
+  string(REPLACE "/" "\\\\" windows "${path}")
+  set(${out} "Z:${windows}" PARENT_SCOPE)
+endfunction()
