@@ -11,7 +11,7 @@ LanguageIndex GetLanguage() { return g_current; }
 void SetLanguage(LanguageIndex index) { g_current = index; }
 LanguageIndex DetectUserLanguage(std::uint32_t) { return kEnglish; }
 LCID LanguageLcid(LanguageIndex) { return 1033; }
-LCID CurrentLcid() { return 1033; }
+LCID CurrentLcid() { return g_current == kFrench ? 1036 : 1033; }
 std::wstring LanguageNativeName(LanguageIndex) { return L"English"; }
 bool IsRightToLeftLanguage(LanguageIndex index) { return index == 16; }
 bool IsCurrentLanguageLeftToRight() { return true; }

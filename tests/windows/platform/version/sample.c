@@ -1,0 +1,2 @@
+/* A resource-only module: carries a version resource for the tests. */
+int qw_version_sample;
