@@ -1,8 +1,6 @@
 #include "app/install_app.h"
 
-#include <shlobj.h>
-#include <shlwapi.h>
-
+#include "app/default_folders.h"
 #include "app/product_identity.h"
 #include "engine/installation_detection.h"
 #include "i18n/language_state.h"
@@ -20,15 +18,6 @@ namespace {
 // F2: the system's text for `code`, without owner window.
 void ShowSystemErrorText(DWORD code) {
   qw::ShowMessageBox(nullptr, qw::SystemErrorText(code), MB_ICONEXCLAMATION);
-}
-
-// `folder` with the maker name and the product key appended as components.
-std::wstring MakerProductFolder(const wchar_t* base) {
-  wchar_t path[MAX_PATH + 1] = {};
-  wcsncpy(path, base, MAX_PATH);
-  ::PathAppendW(path, qw::ProductIdentity::kMakerName);
-  ::PathAppendW(path, qw::InstallContext::ProductKey().c_str());
-  return path;
 }
 
 }  // namespace
@@ -115,18 +104,6 @@ void CInstallApp::TakeOverPreviousInstallation() {
 }
 
 void CInstallApp::FillDefaultFolders() {
-  if (m_context.m_installFolder.empty()) {
-    wchar_t programFiles[MAX_PATH + 1] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
-    m_context.m_installFolder = MakerProductFolder(programFiles);
-  }
-  if (m_context.m_startMenuFolder.empty()) {
-    wchar_t programs[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT,
-                                  programs)) || programs[0] == L'\0') {
-      programs[0] = L'\0';
-      ::SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
-    }
-    m_context.m_startMenuFolder = MakerProductFolder(programs);
-  }
+  if (m_context.m_installFolder.empty()) m_context.m_installFolder = qw::DefaultInstallFolder();
+  if (m_context.m_startMenuFolder.empty()) m_context.m_startMenuFolder = qw::DefaultStartMenuFolder();
 }

@@ -1,5 +1,7 @@
 #include "app/install_context.h"
 
+#include "app/default_folders.h"
+
 #include <gtest/gtest.h>
 
 namespace qw {
@@ -40,6 +42,19 @@ TEST(InstallContext, StartsWithSpecifiedChoices) {
   EXPECT_FALSE(context.m_advancedMode);
   EXPECT_FALSE(context.m_installSucceeded);
   EXPECT_TRUE(context.m_installFolder.empty());
+}
+
+}  // namespace
+}  // namespace qw
+
+namespace qw {
+namespace {
+
+TEST(DefaultFolders, UnderProgramFilesAndTheCommonStartMenu) {
+  // Wine's folders (a 64-bit process sees the 64-bit Program Files).
+  EXPECT_EQ(DefaultInstallFolder(), L"C:\\Program Files\\Quillon Works\\Meridel 6");
+  EXPECT_EQ(DefaultStartMenuFolder(),
+            L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillon Works\\Meridel 6");
 }
 
 }  // namespace
