@@ -1,0 +1,81 @@
+#pragma once
+// The shell's folder selection dialog for the wizard's Browse buttons, with
+// what the plain dialog lacks: a suffix of folder names appended to every
+// selection (shown in the dialog's edit box), an optional root whose parent
+// relative paths are given against, and typed folders that do not exist
+// yet, qualified and checked but never created.
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+namespace qw {
+
+struct BrowseResult {
+  std::wstring path;      // the chosen path; empty when cancelled or failed
+  std::wstring base;      // the path without the suffix components
+  std::wstring relative;  // with a root: the path relative to the root's parent
+};
+
+// Runs the dialog. `initial` is where it opens (its deepest existing part);
+// `root` is a CSIDL that limits the tree, or -1 for the whole namespace.
+BrowseResult BrowseForFolder(const std::wstring& initial, const std::wstring& suffix,
+                             const std::wstring& title, int rootCsidl = -1);
+
+class FolderBrowser {
+ public:
+  explicit FolderBrowser(std::wstring title);
+  FolderBrowser(const FolderBrowser&) = delete;
+  FolderBrowser& operator=(const FolderBrowser&) = delete;
+  ~FolderBrowser();  // frees the root and balances its COM initialisation
+
+  // Limits the tree to a special folder (CSIDL); the tree stays
+  // unrestricted when the folder cannot be had.
+  void SetRoot(int csidl);
+
+  BrowseResult Run(const std::wstring& initial, const std::wstring& suffix);
+
+  // Exposed for tests: the working path after Prepare/Complete.
+  void Prepare(const std::wstring& initial, const std::wstring& suffix);
+  const std::wstring& path() const { return path_; }
+  const std::wstring& RootParent();
+
+  // The validation of a typed text: 0 and the qualified path, or the code
+  // for the error box (0x800700CE for a text too long, 161 for a path that
+  // leaves the root's parent or holds invalid characters, otherwise the
+  // system error of reading or setting the current folder).
+  DWORD ValidateTypedPath(const std::wstring& text, std::wstring& qualified);
+
+ private:
+  enum Flag : unsigned { kComInitialized = 1, kInitialized = 2, kTypedPathAccepted = 4 };
+
+  static int CALLBACK Callback(HWND dialog, UINT message, LPARAM param, LPARAM data);
+  void OnInitialized(HWND dialog);
+  void OnSelectionChanged(HWND dialog, LPCITEMIDLIST item);
+  bool OnValidationFailed(HWND dialog, const wchar_t* text);  // true: keep open
+  void Complete();
+  void ShowPathInEditBox();
+  std::wstring RootFolder() const;
+
+  std::wstring path_;
+  std::wstring suffix_;
+  std::wstring title_;
+  LPITEMIDLIST root_ = nullptr;
+  std::wstring rootParent_;
+  bool rootParentKnown_ = false;
+  HWND editBox_ = nullptr;
+  unsigned flags_ = 0;
+};
+
+// The error box of the browser: the system's text for `code`, no caption,
+// exclamation icon, right-to-left reading when the owner (or, without one,
+// the current language) is right-to-left.
+void ShowFolderBrowserError(HWND owner, DWORD code);
+
+// The window that owns the application's dialogs now: the root owner of
+// the active window (or of the thread's first captioned window), then its
+// last active pop-up.
+HWND ApplicationOwnerWindow();
+
+}  // namespace qw
