@@ -31,19 +31,25 @@ std::wstring DocumentsFolder() {
   return result;
 }
 
+BOOL CALLBACK FindEditChild(HWND child, LPARAM found) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(child, name, 16);
+  if (::lstrcmpiW(name, L"Edit") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
 HWND FirstEditChild(HWND dialog) {
   HWND found = nullptr;
-  ::EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t name[16] = {};
-        ::GetClassNameW(child, name, 16);
-        if (::lstrcmpiW(name, L"Edit") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(param) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumChildWindows(dialog, FindEditChild, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+BOOL CALLBACK FindCaptionedRootOwner(HWND window, LPARAM found) {
+  HWND root = ::GetAncestor(window, GA_ROOTOWNER);
+  if (!root || !(::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = root;
+  return FALSE;
 }
 
 // PathSearchAndQualifyW with `folder` (when given) as the process's current
@@ -74,15 +80,8 @@ HWND ApplicationOwnerWindow() {
   HWND owner = ::GetActiveWindow();
   if (owner) owner = ::GetAncestor(owner, GA_ROOTOWNER);
   if (!owner) {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-          HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-          if (!root || !(::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION)) return TRUE;
-          *reinterpret_cast<HWND*>(param) = root;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&owner));
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindCaptionedRootOwner,
+                        reinterpret_cast<LPARAM>(&owner));
   }
   return owner ? ::GetLastActivePopup(owner) : nullptr;
 }

@@ -131,3 +131,17 @@ TEST_F(ShippedResources, ApplicationIconHasSeveralSizes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShippedResources, EighteenFlagIconsOf18By12In24Bits) {
+  for (WORD id = 141; id <= 158; ++id) {
+    const std::string group = Resource(RT_GROUP_ICON, id);
+    ASSERT_EQ(group.size(), 6u + 14u) << id;  // one image
+    EXPECT_EQ(static_cast<unsigned char>(group[6]), 18) << id;   // width
+    EXPECT_EQ(static_cast<unsigned char>(group[7]), 12) << id;   // height
+    EXPECT_EQ(static_cast<unsigned char>(group[6 + 6]), 24) << id;  // bits per pixel
+  }
+}
+
+}  // namespace

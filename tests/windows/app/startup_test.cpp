@@ -43,27 +43,26 @@ struct Search {
   HWND found;
 };
 
+BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  ::GetClassNameW(window, className, 16);
+  if (owner == s->process && std::wstring(className) == L"#32770" && ::IsWindowVisible(window)) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The first message box (dialog class) shown by `process`, waiting up to
 // `milliseconds`; null when none appeared.
 HWND WaitForMessageBox(DWORD process, DWORD milliseconds) {
   const DWORD start = ::GetTickCount();
   do {
     Search search{process, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          DWORD owner = 0;
-          ::GetWindowThreadProcessId(window, &owner);
-          wchar_t className[16] = {};
-          ::GetClassNameW(window, className, 16);
-          if (owner == s->process && std::wstring(className) == L"#32770" &&
-              ::IsWindowVisible(window)) {
-            s->found = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
     ::Sleep(50);
   } while (::GetTickCount() - start < milliseconds);
