@@ -24,7 +24,7 @@ void ShowSystemErrorText(DWORD code) {
 
 CInstallApp::CInstallApp() : m_context(qw::ApplicationId()) {
   m_icon = static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0,
-                                           LR_DEFAULTSIZE | LR_SHARED));
+                                           LR_SHARED));  // at the resource's own size
   HICON icon = m_icon;
   qw::SetMessageBoxIconProvider([icon] { return icon; });
 }
