@@ -46,3 +46,8 @@
 // About box.
 #define IDC_ABOUT_NAME 1019
 #define IDC_ABOUT_COPYRIGHT 1020
+
+// Controls that the code never addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -28,9 +28,10 @@ using artwork::Mix;
 using artwork::Point;
 using artwork::WithAlpha;
 
-// Sized for the band of the wizard at 96 DPI (84 x 186 dialog units).
+// Sized to fit the band of the wizard at 96 DPI (84 x 186 dialog units,
+// 126 x 279 pixels with the usual dialog fonts) without cropping.
 constexpr int kWidth = 126;
-constexpr int kHeight = 302;
+constexpr int kHeight = 272;
 
 const Color kWhite{1, 1, 1, 1};
 const Color kSky{0.86, 0.93, 0.99, 1};
@@ -84,7 +85,7 @@ Color SolidBlock(Color c, const Block& b, Point p) {
 // The floor: lines converging to a vanishing point above the picture, and
 // horizontals closer together towards the horizon.
 double GridCoverage(Point p) {
-  const double horizon = 150;
+  const double horizon = 140;
   if (p.y < horizon) return 0;
   const Point vanish{kWidth * 0.5, horizon - 60};
   double cover = 0;
@@ -102,11 +103,11 @@ double GridCoverage(Point p) {
 
 Color Sample(Point p) {
   // Sky to white, then the grid floor.
-  Color c = Lerp(kSky, kWhite, std::clamp(p.y / 170.0, 0.0, 1.0));
+  Color c = Lerp(kSky, kWhite, std::clamp(p.y / 160.0, 0.0, 1.0));
   c = Mix(c, WithAlpha(kGrid, 0.55 * GridCoverage(p)));
 
-  const Block big{{kWidth * 0.44, 150}, 34, 40};
-  const Block small{{kWidth * 0.70, 96}, 17, 20};
+  const Block big{{kWidth * 0.44, 140}, 34, 40};
+  const Block small{{kWidth * 0.70, 86}, 17, 20};
   // A soft shadow of the big block on the floor.
   const double sx = (p.x - big.c.x - 8) / 46, sy = (p.y - big.frontLow().y + 4) / 12;
   c = Mix(c, WithAlpha({0.20, 0.30, 0.45, 1}, 0.22 * std::exp(-(sx * sx + sy * sy) * 2)));
