@@ -93,7 +93,7 @@ class InstallerRobot {
   HWND m_wizard = nullptr;
 };
 
-// Saves the screen pixels of `window` (its window rectangle) as a PNG file.
+// Saves the screen pixels of `window`'s client area as a PNG file.
 // Returns false when the picture could not be taken or written.
 bool SaveScreenshot(HWND window, const std::wstring& pngPath);
 

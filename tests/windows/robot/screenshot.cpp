@@ -8,8 +8,11 @@
 namespace qw::test {
 
 bool SaveScreenshot(HWND window, const std::wstring& pngPath) {
+  // The client area: without a window manager (Xvfb) nothing draws the
+  // frame and caption, which would come out black.
   RECT rect{};
-  if (!::GetWindowRect(window, &rect)) return false;
+  if (!::GetClientRect(window, &rect)) return false;
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
 

@@ -34,6 +34,7 @@ void ShootEveryPage(const Language& language) {
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, language.locale));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ::Sleep(1000);  // the first paint of a new window
   Shoot(robot, robot.Wizard(), folder, L"1-start");
 
   ASSERT_TRUE(robot.SystemCommand(0x0010));
