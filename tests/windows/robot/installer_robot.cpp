@@ -22,21 +22,23 @@ DWORD OwningProcess(HWND window) {
   return pid;
 }
 
+struct DialogSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  if (OwningProcess(window) == search->pid && ::IsWindowVisible(window) && IsDialogClass(window)) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
 // Visible top-level dialog windows of process `pid`.
 std::vector<HWND> ProcessDialogs(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{pid, {}};
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (OwningProcess(window) == s->pid && ::IsWindowVisible(window) && IsDialogClass(window)) {
-          s->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{pid, {}};
+  ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
