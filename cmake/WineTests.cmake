@@ -19,11 +19,14 @@ add_test(NAME wine_session_stop
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# qw_add_windows_test(NAME source... [LIBRARIES lib...] [TIMEOUT s])
+# qw_add_windows_test(NAME source... [LIBRARIES lib...] [TIMEOUT s]
+#                     [RESOURCE_LOCK name])
 # A GoogleTest program run under Wine; one CTest test per TEST() found in the
 # sources (found by reading them: listing them would cost a Wine start).
+# Tests sharing a RESOURCE_LOCK never run at the same time (for example the
+# tests that start the installer, which allows one running copy).
 function(qw_add_windows_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;RESOURCE_LOCK" "LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
   qw_warnings(${name})
@@ -33,6 +36,9 @@ function(qw_add_windows_test name)
   gtest_add_tests(TARGET ${name} SOURCES ${ARG_UNPARSED_ARGUMENTS} TEST_LIST tests)
   set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
                        TIMEOUT ${ARG_TIMEOUT} LABELS windows)
+  if(ARG_RESOURCE_LOCK)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
 endfunction()
 
 # qw_windows_path(OUT path): the Unix path as Wine's drive Z: shows it.

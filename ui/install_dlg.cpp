@@ -1,27 +1,221 @@
 #include "ui/install_dlg.h"
 
-#include "ui/resource_ids.h"
+#include "i18n/language_state.h"
+#include "ui/about_dlg.h"
+#include "ui/control_layout.h"
 #include "ui/win_app.h"
 
-INT_PTR CInstallDlg::DoModal() {
-  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INSTALL_DIALOG),
-                           nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+namespace {
+
+// "&About 'Installer'..." left to right, "...About 'Installer'" right to left.
+std::wstring AboutItemText() {
+  const std::wstring about =
+      qw::FormatMessageText(1003, qw::InstallContext::BuildTitle(false));
+  if (about.empty()) return about;
+  return qw::IsCurrentLanguageLeftToRight() ? L"&" + about + L"..." : L"..." + about;
 }
 
-INT_PTR CALLBACK CInstallDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      if (CWinApp* app = AfxGetApp()) {
-        app->SetMainWindow(dialog);
-        ::SetWindowTextW(dialog, app->AppName().c_str());
-      }
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (CWinApp* app = AfxGetApp()) app->SetMainWindow(nullptr);
-        ::EndDialog(dialog, IDCANCEL);
-      }
-      return TRUE;
+void EnableControl(HWND dialog, int id, bool enable) {
+  ::EnableWindow(::GetDlgItem(dialog, id), enable ? TRUE : FALSE);
+}
+
+}  // namespace
+
+CInstallDlg::CInstallDlg(qw::InstallContext& context)
+    : CDialog(IDD),
+      m_context(context),
+      m_start(context),
+      m_mode(context),
+      m_path(context),
+      m_shortcut(context),
+      m_install(context),
+      m_end(context),
+      m_pages{&m_start, &m_mode, &m_path, &m_shortcut, &m_install, &m_end} {}
+
+BOOL CInstallDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
+  SetWindowText(qw::InstallContext::BuildTitle(true));
+  AddAboutItem();
+  if (HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                   MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0,
+                                                   0, LR_DEFAULTSIZE | LR_SHARED))) {
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   }
-  return FALSE;
+  for (CWizardPage* page : m_pages) page->Create(m_hWnd);
+  FitPages();
+  ApplyLanguage();
+  ShowPage(kStartPage);
+  if (m_context.m_installedState == qw::InstalledState::NewerVersion) EnableControl(m_hWnd, IDOK, false);
+  return TRUE;
+}
+
+void CInstallDlg::AddAboutItem() {
+  HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+  if (!menu) return;
+  const std::wstring about = AboutItemText();
+  if (!about.empty()) {
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+  }
+  ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+}
+
+// The frame takes the union of its pages' sizes: every page gets the same
+// rectangle, the frame grows (or shrinks) by the difference to its template's
+// page area, and the band, separator and buttons follow.
+void CInstallDlg::FitPages() {
+  RECT area{};
+  ::GetClientRect(m_hWnd, &area);
+  area.left = qw::ControlRect(m_hWnd, IDC_BAND).right;
+  area.bottom = qw::ControlRect(m_hWnd, IDC_SEPARATOR).top;
+  RECT all = area;
+  for (CWizardPage* page : m_pages) {
+    HWND window = page->GetSafeHwnd();
+    ::SetWindowPos(window, nullptr, area.left, area.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    ::UnionRect(&all, &all, &rect);
+  }
+  const int dx = all.right - area.right, dy = all.bottom - area.bottom;
+
+  RECT frame{};
+  ::GetWindowRect(m_hWnd, &frame);
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+
+  for (CWizardPage* page : m_pages) {
+    HWND window = page->GetSafeHwnd();
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MoveWindow(window, all.left, all.top, all.right - all.left, all.bottom - all.top, FALSE);
+    page->Stretch((all.right - all.left) - (rect.right - rect.left),
+                  (all.bottom - all.top) - (rect.bottom - rect.top));
+  }
+  qw::MoveControlEdges(m_hWnd, IDC_BAND, 0, 0, 0, dy);
+  qw::WidenAndLower(m_hWnd, IDC_SEPARATOR, dx, dy);
+  for (int id : {IDC_BACK, IDOK, IDCANCEL}) qw::ShiftControl(m_hWnd, id, dx, dy);
+}
+
+void CInstallDlg::ApplyLanguage() {
+  SetWindowText(qw::InstallContext::BuildTitle(true));
+  if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
+    const std::wstring about = AboutItemText();
+    ::ModifyMenuW(menu, IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, about.c_str());
+  }
+  UpdateButtons();
+  for (CWizardPage* page : m_pages) page->Relabel();
+}
+
+bool CInstallDlg::ShowPage(int requested) {
+  if (m_current >= 0) {
+    if (!m_pages[m_current]->UpdateData(true)) return false;
+    ::ShowWindow(m_pages[m_current]->GetSafeHwnd(), SW_HIDE);
+  }
+  int index = requested;
+  if (!m_context.m_advancedMode && requested != m_current) {
+    const int step = requested > m_current ? 1 : -1;
+    while (index == kPathPage || index == kShortcutPage) index += step;
+  }
+  if (index != m_current) m_pages[index]->UpdateData(false);
+  m_current = index;
+  ::ShowWindow(m_pages[m_current]->GetSafeHwnd(), SW_SHOW);
+  UpdateButtons();
+
+  const bool back = (m_current > kStartPage && !m_context.m_installSucceeded) || m_current > kInstallPage;
+  const bool next = m_current < kEndPage;
+  EnableControl(m_hWnd, IDC_BACK, back);
+  EnableControl(m_hWnd, IDOK, next);
+  const int defaultButton = next ? IDOK : IDCANCEL;
+  ::SetFocus(GetDlgItem(defaultButton));
+  ::SendMessageW(m_hWnd, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
+  return true;
+}
+
+void CInstallDlg::UpdateButtons() {
+  const bool succeeded = m_context.m_installSucceeded;
+  SetDlgItemText(IDOK, m_current == kInstallPage && !succeeded ? qw::LoadMessage(1007)
+                                                               : qw::LoadMessage(1006) + L"  >");
+  SetDlgItemText(IDC_BACK, L"<  " + qw::LoadMessage(1005));
+  SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? 1004 : 1002));
+}
+
+void CInstallDlg::OnOK() {
+  if (m_current != kInstallPage || m_context.m_installSucceeded) {
+    ShowPage(m_current + 1);
+    return;
+  }
+  for (int id : {IDC_BACK, IDOK, IDCANCEL}) EnableControl(m_hWnd, id, false);
+  {
+    CWaitCursor wait;
+    m_context.m_installSucceeded = m_install.RunInstallation();
+  }
+  ShowPage(m_current);
+  EnableControl(m_hWnd, IDCANCEL, true);
+}
+
+void CInstallDlg::OnBack() { ShowPage(m_current - 1); }
+
+void CInstallDlg::OnCancel() {
+  const qw::InstalledState state = m_context.m_installedState;
+  const bool ask = !m_context.m_installSucceeded && state != qw::InstalledState::NewerVersion &&
+                   !(state == qw::InstalledState::SameVersion && m_current == kStartPage);
+  if (ask && AfxMessageBox(qw::LoadMessage(1110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    return;
+  }
+  if (CWinApp* app = AfxGetApp(); app && app->MainWindow() == m_hWnd) app->SetMainWindow(nullptr);
+  EndDialog(m_context.m_installSucceeded ? IDOK : IDCANCEL);
+}
+
+bool CInstallDlg::OnCommand(WORD id, WORD code, HWND) {
+  switch (id) {
+    case IDC_BACK:
+      if (code == BN_CLICKED) OnBack();
+      return true;
+  }
+  return false;
+}
+
+bool CInstallDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;  // default processing
+      OnSysCommand(wParam);
+      return true;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
+      return false;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+      result = 0;
+      return true;
+  }
+  return false;
+}
+
+void CInstallDlg::OnSysCommand(WPARAM) {
+  CAboutDlg about;
+  about.DoModal(m_hWnd);
+}
+
+// The system has filled in the menu's states before this message.
+void CInstallDlg::OnInitMenuPopup(HMENU menu, bool systemMenu) {
+  if (!systemMenu) return;
+  const bool minimized = ::IsIconic(m_hWnd) != FALSE;
+  ::EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | (minimized ? MF_GRAYED : MF_ENABLED));
+  ::EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | (minimized ? MF_ENABLED : MF_GRAYED));
+}
+
+// The system has filled in its defaults before this message: a maximized
+// frame keeps its normal place and size.
+void CInstallDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!m_hWnd || !::GetWindowPlacement(m_hWnd, &placement)) return;
+  const RECT& normal = placement.rcNormalPosition;
+  info->ptMaxSize = {normal.right - normal.left, normal.bottom - normal.top};
+  info->ptMaxPosition = {normal.left, normal.top};
 }

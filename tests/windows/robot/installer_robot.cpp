@@ -1,0 +1,257 @@
+#include "installer_robot.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace qw::test {
+
+namespace {
+
+constexpr DWORD kMessageTimeoutMs = 5000;
+
+bool IsDialogClass(HWND window) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  return wcscmp(name, L"#32770") == 0;
+}
+
+DWORD OwningProcess(HWND window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+struct DialogSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  if (OwningProcess(window) == search->pid && ::IsWindowVisible(window) && IsDialogClass(window)) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+// Visible top-level dialog windows of process `pid`.
+std::vector<HWND> ProcessDialogs(DWORD pid) {
+  DialogSearch search{pid, {}};
+  ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The environment of this process with LC_ALL replaced by `locale`.
+std::vector<wchar_t> EnvironmentWithLocale(const std::wstring& locale) {
+  std::vector<wchar_t> block;
+  wchar_t* strings = ::GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+    if (_wcsnicmp(entry, L"LC_ALL=", 7) == 0 || _wcsnicmp(entry, L"LANGUAGE=", 9) == 0) continue;
+    block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+  }
+  ::FreeEnvironmentStringsW(strings);
+  const std::wstring setting = L"LC_ALL=" + locale;
+  block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
+  block.push_back(L'\0');
+  return block;
+}
+
+}  // namespace
+
+const char* PageName(Page page) {
+  switch (page) {
+    case Page::Start: return "Start";
+    case Page::Mode: return "Mode";
+    case Page::Path: return "Path";
+    case Page::Shortcut: return "Shortcut";
+    case Page::Install: return "Install";
+    case Page::End: return "End";
+    default: return "none";
+  }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (::GetTickCount64() >= deadline) return false;
+    ::Sleep(20);
+  }
+}
+
+std::wstring WindowText(HWND window) {
+  if (!window) return std::wstring();
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             &length)) {
+    return std::wstring();
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
+    return std::wstring();
+  }
+  text.resize(copied);
+  return text;
+}
+
+InstallerRobot::~InstallerRobot() {
+  if (!m_process) return;
+  if (Running()) {
+    ::TerminateProcess(m_process, 255);
+    ::WaitForSingleObject(m_process, 10000);
+  }
+  ::CloseHandle(m_process);
+}
+
+bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& locale,
+                           const std::wstring& titlePart, DWORD timeoutMs) {
+  std::wstring commandLine = L"\"" + installer + L"\"";
+  std::vector<wchar_t> environment;
+  if (!locale.empty()) environment = EnvironmentWithLocale(locale);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
+                        nullptr, &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  m_process = info.hProcess;
+  m_processId = info.dwProcessId;
+  return WaitUntil(
+      [&] {
+        for (HWND window : ProcessDialogs(m_processId)) {
+          if (WindowText(window).find(titlePart) != std::wstring::npos &&
+              ::GetDlgItem(window, 1005) != nullptr) {  // the frame's band
+            m_wizard = window;
+            return true;
+          }
+        }
+        return !Running();
+      },
+      timeoutMs) && m_wizard != nullptr;
+}
+
+bool InstallerRobot::Running() const {
+  return m_process && ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
+HWND InstallerRobot::VisiblePageWindow() const {
+  for (HWND child = ::GetWindow(m_wizard, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (IsDialogClass(child) && ::IsWindowVisible(child)) return child;
+  }
+  return nullptr;
+}
+
+Page InstallerRobot::CurrentPage() const {
+  HWND page = VisiblePageWindow();
+  if (!page) return Page::None;
+  // Each page is known by a control that only it has.
+  if (::GetDlgItem(page, 1023)) return Page::Start;
+  if (::GetDlgItem(page, 1018)) return Page::Mode;
+  if (::GetDlgItem(page, 1008)) return Page::Path;
+  if (::GetDlgItem(page, 1012)) return Page::Shortcut;
+  if (::GetDlgItem(page, 1015)) return Page::Install;
+  if (::GetDlgItem(page, 1016)) return Page::End;
+  return Page::None;
+}
+
+bool InstallerRobot::WaitForPage(Page page, DWORD timeoutMs) const {
+  return WaitUntil([&] { return CurrentPage() == page; }, timeoutMs);
+}
+
+HWND InstallerRobot::Control(int id) const {
+  if (HWND control = ::GetDlgItem(m_wizard, id)) return control;
+  if (HWND page = VisiblePageWindow()) return ::GetDlgItem(page, id);
+  return nullptr;
+}
+
+bool InstallerRobot::IsEnabled(int id) const {
+  HWND control = Control(id);
+  return control && ::IsWindowEnabled(control);
+}
+
+bool InstallerRobot::IsVisible(int id) const {
+  HWND control = Control(id);
+  return control && ::IsWindowVisible(control);
+}
+
+bool InstallerRobot::ClickIn(HWND dialog, int id) {
+  HWND button = ::GetDlgItem(dialog, id);
+  if (!button || !::IsWindowVisible(button) || !::IsWindowEnabled(button)) return false;
+  // BM_CLICK presses and releases the button as the mouse does, so radio
+  // buttons and check boxes change state too.
+  return ::PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool InstallerRobot::Click(int id) {
+  HWND button = Control(id);
+  return button && ClickIn(::GetParent(button), id);
+}
+
+int InstallerRobot::ComboItemCount(int id) const {
+  DWORD_PTR count = 0;
+  HWND combo = Control(id);
+  if (!combo || !::SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count)) {
+    return -1;
+  }
+  return static_cast<int>(count);
+}
+
+bool InstallerRobot::ChooseComboItem(int id, int index) {
+  HWND combo = Control(id);
+  if (!combo || !::IsWindowEnabled(combo) || index < 0 || index >= ComboItemCount(id)) return false;
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &result)) {
+    return false;
+  }
+  return ::PostMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(combo)) != FALSE;
+}
+
+bool InstallerRobot::SystemCommand(WPARAM command) {
+  return ::PostMessageW(m_wizard, WM_SYSCOMMAND, command, 0) != FALSE;
+}
+
+HWND InstallerRobot::WaitForDialog(DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ProcessDialogs(m_processId)) {
+          if (window != m_wizard) found = window;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+std::wstring InstallerRobot::MessageBoxText(HWND box) {
+  // Windows gives the text static the id 0xFFFF, Wine 100.
+  for (int id : {0xFFFF, 100}) {
+    if (HWND text = ::GetDlgItem(box, id)) return WindowText(text);
+  }
+  return std::wstring();
+}
+
+bool InstallerRobot::WaitForClose(HWND window, DWORD timeoutMs) {
+  return WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, timeoutMs);
+}
+
+bool InstallerRobot::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!m_process || ::WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) ::GetExitCodeProcess(m_process, exitCode);
+  return true;
+}
+
+void InstallerRobot::BringToFront() {
+  ::SetWindowPos(m_wizard, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::RedrawWindow(m_wizard, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+}  // namespace qw::test

@@ -1,0 +1,69 @@
+// The exit confirmation: asked before the installation has succeeded, from
+// the Exit button, from Escape and from the close box; No keeps the wizard.
+#include <gtest/gtest.h>
+
+#include "installer_robot.h"
+#include "wizard_expectations.h"
+
+namespace qw::test {
+namespace {
+
+const wchar_t* kConfirmation =
+    L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?";
+
+// Waits for the confirmation box and checks its caption and text.
+HWND ExpectConfirmation(const InstallerRobot& robot) {
+  HWND box = robot.WaitForDialog();
+  EXPECT_NE(box, nullptr) << "no confirmation was asked";
+  if (!box) return nullptr;
+  EXPECT_EQ(WindowText(box), kTitle) << "message boxes carry the application name";
+  EXPECT_EQ(InstallerRobot::MessageBoxText(box), kConfirmation);
+  EXPECT_NE(::GetDlgItem(box, IDYES), nullptr);
+  EXPECT_NE(::GetDlgItem(box, IDNO), nullptr);
+  return box;
+}
+
+TEST(WizardExit, ExitAsksAndNoKeepsTheWizard) {
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+
+  ASSERT_TRUE(robot.Click(kExit));
+  HWND box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  EXPECT_TRUE(robot.Running());
+  EXPECT_EQ(robot.CurrentPage(), Page::Mode);
+
+  ASSERT_TRUE(robot.Click(kExit));
+  box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDYES));
+  DWORD exitCode = 1234;
+  EXPECT_TRUE(robot.WaitForExit(kDefaultTimeoutMs, &exitCode));
+}
+
+TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+
+  // Escape on the focused Next button: the dialog turns it into Cancel.
+  ASSERT_TRUE(::PostMessageW(robot.Control(kNext), WM_KEYDOWN, VK_ESCAPE, 0));
+  HWND box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  EXPECT_TRUE(robot.Running());
+
+  ASSERT_TRUE(::PostMessageW(robot.Wizard(), WM_CLOSE, 0, 0));
+  box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDYES));
+  EXPECT_TRUE(robot.WaitForExit());
+}
+
+}  // namespace
+}  // namespace qw::test

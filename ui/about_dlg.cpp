@@ -1,0 +1,22 @@
+#include "ui/about_dlg.h"
+
+#include "app/install_context.h"
+#include "i18n/language_state.h"
+#include "platform/file_version_info.h"
+
+BOOL CAboutDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  std::wstring format = qw::LoadMessage(1003);
+  if (format.empty()) format = GetWindowText();
+  SetWindowText(qw::FormatText(format, qw::InstallContext::BuildTitle(false)));
+
+  const qw::FileVersionInfo version = qw::FileVersionInfo::FromRunningModule();
+  if (const std::wstring name = version.DisplayName(); !name.empty()) {
+    SetDlgItemText(IDC_ABOUT_NAME, name);
+  }
+  if (const std::wstring copyright = version.LegalCopyright(); !copyright.empty()) {
+    SetDlgItemText(IDC_ABOUT_COPYRIGHT, copyright);
+  }
+  SetDlgItemText(IDOK, qw::LoadMessage(1001));
+  return TRUE;
+}

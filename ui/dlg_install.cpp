@@ -1,0 +1,114 @@
+#include "ui/dlg_install.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "i18n/language_state.h"
+#include "ui/control_layout.h"
+
+namespace {
+
+// `path` in double quotes when it contains blanks.
+std::wstring QuotedPath(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  if (path.size() >= MAX_PATH) return path;
+  wcscpy(buffer, path.c_str());
+  ::PathQuoteSpacesW(buffer);
+  return buffer;
+}
+
+int TextWidth(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+}  // namespace
+
+BOOL CDlgInstall::OnInitDialog() {
+  CWizardPage::OnInitDialog();
+  ::SendMessageW(m_progress, PBM_SETRANGE32, 0, 100);
+  ::ShowWindow(m_progress, SW_HIDE);
+  return TRUE;
+}
+
+void CDlgInstall::DoDataExchange(CDataExchange& dx) {
+  DDX_Control(dx, IDC_LOG, m_log);
+  DDX_Control(dx, IDC_PROGRESS, m_progress);
+  if (!dx.m_bSaveAndValidate && !m_context.m_installSucceeded) WriteOptionsSummary();
+}
+
+void CDlgInstall::WriteOptionsSummary() {
+  ::SetWindowTextW(m_log, L"");
+  AppendLog(qw::FormatMessageText(1100, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
+  AppendLog(qw::LoadMessage(1122), true);
+  AppendLog(qw::FormatMessageText(1123, QuotedPath(m_context.m_installFolder)) + L"\r\n");
+  if (m_context.m_startMenuShortcut) {
+    AppendLog(qw::FormatMessageText(1124, QuotedPath(m_context.m_startMenuFolder)) + L"\r\n");
+  }
+  if (m_context.m_desktopShortcut) AppendLog(qw::LoadMessage(1125) + L"\r\n");
+  while (::SendMessageW(m_log, EM_GETFIRSTVISIBLELINE, 0, 0) != 0) {
+    if (::SendMessageW(m_log, EM_LINESCROLL, 0, -1) == 0) break;  // never loop on a failed scroll
+  }
+}
+
+void CDlgInstall::Relabel() {
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1108, qw::LoadMessage(1007)));
+}
+
+void CDlgInstall::Stretch(int dx, int dy) {
+  qw::StretchControl(m_hWnd, IDC_LOG, dx, dy);
+  qw::WidenAndLower(m_hWnd, IDC_PROGRESS, dx, dy);
+  qw::WidenAndLower(m_hWnd, IDC_STATUS, dx, dy);
+}
+
+void CDlgInstall::SetStatus(const std::wstring& text) { SetDlgItemText(IDC_STATUS, text); }
+
+void CDlgInstall::SetStatusPath(const std::wstring& path) {
+  ::PathSetDlgItemPathW(m_hWnd, IDC_STATUS, path.c_str());
+}
+
+void CDlgInstall::ShowProgress() { ::ShowWindow(m_progress, SW_SHOW); }
+
+void CDlgInstall::SetProgress(int percent) {
+  ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void CDlgInstall::AppendLog(const std::wstring& text, bool rule) {
+  const std::wstring line = (text.empty() || rule) ? RuleLine(text) : text;
+  ::SendMessageW(m_log, EM_SETSEL, 0x7FFFFFFF, -1);
+  ::SendMessageW(m_log, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(m_log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  ::SendMessageW(m_log, EM_LINESCROLL, 0, 1);
+}
+
+// Dashes on both sides of " text " so that the line fills the log's width.
+std::wstring CDlgInstall::RuleLine(const std::wstring& text) const {
+  RECT client{};
+  ::GetClientRect(m_log, &client);
+  const LRESULT margins = ::SendMessageW(m_log, EM_GETMARGINS, 0, 0);
+  int width = client.right - client.left - 2 - LOWORD(margins) - HIWORD(margins);
+
+  HDC dc = ::GetDC(m_log);
+  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  std::wstring middle;
+  if (!text.empty()) {
+    middle = L" " + text + L" ";
+    width -= TextWidth(dc, middle);
+  }
+  const int dashWidth = TextWidth(dc, L"-");
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(m_log, dc);
+
+  const int n = dashWidth > 0 ? width / dashWidth : 0;
+  std::wstring line;
+  if (middle.empty()) {
+    line.assign(static_cast<std::size_t>(n > 0 ? n : 0), L'-');
+  } else {
+    const int before = n / 2, after = (n + 1) / 2;
+    line.assign(static_cast<std::size_t>(before > 0 ? before : 0), L'-');
+    line += middle;
+    line.append(static_cast<std::size_t>(after > 0 ? after : 0), L'-');
+  }
+  return line + L"\r\n";
+}

@@ -1,0 +1,35 @@
+#include "ui/dlg_path.h"
+
+#include "i18n/language_state.h"
+#include "ui/control_layout.h"
+
+BOOL CDlgPath::OnInitDialog() {
+  CWizardPage::OnInitDialog();
+  if (m_context.m_installedState != qw::InstalledState::NotInstalled) {
+    ::EnableWindow(GetDlgItem(IDC_PATH_LABEL), FALSE);
+    ::EnableWindow(GetDlgItem(IDC_BROWSE), FALSE);
+    ::SendMessageW(GetDlgItem(IDC_FOLDER), EM_SETREADONLY, TRUE, 0);
+  }
+  return TRUE;
+}
+
+void CDlgPath::DoDataExchange(CDataExchange& dx) {
+  if (!dx.m_bSaveAndValidate) m_folder = m_context.m_installFolder;
+  DDX_Text(dx, IDC_FOLDER, m_folder);
+  DDV_MaxChars(dx, IDC_FOLDER, m_folder, MAX_PATH);
+  if (dx.m_bSaveAndValidate && !dx.Failed()) m_context.m_installFolder = m_folder;
+}
+
+void CDlgPath::Relabel() {
+  SetDlgItemText(IDC_PATH_GROUP, qw::LoadMessage(1010));
+  SetDlgItemText(IDC_PATH_LABEL,
+                 qw::FormatMessageText(1111, qw::InstallContext::ProductDisplayName(true)));
+  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(1008));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1106, qw::LoadMessage(1006)));
+}
+
+void CDlgPath::Stretch(int dx, int dy) {
+  for (int id : {IDC_PATH_GROUP, IDC_PATH_LABEL, IDC_FOLDER}) qw::StretchControl(m_hWnd, id, dx, 0);
+  qw::ShiftControl(m_hWnd, IDC_BROWSE, dx, 0);
+  qw::WidenAndLower(m_hWnd, IDC_STATUS, dx, dy);
+}

@@ -1,0 +1,91 @@
+#include "ui/dlg_shortcut.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "i18n/language_state.h"
+#include "ui/control_layout.h"
+
+namespace {
+
+std::wstring StartMenuFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (::SHGetSpecialFolderPathW(nullptr, path, CSIDL_COMMON_STARTMENU, FALSE)) return path;
+  if (::SHGetSpecialFolderPathW(nullptr, path, CSIDL_STARTMENU, FALSE)) return path;
+  return std::wstring();
+}
+
+// `folder` relative to `base`: empty for the base itself; the full folder
+// when it cannot be expressed relative to it (another volume).
+std::wstring RelativeFolder(const std::wstring& base, const std::wstring& folder) {
+  wchar_t relative[MAX_PATH] = {};
+  if (!::PathRelativePathToW(relative, base.c_str(), FILE_ATTRIBUTE_DIRECTORY, folder.c_str(),
+                             FILE_ATTRIBUTE_DIRECTORY)) {
+    return folder;
+  }
+  if (wcscmp(relative, L".") == 0) return std::wstring();
+  wchar_t canonical[MAX_PATH] = {};
+  if (!::PathCanonicalizeW(canonical, relative)) return relative;
+  return canonical;
+}
+
+}  // namespace
+
+BOOL CDlgShortcut::OnInitDialog() {
+  m_baseFolder = StartMenuFolder();
+  CWizardPage::OnInitDialog();
+  UpdateEnabling();
+  return TRUE;
+}
+
+void CDlgShortcut::DoDataExchange(CDataExchange& dx) {
+  if (!dx.m_bSaveAndValidate) {
+    m_desktop = m_context.m_desktopShortcut ? BST_CHECKED : BST_UNCHECKED;
+    m_startMenu = m_context.m_startMenuShortcut ? BST_CHECKED : BST_UNCHECKED;
+    m_relativeFolder = RelativeFolder(m_baseFolder, m_context.m_startMenuFolder);
+  }
+  DDX_Check(dx, IDC_DESKTOP_SHORTCUT, m_desktop);
+  DDX_Check(dx, IDC_MENU_SHORTCUT, m_startMenu);
+  DDX_Text(dx, IDC_FOLDER, m_relativeFolder);
+  DDV_MaxChars(dx, IDC_FOLDER, m_relativeFolder, MAX_PATH);
+  if (dx.m_bSaveAndValidate && !dx.Failed()) {
+    m_context.m_desktopShortcut = m_desktop != BST_UNCHECKED;
+    m_context.m_startMenuShortcut = m_startMenu != BST_UNCHECKED;
+    wchar_t combined[MAX_PATH] = {};
+    if (::PathCombineW(combined, m_baseFolder.c_str(), m_relativeFolder.c_str())) {
+      m_context.m_startMenuFolder = combined;
+    }
+  }
+}
+
+bool CDlgShortcut::OnCommand(WORD id, WORD code, HWND) {
+  switch (id) {
+    case IDC_MENU_SHORTCUT:
+      if (code == BN_CLICKED) UpdateEnabling();
+      return true;
+  }
+  return false;
+}
+
+// The folder and its Browse button are only of use with a Start-menu shortcut.
+void CDlgShortcut::UpdateEnabling() {
+  const BOOL enable = ::IsDlgButtonChecked(m_hWnd, IDC_MENU_SHORTCUT) == BST_CHECKED;
+  ::EnableWindow(GetDlgItem(IDC_FOLDER), enable);
+  ::EnableWindow(GetDlgItem(IDC_BROWSE), enable);
+}
+
+void CDlgShortcut::Relabel() {
+  SetDlgItemText(IDC_MENU_GROUP, qw::LoadMessage(1009));
+  SetDlgItemText(IDC_MENU_SHORTCUT, qw::LoadMessage(1112));
+  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(1008));
+  SetDlgItemText(IDC_DESKTOP_SHORTCUT, qw::LoadMessage(1113));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1106, qw::LoadMessage(1006)));
+}
+
+void CDlgShortcut::Stretch(int dx, int dy) {
+  for (int id : {IDC_MENU_GROUP, IDC_MENU_SHORTCUT, IDC_FOLDER, IDC_DESKTOP_SHORTCUT}) {
+    qw::StretchControl(m_hWnd, id, dx, 0);
+  }
+  qw::ShiftControl(m_hWnd, IDC_BROWSE, dx, 0);
+  qw::WidenAndLower(m_hWnd, IDC_STATUS, dx, dy);
+}
