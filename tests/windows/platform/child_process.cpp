@@ -12,14 +12,23 @@ ChildProcess::~ChildProcess() {
 }
 
 ChildProcess ChildProcess::Start(const std::wstring& executable, const std::wstring& arguments) {
+  return StartAs(nullptr, executable, arguments);
+}
+
+ChildProcess ChildProcess::StartAs(HANDLE token, const std::wstring& executable,
+                                   const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + executable + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   ChildProcess child;
-  if (!::CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+  const BOOL started =
+      token ? ::CreateProcessAsUserW(token, executable.c_str(), &commandLine[0], nullptr, nullptr,
+                                     FALSE, 0, nullptr, nullptr, &startup, &info)
+            : ::CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &info);
+  if (!started) {
     return child;
   }
   ::CloseHandle(info.hThread);

@@ -21,6 +21,9 @@ class ChildProcess {
   // Starts `executable` with `arguments`; an invalid object when
   // CreateProcessW fails.
   static ChildProcess Start(const std::wstring& executable, const std::wstring& arguments);
+  // The same with the primary token `token` (CreateProcessAsUserW).
+  static ChildProcess StartAs(HANDLE token, const std::wstring& executable,
+                              const std::wstring& arguments);
 
   bool valid() const { return process_.valid(); }
   DWORD id() const { return id_; }

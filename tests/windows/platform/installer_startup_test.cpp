@@ -15,6 +15,7 @@
 #include "dialog_driver.h"
 #include "helper_process.h"
 #include "platform/instance_counter.h"
+#include "platform/well_known_sid.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -25,6 +26,8 @@ using test::WaitingHelper;
 
 constexpr wchar_t kApplicationId[] = L"Meridel6";
 constexpr wchar_t kTitle[] = L"Installer \u2013 Meridel 6.07c";
+constexpr wchar_t kAdministratorText[] =
+    L"You should have Administrator Rights in order to proceed to Installation.";
 constexpr wchar_t kCloseProductText[] =
     L"You should close 'Meridel' before continuing Installation.";
 
@@ -117,6 +120,39 @@ TEST(InstallerStartup, CancelWhileTheProductRunsEndsTheInstaller) {
   ASSERT_TRUE(installer.WaitForExit(test::kWindowTimeoutMs));
   EXPECT_EQ(installer.ExitCode(), 0u);
   EXPECT_TRUE(product.process().Running());
+}
+
+// A primary token like this process's, in which Administrators is for deny
+// only (as for an administrator without elevation); none on failure.
+UniqueHandle TokenWithoutAdministrators() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &raw)) return {};
+  const UniqueHandle token(raw);
+  WellKnownSid administrators(WellKnownGroup::Administrators);
+  SID_AND_ATTRIBUTES denyOnly{administrators.get(), 0};
+  HANDLE restricted = nullptr;
+  if (!::CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &restricted)) {
+    return {};
+  }
+  return UniqueHandle(restricted);
+}
+
+TEST(InstallerStartup, RefusesAUserWithoutAdministratorRights) {
+  const UniqueHandle token = TokenWithoutAdministrators();
+  ASSERT_TRUE(token) << ::GetLastError();
+  ChildProcess installer = ChildProcess::StartAs(token.get(), QW_TEST_INSTALLER, L"");
+  ASSERT_TRUE(installer.valid()) << ::GetLastError();
+  const HWND box = test::WaitForMessageBox(installer.id());
+  if (!box) {
+    const HWND wizard = test::WaitForWizard(installer.id(), 0);
+    if (wizard) CloseWizard(installer, wizard);
+    FAIL() << "the installer showed no message";
+  }
+  EXPECT_EQ(test::MessageBoxText(box), kAdministratorText);
+  EXPECT_EQ(test::WindowText(box), kTitle);
+  ASSERT_TRUE(test::PressButton(box, IDOK));
+  ASSERT_TRUE(installer.WaitForExit(test::kWindowTimeoutMs));
+  EXPECT_EQ(test::WaitForWizard(installer.id(), 0), nullptr);
 }
 
 }  // namespace
