@@ -17,7 +17,7 @@ bool IsUserAdministrator();
 
 // Switches the privilege `name` (for example L"SeBackupPrivilege") of the
 // process token on or off. False when the token does not hold the privilege
-// or on any other error; the token is then unchanged.
+// (the token is then unchanged) or on any other error.
 bool EnableTokenPrivilege(const std::wstring& name, bool enable);
 
 // Gives the Users group exactly `accessMask` on the file or folder `path`:
@@ -25,7 +25,8 @@ bool EnableTokenPrivilege(const std::wstring& name, bool enable);
 // inherited ones, replacing any Users entries; every other entry is kept.
 // A protected DACL stays protected; an auto-inherited one stays so. False on
 // any error, the file's security then being unchanged (unless writing it
-// failed half-way).
+// failed half-way). The new descriptor is made by UsersAccessDescriptor
+// (users_file_access.h).
 bool GrantUsersFileAccess(const std::wstring& path, DWORD accessMask);
 
 }  // namespace qw
