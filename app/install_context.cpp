@@ -5,7 +5,9 @@
 
 namespace qw {
 
-InstallContext::InstallContext(const std::wstring& applicationId) : m_appLock(applicationId) {}
+// The lock is created here, not owned; start-up acquires it.
+InstallContext::InstallContext(const std::wstring& applicationId)
+    : m_appLock(ApplicationLockName(applicationId), false, true) {}
 
 // Members are destroyed in reverse order of declaration: the journal first,
 // then the folders, the lock and the version text, as the lifecycle needs.
