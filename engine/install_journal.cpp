@@ -50,7 +50,7 @@ InstallJournal::InstallJournal(UninstallKeyLocation keyLocation)
 // undo an installation that succeeded without a commit. They stay, listed.
 InstallJournal::~InstallJournal() {
   try {
-    ReportUnsettledBackups();
+    if (!unsettledReported_) ReportUnsettledBackups();
   } catch (...) {
   }
 }
@@ -201,6 +201,7 @@ std::wstring InstallJournal::ReportUnsettledBackups() {
   if (!::WriteFile(list.get(), text.data(), size, &written, nullptr) || written != size) return {};
   ::OutputDebugStringW((L"Meridel installer: set-aside files listed in " + listPath).c_str());
   unsettled_.clear();
+  unsettledReported_ = true;
   return listPath;
 }
 

@@ -94,7 +94,7 @@ class InstallJournal {
   // the temporary folder, one "backup <TAB> original place" line each, so
   // that nothing the user had is lost without a trace. Returns the list's
   // path, or empty when there was nothing to list or it could not be
-  // written. The destructor calls it.
+  // written. The destructor calls it unless it was called before.
   std::wstring ReportUnsettledBackups();
 
   const std::list<JournalEntry>& Entries() const { return entries_; }
@@ -119,6 +119,7 @@ class InstallJournal {
   bool open_ = false;
   PreviousInstallation previous_;
   std::vector<UnsettledBackup> unsettled_;  // what Rollback could not put back
+  bool unsettledReported_ = false;
 };
 
 }  // namespace qw
