@@ -214,7 +214,9 @@ TEST(JournalRollback, RestoresFilesShortcutsAndRemovesCreatedKey) {
   EXPECT_FALSE(Exists(root / L"Menu\\Meridel 6.05.lnk"));  // moved aside by the new shortcut
   EXPECT_FALSE(Exists(root / L"Desk\\Meridel 6.05.lnk"));
   const std::vector<std::wstring> backups = Backups(journal);
-  EXPECT_EQ(backups.size(), 4u);  // program, sample, two shortcuts
+  EXPECT_EQ(backups.size(), 4u);
+  ASSERT_NE(SnapshotTree(root.path()), tree);
+  ASSERT_NE(SnapshotKey(key.location), registry);  // program, sample, two shortcuts
 
   journal.Rollback();
   EXPECT_TRUE(journal.Entries().empty());
@@ -244,6 +246,7 @@ TEST(JournalRollback, RestoresPreexistingKey) {
     if (entry.kind == JournalEntryKind::UninstallKey) hive = entry.backup;
   ASSERT_FALSE(hive.empty()) << "the existing key was not saved";
   EXPECT_TRUE(Exists(hive));
+  ASSERT_NE(SnapshotKey(key.location), registry) << "the installation changed nothing";
 
   journal.Rollback();
   EXPECT_EQ(SnapshotTree(root.path()), tree);

@@ -62,6 +62,13 @@ TEST(UninstallLog, FirstInstallationByteForByte) {
   ASSERT_TRUE(UninstallLog::Write(path, entries, kInstall, kMenu, L""));
   EXPECT_EQ(ReadTestFile(path), ReadTestFile(Data(L"first_install.ulog")));
   EXPECT_EQ(entries.back().path, L"HKEY_CLASSES_ROOT\\...");
+}
+
+TEST(UninstallLog, WrittenLogIsReadOnlyArchivedAndNotIndexed) {
+  ScratchFolder root(L"ulog_attributes");
+  const std::wstring path = root / L"Uninstall.ulog";
+  std::list<JournalEntry> entries = FirstInstallation();
+  ASSERT_TRUE(UninstallLog::Write(path, entries, kInstall, kMenu, L""));
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   EXPECT_EQ(attributes & 0x21u, DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE});
   if (test::RunningOnWine() && !(attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)) {
