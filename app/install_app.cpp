@@ -1,6 +1,7 @@
 #include "app/install_app.h"
 
 #include "app/default_folders.h"
+#include "app/previous_installation.h"
 #include "app/product_identity.h"
 #include "engine/installation_detection.h"
 #include "i18n/language_state.h"
@@ -90,17 +91,9 @@ bool CInstallApp::WaitForRunningProduct() {
   return true;
 }
 
+// Step 11: the previous installation's log and folders.
 void CInstallApp::TakeOverPreviousInstallation() {
-  const qw::InstalledState state = m_context.m_installedState;
-  if (state == qw::InstalledState::SameVersion || state == qw::InstalledState::OlderVersion) {
-    if (const auto log = qw::FindUninstallLog()) {
-      m_context.m_journal.LoadPreviousLog(log);
-      m_context.m_installFolder = m_context.m_journal.PreviousInstallFolder();
-      m_context.m_startMenuFolder = m_context.m_journal.PreviousStartMenuFolder();
-    }
-    return;
-  }
-  m_context.m_journal.LoadPreviousLog(std::nullopt);
+  qw::TakeOverPreviousInstallation(m_context, qw::FindUninstallLog);
 }
 
 void CInstallApp::FillDefaultFolders() {

@@ -1,11 +1,208 @@
-// Provisional: an empty journal, until the journal lands.
 #include "engine/install_journal.h"
 
-namespace qw {
+#include <shlobj.h>
+#include <shlwapi.h>
 
-void InstallJournal::LoadPreviousLog(const std::optional<std::wstring>&) {
-  previousInstallFolder_.clear();
-  previousStartMenuFolder_.clear();
+#include <utility>
+
+#include "app/product_identity.h"
+#include "engine/uninstall_log.h"
+#include "engine/uninstall_log_format.h"
+#include "platform/handles.h"
+#include "platform/security.h"
+
+namespace qw {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder part of a file path: "C:\a\b.txt" gives "C:\a", "C:\b.txt" "C:\".
+std::wstring FolderOf(const std::wstring& path) {
+  if (path.size() < MAX_PATH) {
+    wchar_t buffer[MAX_PATH] = {};
+    path.copy(buffer, path.size());
+    ::PathRemoveFileSpecW(buffer);
+    return buffer;
+  }
+  const std::size_t last = path.find_last_of(L"\\/");
+  return last == std::wstring::npos ? std::wstring() : path.substr(0, last);
+}
+
+}  // namespace
+
+UninstallKeyLocation UninstallKeyLocation::ForProduct() {
+  return {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+          ProductKeyFor(ProductIdentity::kProductId)};
+}
+
+InstallJournal::InstallJournal() : InstallJournal(UninstallKeyLocation::ForProduct()) {}
+
+InstallJournal::InstallJournal(UninstallKeyLocation keyLocation)
+    : keyLocation_(std::move(keyLocation)) {}
+
+// Deleting unsettled copies here could lose files the user had (the
+// installation may have failed without a rollback); putting them back could
+// undo an installation that succeeded without a commit. They stay, listed.
+InstallJournal::~InstallJournal() {
+  try {
+    if (!unsettledReported_) ReportUnsettledBackups();
+  } catch (...) {
+  }
+}
+
+void InstallJournal::LoadPreviousLog(const std::optional<std::wstring>& logPath) {
+  UninstallLog::Read(logPath, previous_);
+}
+
+JournalEntry& InstallJournal::Open(JournalEntryKind kind) {
+  JournalEntry& entry = entries_.emplace_back();
+  entry.kind = kind;
+  open_ = true;
+  return entry;
+}
+
+void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
+  EnsureFolder(FolderOf(path));
+  JournalEntry& entry = Open(JournalEntryKind::File);
+  entry.path = path;
+  entry.value = payloadKind;
+  if (FileExists(path)) {
+    entry.existedBefore = true;
+    entry.backup = MakeBackup(path, copy);
+    if (!entry.backup.empty()) entry.backupOrigin = path;
+  }
+}
+
+void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& folder) {
+  EnsureFolder(folder);
+  JournalEntry& entry = Open(kind);
+  for (const JournalEntry& previous : previous_.entries) {
+    if (previous.kind != kind) continue;
+    if (!previous.path.empty() && FileExists(previous.path)) {
+      entry.backup = MakeBackup(previous.path, false);
+      // Rollback puts the old shortcut back where it was, not under the
+      // new shortcut's name (which carries the new version, or is empty
+      // when the new shortcut failed).
+      if (!entry.backup.empty()) entry.backupOrigin = previous.path;
+    }
+    break;
+  }
+}
+
+void InstallJournal::RecordUninstallKey(HKEY existingKey) {
+  JournalEntry& entry = Open(JournalEntryKind::UninstallKey);
+  if (!existingKey) return;
+  // Remembered even when the key cannot be saved, so that rollback leaves
+  // the user's key in place rather than deleting it.
+  entry.existedBefore = true;
+  const std::wstring hive = MakeBackup(std::nullopt, false);
+  if (hive.empty()) return;
+  EnableTokenPrivilege(SE_BACKUP_NAME, true);
+  const LONG saved = ::RegSaveKeyW(existingKey, hive.c_str(), nullptr);
+  EnableTokenPrivilege(SE_BACKUP_NAME, false);
+  if (saved == ERROR_SUCCESS) {
+    entry.backup = hive;
+    return;
+  }
+  ::SetFileAttributesW(hive.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(hive.c_str());
+}
+
+void InstallJournal::RecordSelfRegistration() { Open(JournalEntryKind::SelfRegistration); }
+
+void InstallJournal::RecordDirectXSetup() { Open(JournalEntryKind::DirectXSetup); }
+
+void InstallJournal::CompleteEntry(bool done, const std::optional<std::wstring>& path) {
+  if (!open_ || entries_.empty()) return;
+  open_ = false;
+  entries_.back().done = done;
+  if (path) entries_.back().path = *path;
+}
+
+bool InstallJournal::WasInstalledBefore(const std::wstring& path) const {
+  for (const JournalEntry& entry : previous_.entries) {
+    if (entry.kind == JournalEntryKind::File && entry.done && entry.path == path) return true;
+  }
+  return false;
+}
+
+void InstallJournal::EnsureFolder(const std::wstring& path) {
+  if (path.empty() || path.size() >= MAX_PATH) return;
+  wchar_t buffer[MAX_PATH] = {};
+  path.copy(buffer, path.size());
+  const wchar_t* afterRoot = ::PathSkipRootW(buffer);
+  const std::size_t rootLength = afterRoot ? static_cast<std::size_t>(afterRoot - buffer) : 0;
+
+  // Every prefix that ends a component after the root, the full path last.
+  std::vector<std::wstring> prefixes;
+  for (std::size_t i = rootLength; i <= path.size(); ++i) {
+    const bool end = i == path.size() || IsSeparator(path[i]);
+    if (end && i > rootLength && !IsSeparator(path[i - 1])) prefixes.push_back(path.substr(0, i));
+  }
+  for (const std::wstring& prefix : prefixes) {
+    if (::PathIsDirectoryW(prefix.c_str())) continue;
+    if (!::CreateDirectoryW(prefix.c_str(), nullptr)) return;
+    ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, prefix.c_str(), nullptr);
+    JournalEntry& folder = entries_.emplace_back();
+    folder.kind = JournalEntryKind::Folder;
+    folder.path = prefix;
+    folder.done = true;
+    // Folders are never open: an open entry stays the tail only because
+    // the recording operations create folders before appending.
+  }
+}
+
+std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file, bool copy) {
+  wchar_t tempFolder[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH, tempFolder);
+  if (length == 0 || length > MAX_PATH - 14) return {};
+  wchar_t name[MAX_PATH] = {};
+  if (!::GetTempFileNameW(tempFolder, L"qw", 0, name)) return {};
+  ::DeleteFileW(name);  // only the name is reserved
+  if (!file) return name;
+
+  const DWORD attributes = ::GetFileAttributesW(file->c_str());
+  const bool known = attributes != INVALID_FILE_ATTRIBUTES;
+  ::SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (copy ? ::CopyFileW(file->c_str(), name, FALSE) : ::MoveFileW(file->c_str(), name)) {
+    if (known) {
+      if (copy) ::SetFileAttributesW(file->c_str(), attributes);
+      ::SetFileAttributesW(name, attributes);
+    }
+    return name;
+  }
+  if (known) ::SetFileAttributesW(file->c_str(), attributes);
+  return {};
+}
+
+std::wstring InstallJournal::ReportUnsettledBackups() {
+  std::wstring text;
+  for (const JournalEntry& entry : entries_) {
+    if (entry.backup.empty()) continue;
+    const std::wstring& origin = entry.backupOrigin.empty() ? entry.path : entry.backupOrigin;
+    text += entry.backup + L"\t" + origin + L"\r\n";
+  }
+  for (const UnsettledBackup& left : unsettled_) text += left.backup + L"\t" + left.origin + L"\r\n";
+  if (text.empty()) return {};
+
+  const std::wstring listPath = MakeBackup(std::nullopt, false);
+  if (listPath.empty()) return {};
+  UniqueFile list(::CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!list) return {};
+  text.insert(0, L"\xFEFF");
+  DWORD written = 0;
+  const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (!::WriteFile(list.get(), text.data(), size, &written, nullptr) || written != size) return {};
+  ::OutputDebugStringW((L"Meridel installer: set-aside files listed in " + listPath).c_str());
+  unsettled_.clear();
+  unsettledReported_ = true;
+  return listPath;
 }
 
 }  // namespace qw

@@ -1,24 +1,125 @@
 #pragma once
-// The install journal: every change an installation makes, recorded before
-// it is made, so that a failed installation can be undone.
+// The install journal: every change an installation makes, recorded just
+// before it is made, so that a failed installation can be undone newest
+// first (Rollback) and a successful one leaves an uninstall log (Commit).
+// It also remembers what the previous installation's log said.
+//
+// It records; it does not make the changes itself (apart from creating
+// folders and setting aside what would be overwritten). Used from the
+// user-interface thread only.
 
+#include <windows.h>
+
+#include <list>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "engine/journal_entry.h"
 
 namespace qw {
 
+// Where rollback finds the uninstall key: the product's subkey `name` of
+// `root`\`parentPath`. The journal of the installer uses the product's
+// entry under HKEY_LOCAL_MACHINE; tests give a key of their own.
+struct UninstallKeyLocation {
+  HKEY root = HKEY_LOCAL_MACHINE;
+  std::wstring parentPath;
+  std::wstring name;
+
+  static UninstallKeyLocation ForProduct();
+};
+
 class InstallJournal {
  public:
-  // Loads the previous installation's uninstall log, or starts empty when
-  // there is none. Keeps the previous folders only when they still exist.
+  InstallJournal();
+  explicit InstallJournal(UninstallKeyLocation keyLocation);
+  InstallJournal(const InstallJournal&) = delete;
+  InstallJournal& operator=(const InstallJournal&) = delete;
+  // Frees the entries. Set-aside copies that neither Commit nor Rollback
+  // settled are kept, and listed (see ReportUnsettledBackups).
+  ~InstallJournal();
+
+  // Clears the previous folders; with a path, reads that uninstall log and
+  // takes its folders (those that still exist), product text and entries.
+  // An unreadable file leaves the previous data empty.
   void LoadPreviousLog(const std::optional<std::wstring>& logPath);
 
-  const std::wstring& PreviousInstallFolder() const { return previousInstallFolder_; }
-  const std::wstring& PreviousStartMenuFolder() const { return previousStartMenuFolder_; }
+  // Just before a payload file is written: its folders, then a File entry;
+  // an existing file is set aside (copied when `copy`, else moved).
+  void RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy);
+  // Just before a shortcut is created in `folder`: an entry of `kind`, and
+  // the previous installation's shortcut of that kind moved aside.
+  void RecordShortcut(JournalEntryKind kind, const std::wstring& folder);
+  // After the uninstall key was opened (`existingKey`) or created (null),
+  // before any value is written. An existing key is saved to a hive file.
+  void RecordUninstallKey(HKEY existingKey);
+  void RecordSelfRegistration();
+  void RecordDirectXSetup();
+  // Closes the open entry with `done`, and `path` when given. Does nothing
+  // when no entry is open.
+  void CompleteEntry(bool done, const std::optional<std::wstring>& path = std::nullopt);
+
+  // A previous File entry marked done has exactly this path (case included).
+  bool WasInstalledBefore(const std::wstring& path) const;
+
+  // Undoes every current entry, newest first, putting set-aside copies
+  // back. Ignores the failures of single steps; leaves the previous entries
+  // and the previous log alone.
+  void Rollback();
+
+  // Merges the previous entries in, writes the uninstall log at `logPath`
+  // and deletes every set-aside copy, the latter even when the log could
+  // not be written. Returns false when the log was not completely written.
+  bool Commit(const std::wstring& logPath, const std::wstring& installFolder,
+              const std::wstring& startMenuFolder);
+
+  // Creates `path` and its missing parents, recording each created folder.
+  // Stops silently at the first folder that cannot be created.
+  void EnsureFolder(const std::wstring& path);
+
+  // Sets `file` aside under a new unique "qw" name in the temporary folder
+  // (copied or moved, attributes kept) and returns that name; with no file
+  // only reserves a name that does not exist. Empty on any failure, the
+  // file then keeping its attributes.
+  static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy);
+
+  // Whether both paths name the same folder or file: equal elements, the
+  // same existing object, or (when neither exists) equal full paths
+  // ignoring case.
+  static bool SamePath(const std::wstring& a, const std::wstring& b);
+
+  // Writes the list of set-aside copies that neither Commit nor Rollback
+  // settled (and those Rollback could not put back) to a new "qw" file in
+  // the temporary folder, one "backup <TAB> original place" line each, so
+  // that nothing the user had is lost without a trace. Returns the list's
+  // path, or empty when there was nothing to list or it could not be
+  // written. The destructor calls it unless it was called before.
+  std::wstring ReportUnsettledBackups();
+
+  const std::list<JournalEntry>& Entries() const { return entries_; }
+  const PreviousInstallation& Previous() const { return previous_; }
+  const std::wstring& PreviousInstallFolder() const { return previous_.installFolder; }
+  const std::wstring& PreviousStartMenuFolder() const { return previous_.startMenuFolder; }
 
  private:
-  std::wstring previousInstallFolder_;
-  std::wstring previousStartMenuFolder_;
+  JournalEntry& Open(JournalEntryKind kind);
+  void Merge();
+  void DiscardBackups();
+  void UndoFile(const JournalEntry& entry);
+  void UndoUninstallKey(const JournalEntry& entry);
+
+  struct UnsettledBackup {
+    std::wstring backup;
+    std::wstring origin;
+  };
+
+  UninstallKeyLocation keyLocation_;
+  std::list<JournalEntry> entries_;
+  bool open_ = false;
+  PreviousInstallation previous_;
+  std::vector<UnsettledBackup> unsettled_;  // what Rollback could not put back
+  bool unsettledReported_ = false;
 };
 
 }  // namespace qw

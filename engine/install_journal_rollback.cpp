@@ -1,0 +1,88 @@
+// Rollback: undoing the recorded changes of a failed installation.
+#include "engine/install_journal.h"
+
+#include <shlwapi.h>
+
+#include "platform/handles.h"
+#include "platform/security.h"
+
+namespace qw {
+
+void InstallJournal::Rollback() {
+  // Newest first: a folder's contents go before the folder.
+  while (!entries_.empty()) {
+    const JournalEntry& entry = entries_.back();
+    switch (entry.kind) {
+      case JournalEntryKind::Folder:
+        ::RemoveDirectoryW(entry.path.c_str());  // a folder that is not empty stays
+        break;
+      case JournalEntryKind::File:
+      case JournalEntryKind::ProgramShortcut:
+      case JournalEntryKind::UninstallShortcut:
+      case JournalEntryKind::DesktopShortcut:
+        UndoFile(entry);
+        break;
+      case JournalEntryKind::UninstallKey:
+        UndoUninstallKey(entry);
+        break;
+      case JournalEntryKind::SelfRegistration:
+      case JournalEntryKind::DirectXSetup:
+        break;
+    }
+    entries_.pop_back();
+  }
+  open_ = false;
+}
+
+void InstallJournal::UndoFile(const JournalEntry& entry) {
+  // A file that was there before and could not be set aside is the user's
+  // (or the installer's new one over it): deleting it would lose it.
+  const bool leaveInPlace = entry.existedBefore && entry.backup.empty();
+  if (!entry.path.empty() && !leaveInPlace) {
+    ::SetFileAttributesW(entry.path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(entry.path.c_str());
+  }
+  if (entry.backup.empty()) return;
+  const std::wstring& origin = entry.backupOrigin.empty() ? entry.path : entry.backupOrigin;
+  const DWORD attributes = ::GetFileAttributesW(entry.backup.c_str());
+  ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!origin.empty() && ::MoveFileW(entry.backup.c_str(), origin.c_str())) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(origin.c_str(), attributes);
+    return;
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(entry.backup.c_str(), attributes);
+  unsettled_.push_back({entry.backup, origin});
+}
+
+void InstallJournal::UndoUninstallKey(const JournalEntry& entry) {
+  EnableTokenPrivilege(SE_RESTORE_NAME, true);
+  HKEY parentKey = nullptr;
+  if (::RegOpenKeyExW(keyLocation_.root, keyLocation_.parentPath.c_str(), 0, KEY_ALL_ACCESS,
+                      &parentKey) == ERROR_SUCCESS) {
+    UniqueRegKey parent(parentKey);
+    if (!entry.backup.empty()) {
+      bool restored = false;
+      HKEY productKey = nullptr;
+      if (::RegOpenKeyExW(parent.get(), keyLocation_.name.c_str(), 0, KEY_ALL_ACCESS,
+                          &productKey) == ERROR_SUCCESS) {
+        UniqueRegKey product(productKey);
+        restored = ::RegRestoreKeyW(product.get(), entry.backup.c_str(), 0) == ERROR_SUCCESS;
+      }
+      // The saved hive is the only copy of the user's key: it goes only
+      // once it is back in the registry.
+      if (restored) {
+        ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(entry.backup.c_str());
+      } else {
+        unsettled_.push_back({entry.backup, keyLocation_.parentPath + L"\\" + keyLocation_.name});
+      }
+    } else if (!entry.existedBefore) {
+      // Created by this installation. A key that existed but could not be
+      // saved stays as it is: its values may be changed, but it is not lost.
+      ::SHDeleteKeyW(parent.get(), keyLocation_.name.c_str());
+    }
+  }
+  EnableTokenPrivilege(SE_RESTORE_NAME, false);
+}
+
+}  // namespace qw

@@ -1,0 +1,93 @@
+// Whether two paths name the same folder or file.
+#include "engine/same_path.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <optional>
+#include <vector>
+
+#include "engine/install_journal.h"
+#include "platform/handles.h"
+
+namespace qw {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// "C:\a//b\" gives {"C:", "a", "b"}; a leading separator is an element of
+// its own ("\"), so that a rooted path differs from a relative one.
+std::vector<std::wstring> PathElements(const std::wstring& path) {
+  std::vector<std::wstring> elements;
+  if (!path.empty() && IsSeparator(path[0])) elements.emplace_back(L"\\");
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || IsSeparator(path[i])) {
+      if (i > start) elements.push_back(path.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return elements;
+}
+
+struct FileIdentity {
+  BY_HANDLE_FILE_INFORMATION info;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return std::nullopt;
+  FileIdentity identity{};
+  if (!::GetFileInformationByHandle(file.get(), &identity.info)) return std::nullopt;
+  return identity;
+}
+
+bool SameObject(const FileIdentity& a, const FileIdentity& b) {
+  const BY_HANDLE_FILE_INFORMATION& x = a.info;
+  const BY_HANDLE_FILE_INFORMATION& y = b.info;
+  return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow &&
+         x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow &&
+         ::CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+bool SameElementsIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  const std::vector<std::wstring> x = PathElements(a);
+  const std::vector<std::wstring> y = PathElements(b);
+  if (x.size() != y.size()) return false;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (x[i].size() != y[i].size() ||
+        !::StrIsIntlEqualW(FALSE, x[i].c_str(), y[i].c_str(), static_cast<int>(x[i].size())))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SamePathElements(const std::wstring& a, const std::wstring& b) {
+  return a == b || PathElements(a) == PathElements(b);
+}
+
+bool InstallJournal::SamePath(const std::wstring& a, const std::wstring& b) {
+  if (SamePathElements(a, b)) return true;
+  const auto x = IdentityOf(a);
+  const auto y = IdentityOf(b);
+  if (x && y) return SameObject(*x, *y);
+  if (x || y) return false;
+  return SameElementsIgnoringCase(FullPath(a), FullPath(b));
+}
+
+}  // namespace qw

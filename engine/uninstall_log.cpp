@@ -1,0 +1,83 @@
+#include "engine/uninstall_log.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "app/product_identity.h"
+#include "engine/uninstall_log_format.h"
+#include "engine/uninstall_log_parser.h"
+#include "platform/handles.h"
+
+namespace qw {
+namespace {
+
+constexpr DWORD kWrittenLogAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool WriteBytes(HANDLE file, const void* data, std::size_t size) {
+  DWORD written = 0;
+  return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+bool WriteText(HANDLE file, const std::wstring& text) {
+  return WriteBytes(file, text.data(), text.size() * sizeof(wchar_t));
+}
+
+std::wstring DecodeAnsi(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                           nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+  return text;
+}
+
+}  // namespace
+
+bool UninstallLog::Write(const std::wstring& path, std::list<JournalEntry>& entries,
+                         const std::wstring& installFolder, const std::wstring& startMenuFolder,
+                         const std::wstring& previousProductText) {
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only previous log
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+
+  static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+  bool ok = WriteBytes(file.get(), kByteOrderMark, sizeof kByteOrderMark);
+  ok = WriteText(file.get(), FormatLogHeader(ProductIdentity::kDisplayName, installFolder,
+                                             startMenuFolder, previousProductText)) && ok;
+  const std::wstring keyText = UninstallKeyLogText(ProductKeyFor(ProductIdentity::kProductId));
+  std::uint32_t sequence = 0;
+  for (JournalEntry& entry : entries) {
+    if (entry.kind == JournalEntryKind::UninstallKey) entry.path = keyText;
+    if (entry.kind == JournalEntryKind::SelfRegistration) entry.path = kLogSelfRegistrationText;
+    ok = WriteText(file.get(), FormatLogEntryLine(sequence++, entry)) && ok;
+  }
+  file.reset();
+  ::SetFileAttributesW(path.c_str(), kWrittenLogAttributes);
+  return ok;
+}
+
+void UninstallLog::Read(const std::optional<std::wstring>& path, PreviousInstallation& previous) {
+  previous.installFolder.clear();
+  previous.startMenuFolder.clear();
+  if (!path) return;
+  UniqueFile file(::CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+
+  LogSource source;
+  source.read = [&file](std::uint8_t* buffer, std::size_t size) -> std::size_t {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+    return got;
+  };
+  source.decodeAnsi = DecodeAnsi;
+  source.isFolder = [](const std::wstring& folder) {
+    return folder.size() < MAX_PATH && ::PathIsDirectoryW(folder.c_str()) != FALSE;
+  };
+  ParseUninstallLog(source, previous);
+}
+
+}  // namespace qw

@@ -1,0 +1,39 @@
+#pragma once
+// The text of "Uninstall.ulog": its header lines and entry lines, as the
+// separate uninstaller expects them. Builds lines only; writing them to a
+// file (UTF-16LE with byte order mark) is UninstallLog's business.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/journal_entry.h"
+
+namespace qw {
+
+constexpr wchar_t kLogLineEnd[] = L"\r\n";
+constexpr wchar_t kLogHeaderPrefix[] = L"// ";
+constexpr wchar_t kLogVersionMarker[] = L"Uninstall Log File v";
+constexpr wchar_t kLogInstallMarker[] = L"Install";
+constexpr wchar_t kLogInstallPathMarker[] = L"Install Path : ";
+constexpr wchar_t kLogShortcutPathMarker[] = L"Shortcut Path : ";
+constexpr wchar_t kLogSelfRegistrationText[] = L"HKEY_CLASSES_ROOT\\...";
+constexpr wchar_t kLogUninstallKeyPrefix[] =
+    L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The six header lines, each with its "// " prefix and CR LF.
+// `previousProductText` empty: a first installation.
+std::wstring FormatLogHeader(const std::wstring& productDisplayName,
+                             const std::wstring& installFolder,
+                             const std::wstring& startMenuFolder,
+                             const std::wstring& previousProductText);
+
+// "%04d:%04x:%d -- text" with CR LF. The text is the entry's path.
+std::wstring FormatLogEntryLine(std::uint32_t sequenceNumber, const JournalEntry& entry);
+
+// The text a log line carries for an UninstallKey entry of `productKey`.
+std::wstring UninstallKeyLogText(const std::wstring& productKey);
+
+// `text` as UTF-16 little-endian bytes (no byte order mark).
+std::string EncodeUtf16Le(const std::wstring& text);
+
+}  // namespace qw

@@ -1,0 +1,195 @@
+// Recording in the install journal: folders, backups, open entries, the
+// memory of the previous installation, path comparison.
+#include "engine/install_journal.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/uninstall_log.h"
+#include "scratch_folder.h"
+
+namespace qw {
+namespace {
+
+using test::Exists;
+using test::ReadTestFile;
+using test::ScratchFolder;
+using test::WriteTestFile;
+
+TEST(InstallJournal, FileInNewFoldersRecordsEachFolderAndRollbackRemovesThem) {
+  ScratchFolder root(L"journal_folders");
+  InstallJournal journal;
+  const std::wstring file = root / L"Q\\R\\file.txt";
+  journal.RecordFile(file, 1, false);
+  WriteTestFile(file, "new");
+  journal.CompleteEntry(true);
+
+  ASSERT_EQ(journal.Entries().size(), 3u);
+  auto it = journal.Entries().begin();
+  EXPECT_EQ(it->kind, JournalEntryKind::Folder);
+  EXPECT_EQ(it->path, root / L"Q");
+  EXPECT_TRUE(it->done);
+  EXPECT_EQ(it->value, -1);
+  EXPECT_EQ((++it)->path, root / L"Q\\R");
+  ++it;
+  EXPECT_EQ(it->kind, JournalEntryKind::File);
+  EXPECT_EQ(it->path, file);
+  EXPECT_EQ(it->value, 1);
+  EXPECT_TRUE(it->done);
+  EXPECT_TRUE(it->backup.empty());
+
+  journal.Rollback();
+  EXPECT_TRUE(journal.Entries().empty());
+  EXPECT_FALSE(Exists(root / L"Q"));
+  EXPECT_TRUE(Exists(root.path()));
+}
+
+TEST(InstallJournal, ExistingFolderIsNotRecorded) {
+  ScratchFolder root(L"journal_existing_folder");
+  InstallJournal journal;
+  journal.EnsureFolder(root.path());
+  EXPECT_TRUE(journal.Entries().empty());
+  journal.EnsureFolder(root / L"a\\b\\");
+  EXPECT_EQ(journal.Entries().size(), 2u);
+  EXPECT_TRUE(Exists(root / L"a\\b"));
+  journal.Rollback();
+}
+
+TEST(InstallJournal, FolderCreationStopsAtAFile) {
+  ScratchFolder root(L"journal_folder_file");
+  WriteTestFile(root / L"plain", "x");
+  InstallJournal journal;
+  journal.EnsureFolder(root / L"plain\\sub");
+  EXPECT_TRUE(journal.Entries().empty());
+}
+
+TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
+  ScratchFolder root(L"journal_backup");
+  const std::wstring file = root / L"readonly.txt";
+  WriteTestFile(file, "before", FILE_ATTRIBUTE_READONLY);
+
+  const std::wstring copy = InstallJournal::MakeBackup(file, true);
+  ASSERT_FALSE(copy.empty());
+  wchar_t temp[MAX_PATH + 1];
+  ::GetTempPathW(MAX_PATH, temp);
+  EXPECT_EQ(copy.rfind(std::wstring(temp) + L"qw", 0), 0u) << copy;
+  EXPECT_EQ(ReadTestFile(copy), "before");
+  EXPECT_TRUE(::GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+  const std::wstring moved = InstallJournal::MakeBackup(file, false);
+  ASSERT_FALSE(moved.empty());
+  EXPECT_FALSE(Exists(file));
+  EXPECT_EQ(ReadTestFile(moved), "before");
+  EXPECT_TRUE(::GetFileAttributesW(moved.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+  const std::wstring reserved = InstallJournal::MakeBackup(std::nullopt, false);
+  EXPECT_FALSE(reserved.empty());
+  EXPECT_FALSE(Exists(reserved));
+  EXPECT_TRUE(InstallJournal::MakeBackup(root / L"missing.txt", false).empty());
+
+  for (const std::wstring& name : {copy, moved}) {
+    ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(name.c_str());
+  }
+}
+
+TEST(InstallJournal, CompleteEntryClosesOnlyTheOpenEntry) {
+  InstallJournal journal;
+  journal.CompleteEntry(true, std::wstring(L"ignored"));  // nothing open
+  EXPECT_TRUE(journal.Entries().empty());
+
+  journal.RecordDirectXSetup();
+  journal.CompleteEntry(false, std::wstring(L"DirectX..."));
+  journal.CompleteEntry(true, std::wstring(L"second"));  // already closed
+  ASSERT_EQ(journal.Entries().size(), 1u);
+  EXPECT_FALSE(journal.Entries().back().done);
+  EXPECT_EQ(journal.Entries().back().path, L"DirectX...");
+
+  journal.RecordSelfRegistration();
+  journal.CompleteEntry(true);
+  EXPECT_TRUE(journal.Entries().back().done);
+  EXPECT_TRUE(journal.Entries().back().path.empty());
+  journal.Rollback();
+}
+
+// A previous log with the entries given as log lines.
+std::wstring WritePreviousLog(const ScratchFolder& root, const std::wstring& lines) {
+  const std::wstring path = root / L"previous.ulog";
+  const std::wstring text = L"\xFEFF// Uninstall Log File v1\r\n// x\r\n// Install Meridel 6.05\r\n"
+                            L"// Install Path : " + root.path() + L"\r\n// Shortcut Path : " +
+                            root.path() + L"\\Menu\r\n// -\r\n" + lines;
+  WriteTestFile(path, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+  return path;
+}
+
+TEST(InstallJournal, LoadPreviousLogKeepsExistingFoldersOnly) {
+  ScratchFolder root(L"journal_load");
+  const std::wstring log = WritePreviousLog(root, L"0000:0101:1 -- C:\\a\r\n");
+  InstallJournal journal;
+  journal.LoadPreviousLog(log);
+  EXPECT_EQ(journal.PreviousInstallFolder(), root.path());
+  EXPECT_TRUE(journal.PreviousStartMenuFolder().empty());  // Menu does not exist
+  EXPECT_EQ(journal.Previous().productText, L"Meridel 6.05");
+  EXPECT_EQ(journal.Previous().entries.size(), 1u);
+
+  InstallJournal none;
+  none.LoadPreviousLog(std::nullopt);
+  EXPECT_TRUE(none.PreviousInstallFolder().empty());
+  none.LoadPreviousLog(root / L"missing.ulog");
+  EXPECT_TRUE(none.Previous().entries.empty());
+}
+
+TEST(InstallJournal, WasInstalledBeforeNeedsDoneFileWithExactPath) {
+  ScratchFolder root(L"journal_installed_before");
+  InstallJournal journal;
+  journal.LoadPreviousLog(WritePreviousLog(root,
+      L"0000:0103:1 -- C:\\P\\Done.mrd\r\n0001:0103:0 -- C:\\P\\NotDone.mrd\r\n"
+      L"0002:00ff:1 -- C:\\P\\Folder\r\n"));
+  EXPECT_TRUE(journal.WasInstalledBefore(L"C:\\P\\Done.mrd"));
+  EXPECT_FALSE(journal.WasInstalledBefore(L"C:\\P\\done.mrd"));
+  EXPECT_FALSE(journal.WasInstalledBefore(L"C:\\P\\NotDone.mrd"));
+  EXPECT_FALSE(journal.WasInstalledBefore(L"C:\\P\\Folder"));
+}
+
+TEST(InstallJournal, SamePath) {
+  ScratchFolder root(L"journal_same_path");
+  WriteTestFile(root / L"File.txt", "x");
+  WriteTestFile(root / L"Other.txt", "x");
+  EXPECT_TRUE(InstallJournal::SamePath(L"C:\\a\\b", L"C:/a//b\\"));
+  EXPECT_FALSE(InstallJournal::SamePath(L"\\a\\b", L"a\\b"));
+  // Existing: the file system decides.
+  EXPECT_TRUE(InstallJournal::SamePath(root / L"File.txt", root / L"sub\\..\\FILE.TXT"));
+  EXPECT_FALSE(InstallJournal::SamePath(root / L"File.txt", root / L"Other.txt"));
+  // Exactly one exists.
+  EXPECT_FALSE(InstallJournal::SamePath(root / L"File.txt", root / L"Missing.txt"));
+  // Neither exists: full paths without regard to case.
+  EXPECT_TRUE(InstallJournal::SamePath(root / L"Gone\\A.txt", root / L"gone\\x\\..\\a.TXT"));
+  EXPECT_FALSE(InstallJournal::SamePath(root / L"Gone\\A.txt", root / L"Gone\\AB.txt"));
+}
+
+TEST(InstallJournal, UnsettledBackupsAreKeptAndListed) {
+  ScratchFolder root(L"journal_unsettled");
+  const std::wstring file = root / L"kept.txt";
+  WriteTestFile(file, "the user's");
+  std::wstring backup;
+  std::wstring list;
+  {
+    InstallJournal journal;
+    journal.RecordFile(file, 1, false);
+    journal.CompleteEntry(false);
+    backup = journal.Entries().back().backup;
+    ASSERT_FALSE(backup.empty());
+    list = journal.ReportUnsettledBackups();
+  }  // neither Commit nor Rollback
+  ASSERT_FALSE(list.empty());
+  EXPECT_EQ(ReadTestFile(backup), "the user's");
+  const std::string listed = ReadTestFile(list);
+  const std::wstring expected = backup + L"\t" + file + L"\r\n";
+  EXPECT_NE(listed.find(std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2)),
+            std::string::npos);
+  ::DeleteFileW(backup.c_str());
+  ::DeleteFileW(list.c_str());
+}
+
+}  // namespace
+}  // namespace qw
