@@ -52,13 +52,15 @@ LanguageIndex GetLanguage();
 
 // Makes `index` the current language. When it differs from the current one,
 // the language's locale is applied to the process first (errors ignored).
-// The LCID becomes UserPreferredLcid(index). The resource module is forgotten and found again on next use. An
-// index outside 0 to 17 is not a language and leaves the state unchanged.
+// The LCID becomes UserPreferredLcid(index). The resource module is
+// forgotten and found again on next use. An index outside 0 to 17 is not a
+// language and leaves the state unchanged.
 void SetLanguage(LanguageIndex index);
 
-// The language of the user's default user-interface language when `mask`
-// has its bit; otherwise English when `mask` has English's bit, else French.
-// A mask of 0 stands for the state's default mask (French only).
+// The installer language of the user's default language (Chinese only in its
+// Simplified and Singapore forms) when `mask` has its bit; otherwise English
+// when `mask` has English's bit, else French. A mask of 0 stands for the
+// state's default mask (French only).
 LanguageIndex DetectUserLanguage(std::uint32_t mask);
 
 // The language's LCID; 1036 (French) for any index outside 1 to 17.

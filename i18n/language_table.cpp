@@ -4,6 +4,7 @@
 #include "i18n/language_state.h"
 
 #include <array>
+#include <iterator>
 
 namespace qw {
 
