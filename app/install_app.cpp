@@ -47,7 +47,7 @@ bool CInstallApp::InitInstance() {
   }
   CWinApp::InitInstance();
 
-  SelectStartupLanguage();
+  qw::SelectStartupLanguage(qw::InstallContext::ProductKey());
   SetTitle(qw::InstallContext::BuildTitle(true));
 
   if (!qw::IsUserAdministrator()) {
@@ -68,18 +68,6 @@ bool CInstallApp::InitInstance() {
   CInstallDlg wizard(m_context);
   wizard.DoModal();
   return false;
-}
-
-// Steps 4 to 6: the user's language among the product languages, the
-// language recorded for the product, English when the installer has no
-// texts for it.
-void CInstallApp::SelectStartupLanguage() {
-  qw::SetLanguage(qw::DetectUserLanguage(qw::kProductLanguageMask));
-  if (const auto stored = qw::ReadStoredProductLanguage(qw::InstallContext::ProductKey());
-      stored && qw::IsProductLanguage(*stored)) {
-    qw::SetLanguage(*stored);
-  }
-  if (!qw::IsInstallerLanguage(qw::GetLanguage())) qw::SetLanguage(qw::kEnglish);
 }
 
 // Returns false when the user cancels while the product still runs.

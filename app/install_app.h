@@ -27,7 +27,6 @@ class CInstallApp : public CWinApp {
   void SetTitle(const std::wstring& title);
 
  private:
-  void SelectStartupLanguage();
   bool WaitForRunningProduct();
   void TakeOverPreviousInstallation();
   void FillDefaultFolders();

@@ -1,53 +1,104 @@
-// Provisional language state: English only, until the catalogue lands.
+// The process-wide language state: created on first use, kept until the
+// process ends, changed only through SetLanguage.
 #include "i18n/language_state.h"
+
+#include "i18n/process_locale.h"
 
 namespace qw {
 
 namespace {
-LanguageIndex g_current = kEnglish;
+
+struct LanguageState {
+  std::uint32_t defaultMask = 1;  // French only
+  LanguageIndex current = kFrench;
+  LCID lcid = 0;
+  HMODULE resourceModule = nullptr;
+};
+
+HMODULE g_testResourceModule = nullptr;
+
+LanguageState CreateLanguageState() {
+  LanguageState state;
+  state.lcid = UserPreferredLcid(state.current);
+  UseProcessWideRuntimeLocale();
+  ApplyLanguageLocale(LanguageLcid(state.current));
+  ::SetThreadLocale(state.lcid);
+  return state;
 }
 
-LanguageIndex GetLanguage() { return g_current; }
-void SetLanguage(LanguageIndex index) { g_current = index; }
-LanguageIndex DetectUserLanguage(std::uint32_t) { return kEnglish; }
-LCID LanguageLcid(LanguageIndex) { return 1033; }
-LCID CurrentLcid() { return g_current == kFrench ? 1036 : 1033; }
-std::wstring LanguageNativeName(LanguageIndex) { return L"English"; }
-bool IsRightToLeftLanguage(LanguageIndex index) { return index == 16; }
-bool IsCurrentLanguageLeftToRight() { return true; }
-bool IsCurrentLanguageRightToLeft() { return false; }
-bool IsInstallerLanguage(LanguageIndex index) { return index == kEnglish; }
-bool IsProductLanguage(LanguageIndex index) {
-  return index >= 0 && index < kLanguageCount && ((kProductLanguageMask >> index) & 1);
-}
-HMODULE GetResourceModule() { return ::GetModuleHandleW(nullptr); }
-
-std::uint32_t ResolveMessageId(MessageId baseId) { return baseId + 1000; }
-
-std::wstring LoadMessage(MessageId baseId) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(GetResourceModule(), ResolveMessageId(baseId),
-                                   reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
+// Thread-safe one-time initialisation through the function-local static.
+LanguageState& State() {
+  static LanguageState state = CreateLanguageState();
+  return state;
 }
 
-std::wstring FormatText(const std::wstring& text, const std::wstring& arg1,
-                        const std::wstring& arg2) {
-  std::wstring out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'%' && i + 1 < text.size() && (text[i + 1] == L'1' || text[i + 1] == L'2')) {
-      out += text[i + 1] == L'1' ? arg1 : arg2;
-      ++i;
-    } else {
-      out += text[i];
-    }
+struct UserLanguageMapping {
+  WORD primaryLanguage;
+  LanguageIndex index;
+};
+
+constexpr UserLanguageMapping kUserLanguages[] = {
+    {LANG_FRENCH, kFrench},     {LANG_ENGLISH, kEnglish},   {LANG_GERMAN, kGerman},
+    {LANG_SPANISH, kSpanish},   {LANG_PORTUGUESE, kPortuguese}, {LANG_DUTCH, kDutch},
+    {LANG_DANISH, kDanish},     {LANG_TURKISH, kTurkish},   {LANG_BULGARIAN, kBulgarian},
+    {LANG_ROMANIAN, kRomanian}, {LANG_ITALIAN, kItalian},   {LANG_CZECH, kCzech},
+    {LANG_NORWEGIAN, kNorwegian}, {LANG_GREEK, kGreek},     {LANG_POLISH, kPolish},
+    {LANG_HEBREW, kHebrew},     {LANG_VIETNAMESE, kVietnamese},
+};
+
+// The installer language of a Windows language id; -1 when there is none.
+// Chinese counts only in its Simplified and Singapore forms.
+LanguageIndex LanguageOfLangId(LANGID langId) {
+  const WORD primary = PRIMARYLANGID(langId);
+  if (primary == LANG_CHINESE) {
+    const WORD sub = SUBLANGID(langId);
+    return sub == SUBLANG_CHINESE_SIMPLIFIED || sub == SUBLANG_CHINESE_SINGAPORE
+               ? kChineseSimplified
+               : -1;
   }
-  return out;
+  for (const UserLanguageMapping& mapping : kUserLanguages) {
+    if (mapping.primaryLanguage == primary) return mapping.index;
+  }
+  return -1;
 }
 
-std::wstring FormatMessageText(MessageId baseId, const std::wstring& arg1,
-                               const std::wstring& arg2) {
-  return FormatText(LoadMessage(baseId), arg1, arg2);
+bool MaskHas(std::uint32_t mask, LanguageIndex index) {
+  return index >= 0 && index < kLanguageCount && ((mask >> index) & 1u) != 0;
+}
+
+}  // namespace
+
+LanguageIndex GetLanguage() { return State().current; }
+
+void SetLanguage(LanguageIndex index) {
+  if (index < 0 || index >= kLanguageCount) return;
+  LanguageState& state = State();
+  if (index != state.current) ApplyLanguageLocale(LanguageLcid(index));
+  state.current = index;
+  state.lcid = UserPreferredLcid(index);
+  state.resourceModule = nullptr;
+}
+
+LanguageIndex DetectUserLanguage(std::uint32_t mask) {
+  if (mask == 0) mask = State().defaultMask;
+  const LanguageIndex fallback = MaskHas(mask, kEnglish) ? kEnglish : kFrench;
+  const LanguageIndex user = LanguageOfLangId(::GetUserDefaultLangID());
+  return MaskHas(mask, user) ? user : fallback;
+}
+
+LCID CurrentLcid() { return State().lcid; }
+
+HMODULE GetResourceModule() {
+  LanguageState& state = State();
+  if (!state.resourceModule) {
+    state.resourceModule = g_testResourceModule ? g_testResourceModule : ::GetModuleHandleW(nullptr);
+  }
+  return state.resourceModule;
+}
+
+void SetResourceModuleForTesting(HMODULE module) {
+  g_testResourceModule = module;
+  State().resourceModule = nullptr;
 }
 
 }  // namespace qw

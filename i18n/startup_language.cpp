@@ -14,4 +14,12 @@ std::optional<LanguageIndex> ReadStoredProductLanguage(const std::wstring& produ
   return static_cast<LanguageIndex>(value);
 }
 
+void SelectStartupLanguage(const std::wstring& productKey) {
+  SetLanguage(DetectUserLanguage(kProductLanguageMask));
+  if (const auto stored = ReadStoredProductLanguage(productKey); stored && IsProductLanguage(*stored)) {
+    SetLanguage(*stored);
+  }
+  if (!IsInstallerLanguage(GetLanguage())) SetLanguage(kEnglish);
+}
+
 }  // namespace qw

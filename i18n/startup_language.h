@@ -1,5 +1,8 @@
 #pragma once
-// The language recorded for the product by an earlier installation.
+// The language start-up chooses before the first message: the user's own
+// language among the product languages, unless an earlier installation
+// recorded another product language, and English when the installer has no
+// texts in the result.
 
 #include <optional>
 #include <string>
@@ -12,5 +15,11 @@ namespace qw {
 // as a 4-byte value; nothing when it is missing or unreadable. The caller
 // decides whether the value is a language it accepts.
 std::optional<LanguageIndex> ReadStoredProductLanguage(const std::wstring& productKey);
+
+// Makes the start-up language current: DetectUserLanguage over the product
+// languages, replaced by the stored product language of `productKey` when
+// that is a product language, then English when the installer has no texts
+// in it.
+void SelectStartupLanguage(const std::wstring& productKey);
 
 }  // namespace qw

@@ -1,0 +1,35 @@
+#pragma once
+// The lookup of installer messages: a MessageId names a message in every
+// language; its text comes from the string table of the current language
+// (i18n/language_state.h), falling back to English and then French where a
+// copy is a missing translation ("#"). It does not pretend to be MFC's
+// string loading: only the installer's own messages go through it.
+
+#include <cstdint>
+#include <string>
+
+namespace qw {
+
+// Base identifier of an installer message: the French copy, 1000 to 1132.
+// The copy of another language lies at base + that language's block offset.
+using MessageId = std::uint32_t;
+
+// The string-resource identifier to load for `baseId` in the current
+// language: the current language's copy, else the English copy, else the
+// French one. A language without installer texts reads as English.
+std::uint32_t ResolveMessageId(MessageId baseId);
+
+// The text of ResolveMessageId(baseId); empty when that resource does not
+// exist.
+std::wstring LoadMessage(MessageId baseId);
+
+// Replaces every "%1" and "%2" in `text` with the first and second argument;
+// every other character, including other "%" sequences, stays as it is.
+std::wstring FormatText(const std::wstring& text, const std::wstring& arg1,
+                        const std::wstring& arg2 = std::wstring());
+
+// LoadMessage followed by FormatText.
+std::wstring FormatMessageText(MessageId baseId, const std::wstring& arg1,
+                               const std::wstring& arg2 = std::wstring());
+
+}  // namespace qw
