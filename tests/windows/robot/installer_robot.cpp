@@ -42,19 +42,57 @@ std::vector<HWND> ProcessDialogs(DWORD pid) {
   return search.found;
 }
 
-// The environment of this process with LC_ALL replaced by `locale`.
-std::vector<wchar_t> EnvironmentWithLocale(const std::wstring& locale) {
-  std::vector<wchar_t> block;
-  wchar_t* strings = ::GetEnvironmentStringsW();
-  for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-    if (_wcsnicmp(entry, L"LC_ALL=", 7) == 0 || _wcsnicmp(entry, L"LANGUAGE=", 9) == 0) continue;
-    block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+// The Unix path of a Windows path, through Wine's own conversion; empty
+// outside Wine.
+std::wstring UnixPath(const std::wstring& windowsPath) {
+  using Convert = char*(CDECL*)(const wchar_t*);
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = convert ? convert(windowsPath.c_str()) : nullptr;
+  if (!unix) return std::wstring();
+  const std::string narrow(unix);
+  ::HeapFree(::GetProcessHeap(), 0, unix);
+  return std::wstring(narrow.begin(), narrow.end());
+}
+
+// Starts `installer` with the Unix locale `locale`. Under Wine the user's
+// language follows the Unix locale of the Wine process, and a Windows child
+// keeps its parent's, whatever environment block it is given; a Unix
+// program (env) started from Wine does get the block, so env starts the
+// installer through the Wine loader. The installer's process is found
+// afterwards by its window.
+bool StartInLocale(const std::wstring& installer, const std::wstring& locale) {
+  wchar_t loader[MAX_PATH] = L"wine";
+  ::GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
+  const std::wstring unixInstaller = UnixPath(installer);
+  if (unixInstaller.empty()) return false;
+  std::wstring commandLine = L"env LC_ALL=" + locale + L" LANG=" + locale + L" " + loader + L" \"" +
+                             unixInstaller + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(L"Z:\\usr\\bin\\env", &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+    return false;
   }
-  ::FreeEnvironmentStringsW(strings);
-  const std::wstring setting = L"LC_ALL=" + locale;
-  block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
-  block.push_back(L'\0');
-  return block;
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return true;
+}
+
+struct TitleSearch {
+  const std::wstring* titlePart;
+  HWND found;
+};
+
+BOOL CALLBACK FindWizardByTitle(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TitleSearch*>(param);
+  if (::IsWindowVisible(window) && IsDialogClass(window) && ::GetDlgItem(window, 1005) &&
+      WindowText(window).find(*search->titlePart) != std::wstring::npos) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -108,14 +146,25 @@ InstallerRobot::~InstallerRobot() {
 
 bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& locale,
                            const std::wstring& titlePart, DWORD timeoutMs) {
+  if (!locale.empty()) {
+    if (!StartInLocale(installer, locale)) return false;
+    TitleSearch search{&titlePart, nullptr};
+    WaitUntil([&] {
+      ::EnumWindows(FindWizardByTitle, reinterpret_cast<LPARAM>(&search));
+      return search.found != nullptr;
+    }, timeoutMs);
+    if (!search.found) return false;
+    m_processId = OwningProcess(search.found);
+    m_process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                              FALSE, m_processId);
+    m_wizard = search.found;
+    return m_process != nullptr;
+  }
   std::wstring commandLine = L"\"" + installer + L"\"";
-  std::vector<wchar_t> environment;
-  if (!locale.empty()) environment = EnvironmentWithLocale(locale);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
+  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
     return false;
   }
