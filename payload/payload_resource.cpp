@@ -1,0 +1,31 @@
+#include "payload/payload_resource.h"
+
+#include <windows.h>
+
+#include "i18n/language_state.h"
+
+namespace qw {
+namespace {
+
+ArchiveBytes ResourceIn(HMODULE module) {
+  const HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(kPayloadResourceName),
+                                     MAKEINTRESOURCEW(kPayloadResourceType));
+  if (!info) return {};
+  const DWORD size = ::SizeofResource(module, info);
+  const HGLOBAL loaded = ::LoadResource(module, info);
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes || size == 0) return {};
+  return {static_cast<const char*>(bytes), size};
+}
+
+}  // namespace
+
+ArchiveBytes FindPayloadResource() {
+  const HMODULE resources = GetResourceModule();
+  const HMODULE executable = ::GetModuleHandleW(nullptr);
+  ArchiveBytes bytes = ResourceIn(resources);
+  if (!bytes.data && resources != executable) bytes = ResourceIn(executable);
+  return bytes;
+}
+
+}  // namespace qw
