@@ -5,9 +5,8 @@
 #include "i18n/language_state.h"
 
 namespace qw {
-namespace {
 
-ArchiveBytes ResourceIn(HMODULE module) {
+ArchiveBytes FindPayloadResourceIn(HMODULE module) {
   const HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(kPayloadResourceName),
                                      MAKEINTRESOURCEW(kPayloadResourceType));
   if (!info) return {};
@@ -18,13 +17,11 @@ ArchiveBytes ResourceIn(HMODULE module) {
   return {static_cast<const char*>(bytes), size};
 }
 
-}  // namespace
-
 ArchiveBytes FindPayloadResource() {
   const HMODULE resources = GetResourceModule();
   const HMODULE executable = ::GetModuleHandleW(nullptr);
-  ArchiveBytes bytes = ResourceIn(resources);
-  if (!bytes.data && resources != executable) bytes = ResourceIn(executable);
+  ArchiveBytes bytes = FindPayloadResourceIn(resources);
+  if (!bytes.data && resources != executable) bytes = FindPayloadResourceIn(executable);
   return bytes;
 }
 

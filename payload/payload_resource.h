@@ -3,6 +3,8 @@
 // module that holds the current language's resources, or else of the
 // executable. Windows only.
 
+#include <windows.h>
+
 #include "payload/payload_archive.h"
 
 namespace qw {
@@ -13,5 +15,8 @@ constexpr int kPayloadResourceName = 134;
 // The locked resource bytes, valid while the module stays loaded; empty
 // when neither module has the resource or it has size 0.
 ArchiveBytes FindPayloadResource();
+
+// The payload resource of `module` alone; empty when it has none.
+ArchiveBytes FindPayloadResourceIn(HMODULE module);
 
 }  // namespace qw
