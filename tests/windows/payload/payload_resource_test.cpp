@@ -5,6 +5,7 @@
 #include "payload/payload_resource.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 

@@ -46,23 +46,30 @@ TEST(TemporaryFolder, NewRandomFolderUnderTheUsersTemporaryFolderNotCreated) {
   EXPECT_NE(context.m_tempFolder, first) << "every run gets its own folder";
 }
 
-TEST(TemporaryFolder, TemporaryPathOf246CharactersIsTheLongestAccepted) {
+// A temporary folder of "C:\" + `letters` + "\".
+std::wstring TempPathOf(std::size_t length) { return L"C:\\" + std::wstring(length - 4, L'a') + L"\\"; }
+
+TEST(TemporaryFolder, LongTemporaryPathsFailWithTheFunctionThatFailed) {
   InstallContext context(L"MeridelTempFolderLimitTest");
   std::wstring error;
-  const std::wstring longest = L"C:\\" + std::wstring(242, L'a') + L"\\";  // 246 characters
   {
-    TemporaryTmp tmp(longest);
+    TemporaryTmp tmp(TempPathOf(213));  // the longest that leaves room for the name
     ASSERT_TRUE(context.CreateTempFolder(error)) << error.c_str();
-    EXPECT_EQ(context.m_tempFolder.compare(0, 246, longest), 0);
-    EXPECT_EQ(context.m_tempFolder.size(), 246u + 46u);
+    EXPECT_EQ(context.m_tempFolder.compare(0, 213, TempPathOf(213)), 0);
+    EXPECT_EQ(context.m_tempFolder.size(), 213u + 46u);
   }
   const std::wstring kept = context.m_tempFolder;
-  {
-    TemporaryTmp tmp(L"C:\\" + std::wstring(243, L'a') + L"\\");  // 247 characters
-    EXPECT_FALSE(context.CreateTempFolder(error));
+  for (std::size_t length : {214u, 246u}) {
+    TemporaryTmp tmp(TempPathOf(length));
+    EXPECT_FALSE(context.CreateTempFolder(error)) << length;
+    EXPECT_TRUE(std::regex_match(error, std::wregex(L"[0-9a-f]{8} \\(PathAppend\\)"))) << error.c_str();
   }
-  EXPECT_EQ(context.m_tempFolder, kept);
-  EXPECT_TRUE(std::regex_match(error, std::wregex(L"[0-9a-f]{8} \\(GetTempPath\\)"))) << error.c_str();
+  {
+    TemporaryTmp tmp(TempPathOf(247));
+    EXPECT_FALSE(context.CreateTempFolder(error));
+    EXPECT_TRUE(std::regex_match(error, std::wregex(L"[0-9a-f]{8} \\(GetTempPath\\)"))) << error.c_str();
+  }
+  EXPECT_EQ(context.m_tempFolder, kept) << "a failure leaves the folder alone";
 }
 
 }  // namespace
