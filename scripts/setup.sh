@@ -14,6 +14,7 @@ packages=(
   googletest libboost1.74-dev libboost-filesystem1.74-dev
   libboost-iostreams1.74-dev libbz2-dev
   liblnk-utils
+  clang libclang-rt-14-dev
   fonts-dejavu-core fonts-noto-core fonts-wqy-microhei fonts-liberation
 )
 
