@@ -4,7 +4,8 @@
 // CRC read-back) against a baseline measured in the same run: the same
 // stream decompressed twice by libbz2 into a null sink plus reading the
 // extracted files back. It prints both times, the peak resident memory
-// growth during the extraction, and last "ratio R" = extract / baseline.
+// growth during the extraction, and last "ratio R" = extract / baseline,
+// from processor time (the best of five rounds).
 //
 //   payload_bench [--large] [--work DIR]
 //
@@ -14,6 +15,7 @@
 
 #include <bzlib.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <boost/crc.hpp>
@@ -107,8 +109,28 @@ std::uint64_t MakeArchive(const ContentSource& content, const std::string& path)
   return qw::WriteArchive(path, records, [&](std::size_t i, const auto& write) { content.Generate(i, write); });
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+// Wall-clock and processor time (user + system) of this process. On a
+// shared build machine the wall clock mostly measures the neighbours, so the
+// ratio is taken from processor time; both are printed.
+struct Clock {
+  std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+  double cpu = CpuSeconds();
+
+  static double CpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+  }
+};
+
+struct Times {
+  double wall;
+  double cpu;
+};
+
+Times Since(const Clock& start) {
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start.wall).count(),
+          Clock::CpuSeconds() - start.cpu};
 }
 
 long StatusKb(const char* field) {
@@ -128,7 +150,7 @@ void DropFolder(const fs::path& folder) {
 }
 
 struct Extraction {
-  double seconds;
+  Times time;
   double peakGrowthMb;
   std::uint64_t files;
 };
@@ -137,7 +159,7 @@ Extraction TimeExtraction(const std::string& archivePath, const fs::path& target
   DropFolder(target);
   ResetPeakResident();
   const long before = StatusKb("VmRSS:");
-  const auto start = std::chrono::steady_clock::now();
+  const Clock start;
   std::ifstream input(archivePath, std::ios::binary);
   qw::PayloadArchive archive(input);
   if (!archive.test()) throw std::runtime_error("the archive test failed");
@@ -148,9 +170,9 @@ Extraction TimeExtraction(const std::string& archivePath, const fs::path& target
                                     files += n.index() == 3;
                                     return qw::notification::proceed;
                                   });
-  const double seconds = Seconds(start);
+  const Times time = Since(start);
   if (!ok) throw std::runtime_error("the extraction failed");
-  return {seconds, (StatusKb("VmHWM:") - before) / 1024.0, files};
+  return {time, (StatusKb("VmHWM:") - before) / 1024.0, files};
 }
 
 void DecompressToNothing(const std::string& archivePath) {
@@ -188,17 +210,25 @@ std::uint64_t ReadBack(const fs::path& folder) {
   return total;
 }
 
-double TimeBaseline(const std::string& archivePath, const fs::path& extracted) {
-  const auto start = std::chrono::steady_clock::now();
+Times TimeBaseline(const std::string& archivePath, const fs::path& extracted) {
+  const Clock start;
   DecompressToNothing(archivePath);
   DecompressToNothing(archivePath);
   ReadBack(extracted);
-  return Seconds(start);
+  return Since(start);
 }
 
+// The best of the rounds: wall and processor times separately.
 struct Result {
-  double extract, baseline, growthMb;
+  Times extract{1e300, 1e300};
+  Times baseline{1e300, 1e300};
+  double growthMb = 0;
 };
+
+void KeepBest(Times& best, const Times& round) {
+  best.wall = std::min(best.wall, round.wall);
+  best.cpu = std::min(best.cpu, round.cpu);
+}
 
 Result Run(const char* label, std::uint64_t total, const fs::path& work, int rounds) {
   const std::string archivePath = (work / (std::string(label) + ".bz2")).string();
@@ -207,20 +237,24 @@ Result Run(const char* label, std::uint64_t total, const fs::path& work, int rou
   const std::uint64_t compressed = MakeArchive(ContentSource(total), archivePath);
   std::cout << " " << kEntries << " entries, " << total / 1e6 << " MB decompressed, " << compressed / 1e6
             << " MB compressed\n";
-  Result best{1e300, 1e300, 0};
+  Result best;
   for (int round = 0; round < rounds; ++round) {
     const Extraction extraction = TimeExtraction(archivePath, target);
-    const double baseline = TimeBaseline(archivePath, target);
-    best.extract = std::min(best.extract, extraction.seconds);
-    best.baseline = std::min(best.baseline, baseline);
+    const Times baseline = TimeBaseline(archivePath, target);
+    KeepBest(best.extract, extraction.time);
+    KeepBest(best.baseline, baseline);
     best.growthMb = std::max(best.growthMb, extraction.peakGrowthMb);
-    std::cout << label << ": round " << round + 1 << ": extract " << extraction.seconds << " s ("
-              << extraction.files << " files), baseline " << baseline << " s\n";
+    std::cout << label << ": round " << round + 1 << ": extract " << extraction.time.cpu << " s cpu / "
+              << extraction.time.wall << " s wall (" << extraction.files << " files), baseline "
+              << baseline.cpu << " s cpu / " << baseline.wall << " s wall\n";
   }
-  std::cout << label << ": extract (test + extract + CRC read-back) " << best.extract << " s\n"
-            << label << ": baseline (libbz2 twice into a null sink + read-back) " << best.baseline << " s\n"
+  std::cout << label << ": extract (test + extract + CRC read-back) " << best.extract.cpu << " s cpu, "
+            << best.extract.wall << " s wall\n"
+            << label << ": baseline (libbz2 twice into a null sink + read-back) " << best.baseline.cpu
+            << " s cpu, " << best.baseline.wall << " s wall\n"
             << label << ": peak resident memory growth " << best.growthMb << " MB\n"
-            << label << ": ratio " << best.extract / best.baseline << "\n";
+            << label << ": ratio " << best.extract.cpu / best.baseline.cpu << " (processor time), "
+            << best.extract.wall / best.baseline.wall << " (wall clock)\n";
   DropFolder(target);
   fs::remove(archivePath);
   return best;
@@ -244,10 +278,10 @@ int main(int argc, char** argv) {
   }
   try {
     fs::create_directories(work);
-    const Result shipped = Run("shipped-size", 26561520, work, 3);
+    const Result shipped = Run("shipped-size", 26561520, work, 5);
     if (large) Run("1GB", 1000ull * 1000 * 1000, work, 1);
     DropFolder(work);
-    std::cout << "ratio " << shipped.extract / shipped.baseline << "\n";
+    std::cout << "ratio " << shipped.extract.cpu / shipped.baseline.cpu << "\n";
   } catch (const std::exception& error) {
     DropFolder(work);
     std::cerr << "payload_bench: " << error.what() << "\n";

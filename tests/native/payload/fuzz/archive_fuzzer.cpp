@@ -17,14 +17,26 @@
 
 namespace {
 
+// One folder per process, removed when the process exits.
+class Scratch {
+ public:
+  Scratch()
+      : path_(boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("qw-fuzz-%%%%-%%%%")) {
+    boost::filesystem::create_directories(path_);
+  }
+  ~Scratch() {
+    boost::system::error_code ignored;
+    boost::filesystem::remove_all(path_, ignored);
+  }
+  const boost::filesystem::path& path() const { return path_; }
+
+ private:
+  boost::filesystem::path path_;
+};
+
 const boost::filesystem::path& ScratchFolder() {
-  static const boost::filesystem::path folder = [] {
-    const boost::filesystem::path path =
-        boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("qw-fuzz-%%%%-%%%%");
-    boost::filesystem::create_directories(path);
-    return path;
-  }();
-  return folder;
+  static const Scratch scratch;
+  return scratch.path();
 }
 
 bool Inside(const boost::filesystem::path& path, const boost::filesystem::path& folder) {
