@@ -10,7 +10,6 @@
 // what std::basic_streambuf gives, no shrinking.
 
 #include <cstddef>
-#include <cstring>
 #include <istream>
 #include <limits>
 #include <memory>
