@@ -2,6 +2,7 @@
 
 #include "app/product_identity.h"
 #include "i18n/language_state.h"
+#include "payload/temporary_folder.h"
 
 namespace qw {
 
@@ -34,8 +35,7 @@ std::wstring InstallContext::ProductDisplayName(bool nameOnly) {
 std::wstring InstallContext::ProductKey() { return ProductKeyFor(ProductIdentity::kProductId); }
 
 bool InstallContext::CreateTempFolder(std::wstring& errorText) {
-  errorText = L"CreateTempFolder is not available yet";
-  return false;
+  return MakeTemporaryFolderPath(m_tempFolder, errorText);
 }
 
 }  // namespace qw

@@ -1,0 +1,59 @@
+#pragma once
+// The reader of the payload archive: a bzip2-compressed archive of files,
+// each with a destination folder in placeholder form and a CRC-32. It tests
+// the archive by decompressing it once, then extracts it by decompressing it
+// again and streaming every file to disk, reporting each step to a
+// callback. Only the directory is ever held in memory.
+//
+// It reads bytes it is given; finding them in the executable's resources is
+// FindPayloadResource's business (payload_resource.h). One archive serves
+// one extraction: test, rewind, extract, in that order.
+
+#include <cstddef>
+#include <istream>
+
+#include "payload/folder_placeholder.h"
+#include "payload/membuf.h"
+#include "payload/notification.h"
+#include "payload/placeholder_folders.h"
+
+namespace qw {
+
+// Compressed archive bytes owned by someone else; no bytes means no archive.
+struct ArchiveBytes {
+  const char* data = nullptr;
+  std::size_t size = 0;
+};
+
+class PayloadArchive {
+ public:
+  // Reads `bytes` in place; they must outlive the archive.
+  explicit PayloadArchive(ArchiveBytes bytes);
+  // Reads a stream of the caller's (a file, for tools and benchmarks).
+  explicit PayloadArchive(std::istream& input);
+  PayloadArchive(const PayloadArchive&) = delete;
+  PayloadArchive& operator=(const PayloadArchive&) = delete;
+
+  // True when the whole input decompresses without error, the stream is
+  // sound and nothing follows the end of the compressed data. Sends no
+  // notification. False for an absent archive.
+  bool test();
+
+  // Back to the start of the input; a failed seek leaves the input failed.
+  void rewind();
+
+  // Writes every file to its resolved destination, verifying each against
+  // its CRC-32, and reports to `callback` (required). Returns true when all
+  // files were written and verified; false after exactly one failure
+  // notification. Never throws. Files written before a failure stay.
+  bool extract(PlaceholderFolders folders, const PayloadCallback& callback);
+  // The same with special folders of the caller's (tests).
+  bool extract(PlaceholderFolders folders, const PayloadCallback& callback,
+               const SpecialFolderLookup& lookup);
+
+ private:
+  imemstream memory_;
+  std::istream& input_;
+};
+
+}  // namespace qw

@@ -1,0 +1,135 @@
+// What the packer makes, the reader reads back: byte for byte and CRC for
+// CRC, for archives of no, one and many entries, with empty files and
+// non-ASCII names; and the packer's refusals.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "payload/payload_archive.h"
+#include "payload/wide_path.h"
+#include "test_archive.h"
+#include "tools/payload_packer/archive_inspection.h"
+#include "tools/payload_packer/archive_packing.h"
+#include "tools/payload_packer/payload_manifest.h"
+
+namespace qw {
+namespace {
+
+class PackerRoundTrip : public ::testing::Test {
+ protected:
+  // Writes the files and a manifest listing them (kind i % 6).
+  std::string MakeManifest(const std::vector<std::pair<std::string, std::string>>& files) {
+    boost::filesystem::create_directories(scratch_.path() / "src");
+    std::ofstream manifest((scratch_.path() / "product.manifest").string());
+    manifest << "# test product\n\n";
+    int kind = 0;
+    for (const auto& [name, content] : files) {
+      test::WriteFile(scratch_.path() / "src" / name, content);
+      const char* destination = kind % 6 == 5 ? "<Temporary>" : "<InstallPath>\\Data";
+      manifest << kind++ % 6 << " | " << destination << " | src/" << name << "\n";
+    }
+    return (scratch_.path() / "product.manifest").string();
+  }
+
+  void RoundTrip(const std::vector<std::pair<std::string, std::string>>& files) {
+    const std::string archivePath = (scratch_.path() / "out.bz2").string();
+    PackManifest(ReadManifest(MakeManifest(files)), archivePath);
+    const ArchiveSummary summary = VerifyArchiveFile(archivePath);
+    ASSERT_EQ(summary.records.size(), files.size());
+
+    const std::string compressed = test::ReadFile(archivePath);
+    EXPECT_EQ(compressed.substr(0, 4), "BZh9");
+    PayloadArchive archive(ArchiveBytes{compressed.data(), compressed.size()});
+    ASSERT_TRUE(archive.test());
+    archive.rewind();
+    const boost::filesystem::path target = scratch_.path() / "installed";
+    std::size_t ends = 0;
+    const bool extracted = archive.extract({PathText(target), L"", PathText(target / "temp")},
+                                           [&](notification& n) {
+                                             ends += n.index() == 3;
+                                             return notification::proceed;
+                                           });
+    ASSERT_TRUE(extracted);
+    EXPECT_EQ(ends, files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const auto& [name, content] = files[i];
+      const boost::filesystem::path out = target / (i % 6 == 5 ? "temp" : "Data") / name;
+      EXPECT_EQ(test::ReadFile(out), content) << name;
+      EXPECT_EQ(summary.records[i].crc, test::Crc32(content)) << name;
+      EXPECT_EQ(PathText(out.filename()), WideFromUtf8(name));
+    }
+  }
+
+  test::ScratchFolder scratch_;
+};
+
+TEST_F(PackerRoundTrip, NoEntries) { RoundTrip({}); }
+
+TEST_F(PackerRoundTrip, OneEntry) { RoundTrip({{"only.txt", "just one file"}}); }
+
+TEST_F(PackerRoundTrip, ManyEntriesEmptyFilesAndNonAsciiNames) {
+  std::vector<std::pair<std::string, std::string>> files = {
+      {"empty-first.txt", ""}, {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.txt", "non-ASCII"},
+      {"\xF0\x9F\x93\x90 ruler.bin", std::string(5000, '\x01')}};
+  std::uint32_t noise = 7;
+  for (int i = 0; i < 40; ++i) {
+    std::string content(static_cast<std::size_t>(i) * 977, '\0');
+    for (char& c : content) c = static_cast<char>((noise = noise * 1103515245 + 12345) >> 16);
+    files.push_back({"file" + std::to_string(i) + ".dat", content});
+  }
+  files.push_back({"empty-last.txt", ""});
+  RoundTrip(files);
+}
+
+std::string PackError(const std::string& manifestText, const std::string& folder) {
+  const std::string manifest = folder + "/bad.manifest";
+  std::ofstream(manifest) << manifestText;
+  try {
+    PackManifest(ReadManifest(manifest), folder + "/bad.bz2");
+  } catch (const std::runtime_error& error) {
+    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2"));
+    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2.partial"));
+    return error.what();
+  }
+  return "packed";
+}
+
+TEST(Packer, RefusesBadInputWithoutLeavingOutput) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  EXPECT_EQ(PackError("0 | <InstallPath> | ok.txt\n", dir), "packed");
+  boost::filesystem::remove(dir + "/bad.bz2");
+
+  EXPECT_NE(PackError("0 | <InstallPath> | ok.txt\n0 | <InstallPath> | missing.txt\n", dir)
+                .find("manifest line 2: cannot read source"), std::string::npos);
+  EXPECT_NE(PackError("\n6 | <InstallPath> | ok.txt\n", dir).find("bad.manifest:2: kind \"6\""), std::string::npos);
+  EXPECT_NE(PackError("0 |  | ok.txt\n", dir).find(":1: empty destination"), std::string::npos);
+  EXPECT_NE(PackError("0 | <Installpath>\\X | ok.txt\n", dir).find(":1: unknown folder token <Installpath>"),
+            std::string::npos);
+  EXPECT_NE(PackError("# c\n0 <InstallPath> ok.txt\n", dir).find(":2: expected"), std::string::npos);
+  EXPECT_NE(PackError("0 | <InstallPath> | dir/..\n", dir).find("names no file"), std::string::npos);
+}
+
+TEST(Packer, VerifyFindsCorruption) {
+  test::ScratchFolder scratch;
+  const std::string path = (scratch.path() / "a.bz2").string();
+  std::string bytes = test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "content", 0}});
+  bytes.back() ^= 1;
+  test::WriteFile(path, test::Bzip2(bytes));
+  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "content", 0}}) + "x"));
+  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+}
+
+TEST(Packer, CommandLineExitCodes) {
+  const std::string packer = QW_PAYLOAD_PACKER;
+  EXPECT_EQ(std::system((packer + " --help > /dev/null").c_str()), 0);
+  EXPECT_NE(std::system((packer + " verify /nonexistent 2> /dev/null").c_str()), 0);
+  EXPECT_NE(std::system((packer + " bogus 2> /dev/null").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace qw

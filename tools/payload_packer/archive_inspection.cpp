@@ -1,0 +1,126 @@
+#include "tools/payload_packer/archive_inspection.h"
+
+#include <boost/crc.hpp>
+#include <boost/iostreams/filter/bzip2.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+#include "payload/decompression_pipeline.h"
+
+namespace qw {
+namespace {
+
+// Follows the decompressed bytes: buffers the header, then checks each
+// entry's bytes against its CRC.
+class ArchiveChecker {
+ public:
+  explicit ArchiveChecker(ArchiveSummary& summary, bool headerOnly)
+      : summary_(summary), headerOnly_(headerOnly) {}
+
+  struct HeaderRead {};
+
+  std::size_t Take(const char* data, std::size_t size) {
+    summary_.decompressedBytes += size;
+    if (!headerDone_) return TakeHeader(data, size);
+    std::size_t used = 0;
+    while (used < size) {
+      SkipEmptyEntries();
+      if (entry_ >= summary_.records.size())
+        throw std::runtime_error("data follows the last entry");
+      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(size - used, remaining_));
+      crc_.process_bytes(data + used, k);
+      remaining_ -= k;
+      used += k;
+      if (remaining_ == 0) EndEntry();
+    }
+    return size;
+  }
+
+  void Finish() {
+    if (!headerDone_) throw std::runtime_error("the archive ends inside its header");
+    SkipEmptyEntries();
+    if (entry_ < summary_.records.size())
+      throw std::runtime_error("the archive ends inside entry " + std::to_string(entry_));
+  }
+
+ private:
+  std::size_t TakeHeader(const char* data, std::size_t size) {
+    std::size_t want = 8;
+    if (header_.size() >= 8) {
+      summary_.dataOffset = ReadDataOffset(header_.data());
+      if (summary_.dataOffset < kMinimumDataOffset || summary_.dataOffset > kMaximumDataOffset)
+        throw std::runtime_error("implausible data offset " + std::to_string(summary_.dataOffset));
+      want = static_cast<std::size_t>(summary_.dataOffset);
+    }
+    const std::size_t k = std::min(size, want - header_.size());
+    header_.append(data, k);
+    if (header_.size() == want && want > 8) {
+      summary_.records = DecodeHeader(header_.data(), header_.size());
+      headerDone_ = true;
+      if (headerOnly_) throw HeaderRead{};
+      StartEntry();
+    }
+    summary_.decompressedBytes -= size - k;
+    return k;
+  }
+
+  void StartEntry() {
+    crc_.reset();
+    remaining_ = entry_ < summary_.records.size() ? summary_.records[entry_].size : 0;
+  }
+
+  void SkipEmptyEntries() {
+    while (entry_ < summary_.records.size() && remaining_ == 0) EndEntry();
+  }
+
+  void EndEntry() {
+    const DirectoryRecord& record = summary_.records[entry_];
+    if (crc_.checksum() != record.crc)
+      throw std::runtime_error("entry " + std::to_string(entry_) + ": CRC-32 mismatch");
+    ++entry_;
+    StartEntry();
+  }
+
+  ArchiveSummary& summary_;
+  bool headerOnly_;
+  std::string header_;
+  bool headerDone_ = false;
+  std::size_t entry_ = 0;
+  std::uint64_t remaining_ = 0;
+  boost::crc_32_type crc_;
+};
+
+ArchiveSummary Inspect(const std::string& path, bool headerOnly) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  ArchiveSummary summary;
+  ArchiveChecker checker(summary, headerOnly);
+  try {
+    summary.compressedBytes =
+        Decompress(in, [&](const char* data, std::size_t size) { return checker.Take(data, size); });
+    checker.Finish();
+  } catch (const ArchiveChecker::HeaderRead&) {
+  } catch (const boost::iostreams::bzip2_error& error) {
+    throw std::runtime_error(std::string("not a sound bzip2 stream (") + error.what() + ")");
+  } catch (const std::system_error&) {
+    throw std::runtime_error("malformed archive header");
+  }
+  return summary;
+}
+
+}  // namespace
+
+ArchiveSummary VerifyArchiveFile(const std::string& path) {
+  ArchiveSummary summary = Inspect(path, false);
+  const std::uint64_t expected = ExpectedLength(summary.dataOffset, summary.records);
+  if (expected != summary.decompressedBytes)
+    throw std::runtime_error("decompressed length " + std::to_string(summary.decompressedBytes) +
+                             " differs from the " + std::to_string(expected) + " the header gives");
+  return summary;
+}
+
+ArchiveSummary ReadArchiveDirectory(const std::string& path) { return Inspect(path, true); }
+
+}  // namespace qw

@@ -1,0 +1,74 @@
+#include "tools/payload_packer/bzip2_file_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace qw {
+namespace {
+
+std::runtime_error WriteError(const std::string& path) {
+  return std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+Bzip2FileWriter::Bzip2FileWriter(const std::string& path)
+    : path_(path), temporary_(path + ".partial") {
+  file_ = std::fopen(temporary_.c_str(), "wb");
+  if (!file_) throw WriteError(temporary_);
+  if (BZ2_bzCompressInit(&stream_, 9, 0, 0) != BZ_OK) {
+    std::fclose(file_);
+    std::remove(temporary_.c_str());
+    throw std::runtime_error("cannot start the bzip2 compressor");
+  }
+  streamOpen_ = true;
+}
+
+Bzip2FileWriter::~Bzip2FileWriter() {
+  if (streamOpen_) BZ2_bzCompressEnd(&stream_);
+  if (file_) {
+    std::fclose(file_);
+    std::remove(temporary_.c_str());
+  }
+}
+
+void Bzip2FileWriter::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    stream_.next_in = const_cast<char*>(data);
+    stream_.avail_in = chunk;
+    Drain(BZ_RUN);
+    data += chunk;
+    size -= chunk;
+  }
+}
+
+void Bzip2FileWriter::Commit() {
+  Drain(BZ_FINISH);
+  BZ2_bzCompressEnd(&stream_);
+  streamOpen_ = false;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (!closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const std::runtime_error error = WriteError(path_);
+    std::remove(temporary_.c_str());
+    throw error;
+  }
+}
+
+void Bzip2FileWriter::Drain(int action) {
+  char buffer[64 * 1024];
+  for (;;) {
+    stream_.next_out = buffer;
+    stream_.avail_out = sizeof buffer;
+    const int result = BZ2_bzCompress(&stream_, action);
+    if (result < 0) throw std::runtime_error("bzip2 compression failed");
+    const std::size_t produced = sizeof buffer - stream_.avail_out;
+    if (produced && std::fwrite(buffer, 1, produced, file_) != produced) throw WriteError(temporary_);
+    compressed_ += produced;
+    if (action == BZ_RUN ? stream_.avail_in == 0 : result == BZ_STREAM_END) return;
+  }
+}
+
+}  // namespace qw

@@ -1,0 +1,36 @@
+#pragma once
+// The packer's manifest: a UTF-8 text file with one archive entry a line,
+//
+//   kind | destination | source
+//
+// kind 0 to 5, the destination folder in placeholder form, and the source
+// file (relative paths are taken from the manifest's folder). Blank lines
+// and lines starting with "#" are ignored; spaces around fields are not
+// part of them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qw {
+
+struct ManifestEntry {
+  std::uint32_t kind = 0;
+  std::wstring destination;
+  std::string sourceText;  // as written in the manifest
+  std::string sourceFile;  // where to read it
+  int line = 0;
+};
+
+// The entries of the manifest file at `path`. Throws std::runtime_error with
+// one line of explanation (naming the manifest line) for an unreadable
+// file, a malformed line, a kind outside 0..5, an empty destination, a
+// leading angle-bracket token the reader does not know, or a source that
+// gives no plain file name. Source files are not opened here.
+std::vector<ManifestEntry> ReadManifest(const std::string& path);
+
+// The same checks on one line's fields; throws std::runtime_error without
+// the line number.
+ManifestEntry ParseManifestLine(const std::string& line);
+
+}  // namespace qw
