@@ -13,6 +13,10 @@ namespace qw {
 namespace {
 
 constexpr std::size_t kOffsetBytes = 8;
+// Decoded blocks are 4 KiB; handing each to the system on its own made the
+// system calls a tenth of the extraction time. Gathering 64 KiB per write
+// keeps memory flat all the same.
+constexpr std::size_t kWriteSize = 64 * 1024;
 
 // Prepares `path` for a new file: an existing file is made writable so that
 // it can be replaced, a missing parent folder is created with its ancestors.
@@ -42,6 +46,7 @@ std::size_t ArchiveExtractor::Write(const char* data, std::size_t size) {
     return entryIndex_ == 0 ? WriteHeader(data, size) : WriteFileData(data, size);
   } catch (...) {
     failed_ = true;
+    KeepWrittenPart();
     throw;
   }
 }
@@ -113,7 +118,7 @@ std::size_t ArchiveExtractor::WriteFileData(const char* data, std::size_t size) 
   if (!fileStarted_) BeginFile(entry);
 
   const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(size, remaining_));
-  if (file_ && take) file_->Write(data, take);
+  if (file_ && take) WriteToFile(data, take);
   remaining_ -= take;
   processed_ += take;
   ReportProgress();
@@ -136,6 +141,8 @@ void ArchiveExtractor::BeginFile(PayloadEntry& entry) {
 void ArchiveExtractor::EndFile(PayloadEntry& entry) {
   if (!skipping_) {
     std::unique_ptr<DestinationFile> file = std::move(file_);
+    file->Write(pending_.data(), pending_.size());
+    pending_.clear();
     file->Close();
     if (StoredFileCrc32(entry.destination) != entry.crc)
       ThrowCompressError(compress_errc::invalid_checksum);
@@ -145,6 +152,26 @@ void ArchiveExtractor::EndFile(PayloadEntry& entry) {
   fileStarted_ = false;
   skipping_ = false;
   ++entryIndex_;
+}
+
+void ArchiveExtractor::KeepWrittenPart() noexcept {
+  // What was reported as written stays in the file the failure leaves
+  // behind; a second failure here changes nothing about the first.
+  if (!file_ || pending_.empty()) return;
+  try {
+    file_->Write(pending_.data(), pending_.size());
+  } catch (...) {
+  }
+  pending_.clear();
+}
+
+void ArchiveExtractor::WriteToFile(const char* data, std::size_t size) {
+  if (pending_.capacity() < kWriteSize) pending_.reserve(kWriteSize);
+  pending_.append(data, size);
+  if (pending_.size() >= kWriteSize) {
+    file_->Write(pending_.data(), pending_.size());
+    pending_.clear();
+  }
 }
 
 notification::result ArchiveExtractor::Report(notification message) { return callback_(message); }

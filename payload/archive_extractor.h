@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "payload/file_access.h"
@@ -60,6 +61,8 @@ class ArchiveExtractor {
   std::size_t WriteFileData(const char* data, std::size_t size);
   void BeginFile(PayloadEntry& entry);
   void EndFile(PayloadEntry& entry);
+  void WriteToFile(const char* data, std::size_t size);
+  void KeepWrittenPart() noexcept;
   notification::result Report(notification message);
   void ReportProgress();
 
@@ -74,6 +77,7 @@ class ArchiveExtractor {
   std::unique_ptr<memstream> header_;
   std::size_t entryIndex_ = 0;  // 0 while reading the directory, then entry + 1
   std::unique_ptr<DestinationFile> file_;
+  std::string pending_;  // file data not yet handed to the file
   bool fileStarted_ = false;
   bool skipping_ = false;
   bool failed_ = false;
