@@ -42,8 +42,9 @@ std::vector<HWND> ProcessDialogs(DWORD pid) {
   return search.found;
 }
 
-// The environment of this process with LC_ALL replaced by `locale`.
-std::vector<wchar_t> EnvironmentWithLocale(const std::wstring& locale) {
+// The environment of this process with LC_ALL replaced by `locale` (when
+// given) and `extra` entries added.
+std::vector<wchar_t> EnvironmentWith(const std::wstring& locale, const std::vector<std::wstring>& extra) {
   std::vector<wchar_t> block;
   wchar_t* strings = ::GetEnvironmentStringsW();
   for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
@@ -51,13 +52,63 @@ std::vector<wchar_t> EnvironmentWithLocale(const std::wstring& locale) {
     block.insert(block.end(), entry, entry + wcslen(entry) + 1);
   }
   ::FreeEnvironmentStringsW(strings);
-  const std::wstring setting = L"LC_ALL=" + locale;
-  block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
+  std::vector<std::wstring> settings = extra;
+  if (!locale.empty()) settings.push_back(L"LC_ALL=" + locale);
+  for (const std::wstring& setting : settings) {
+    block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
+  }
   block.push_back(L'\0');
   return block;
 }
 
+struct ClassSearch {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK FindClass(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ClassSearch*>(param);
+  wchar_t name[64] = {};
+  ::GetClassNameW(child, name, 64);
+  if (_wcsicmp(name, search->name) != 0) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// Memory in another process, freed with the object.
+class RemoteMemory {
+ public:
+  RemoteMemory(DWORD pid, std::size_t size)
+      : m_process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)),
+        m_address(m_process ? ::VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)
+                            : nullptr) {}
+  ~RemoteMemory() {
+    if (m_address) ::VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    if (m_process) ::CloseHandle(m_process);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  char* Address() const { return static_cast<char*>(m_address); }
+  bool Write(std::size_t offset, const void* data, std::size_t size) const {
+    return m_address && ::WriteProcessMemory(m_process, Address() + offset, data, size, nullptr);
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) const {
+    return m_address && ::ReadProcessMemory(m_process, Address() + offset, data, size, nullptr);
+  }
+
+ private:
+  HANDLE m_process;
+  void* m_address;
+};
+
 }  // namespace
+
+HWND FindChildOfClass(HWND dialog, const wchar_t* className) {
+  ClassSearch search{className, nullptr};
+  ::EnumChildWindows(dialog, FindClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 const char* PageName(Page page) {
   switch (page) {
@@ -110,7 +161,9 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
                            const std::wstring& titlePart, DWORD timeoutMs) {
   std::wstring commandLine = L"\"" + installer + L"\"";
   std::vector<wchar_t> environment;
-  if (!locale.empty()) environment = EnvironmentWithLocale(locale);
+  if (!locale.empty() || !m_extraEnvironment.empty()) {
+    environment = EnvironmentWith(locale, m_extraEnvironment);
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -214,16 +267,55 @@ bool InstallerRobot::ChooseComboItem(int id, int index) {
                         reinterpret_cast<LPARAM>(combo)) != FALSE;
 }
 
+bool InstallerRobot::ComboExItem(int id, int index, std::wstring& text, LPARAM& data) const {
+  HWND combo = Control(id);
+  constexpr std::size_t kTextChars = 256;
+  RemoteMemory memory(m_processId, sizeof(COMBOBOXEXITEMW) + kTextChars * sizeof(wchar_t));
+  if (!combo || !memory.Address()) return false;
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+  item.iItem = index;
+  item.pszText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof item);
+  item.cchTextMax = kTextChars;
+  if (!memory.Write(0, &item, sizeof item)) return false;
+  DWORD_PTR ok = 0;
+  if (!::SendMessageTimeoutW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.Address()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &ok) || !ok) {
+    return false;
+  }
+  wchar_t buffer[kTextChars] = {};
+  if (!memory.Read(0, &item, sizeof item) || !memory.Read(sizeof item, buffer, sizeof buffer)) return false;
+  buffer[kTextChars - 1] = L'\0';
+  text = buffer;
+  data = item.lParam;
+  return true;
+}
+
+LRESULT InstallerRobot::SendWithRemoteText(HWND window, UINT message, WPARAM wParam,
+                                           const std::wstring& text) const {
+  const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+  RemoteMemory memory(m_processId, size);
+  if (!memory.Write(0, text.c_str(), size)) return 0;
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(memory.Address()),
+                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
 bool InstallerRobot::SystemCommand(WPARAM command) {
   return ::PostMessageW(m_wizard, WM_SYSCOMMAND, command, 0) != FALSE;
 }
 
 HWND InstallerRobot::WaitForDialog(DWORD timeoutMs) const {
+  return WaitForDialogOtherThan(nullptr, timeoutMs);
+}
+
+HWND InstallerRobot::WaitForDialogOtherThan(HWND except, DWORD timeoutMs) const {
   HWND found = nullptr;
   WaitUntil(
       [&] {
         for (HWND window : ProcessDialogs(m_processId)) {
-          if (window != m_wizard) found = window;
+          if (window != m_wizard && window != except) found = window;
         }
         return found != nullptr;
       },
