@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <commctrl.h>
 
 #include "installer_robot.h"
 #include "installer_strings.h"
@@ -16,6 +17,12 @@ namespace qw::test {
 namespace {
 
 constexpr int kBrowse = 1006, kFolder = 1007, kMenuShortcut = 1011, kDesktopShortcut = 1010;
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
@@ -100,7 +107,7 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
   const std::wstring log = robot.Text(kLog);
-  EXPECT_NE(log.find(Format(English(1123), L"\"" + typed + L"\"")), std::wstring::npos) << "log: " << std::string(log.begin(), log.end());
+  EXPECT_NE(log.find(Format(English(1123), L"\"" + typed + L"\"")), std::wstring::npos) << "log: " << Narrow(log);
   const std::wstring menuLine = English(1124).substr(0, English(1124).find(L"%1"));
   EXPECT_EQ(log.find(menuLine), std::wstring::npos) << "no Start-menu shortcut was chosen";
 
@@ -163,9 +170,22 @@ HWND TypeAndAccept(InstallerRobot& robot, const Browser& browser, const std::wst
   return error;
 }
 
+// Selects `folder` in the browser's tree (asked again until the tree has
+// filled in) and waits until the edit box shows `expected`.
+bool SelectAndExpect(InstallerRobot& robot, const Browser& browser, const std::wstring& folder,
+                     const std::wstring& expected) {
+  return WaitUntil([&] {
+    if (WindowText(browser.edit) == expected) return true;
+    robot.SendWithRemoteText(browser.dialog, BFFM_SETSELECTIONW, TRUE, folder);
+    ::Sleep(100);
+    return WindowText(browser.edit) == expected;
+  });
+}
+
 void ExpectRefused(InstallerRobot& robot, const Browser& browser, const std::wstring& text, DWORD code) {
   HWND error = TypeAndAccept(robot, browser, text);
-  ASSERT_NE(error, nullptr) << "typed path accepted";
+  ASSERT_NE(error, nullptr) << "typed path accepted; browser visible " << ::IsWindowVisible(browser.dialog)
+                            << " edit " << Narrow(WindowText(browser.edit));
   EXPECT_EQ(InstallerRobot::MessageBoxText(error), SystemText(code));
   ASSERT_TRUE(InstallerRobot::ClickIn(error, IDOK));
   ASSERT_TRUE(InstallerRobot::WaitForClose(error));
@@ -179,14 +199,15 @@ TEST(FolderBrowserDialog, PathPageSelectionGetsTheProductKey) {
   const Browser browser = OpenBrowser(robot);
   ASSERT_NE(browser.dialog, nullptr);
   ASSERT_NE(browser.edit, nullptr) << "the folder dialog has no edit box";
-  EXPECT_NE(WindowText(browser.edit).find(L"Meridel 6"), std::wstring::npos);
-  robot.SendWithRemoteText(browser.dialog, BFFM_SETSELECTIONW, TRUE, place.Path());
-  ASSERT_TRUE(WaitUntil([&] { return WindowText(browser.edit) == place.Path() + L"\\Meridel 6"; }))
-      << "edit box: " << std::string(WindowText(browser.edit).begin(), WindowText(browser.edit).end());
+  // The dialog opens showing the page's folder, missing parts included.
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(browser.edit) == robot.Text(kFolder); }))
+      << Narrow(WindowText(browser.edit));
+  ASSERT_TRUE(SelectAndExpect(robot, browser, place.Path(), place.Path() + L"\\Meridel 6"))
+      << "edit box: " << Narrow(WindowText(browser.edit));
   ASSERT_TRUE(InstallerRobot::ClickIn(browser.dialog, IDOK));
   ASSERT_TRUE(InstallerRobot::WaitForClose(browser.dialog));
   EXPECT_TRUE(WaitUntil([&] { return robot.Text(kFolder) == place.Path() + L"\\Meridel 6"; }))
-      << std::string(robot.Text(kFolder).begin(), robot.Text(kFolder).end());
+      << Narrow(robot.Text(kFolder));
 }
 
 TEST(FolderBrowserDialog, PathPageRefusesWildcardsAndTakesANewFolder) {
@@ -201,11 +222,20 @@ TEST(FolderBrowserDialog, PathPageRefusesWildcardsAndTakesANewFolder) {
   EXPECT_EQ(TypeAndAccept(robot, browser, L"C:\\Not Yet There\\Meridel 6"), nullptr);
   ASSERT_TRUE(InstallerRobot::WaitForClose(browser.dialog));
   EXPECT_TRUE(WaitUntil([&] { return robot.Text(kFolder) == L"C:\\Not Yet There\\Meridel 6"; }))
-      << std::string(robot.Text(kFolder).begin(), robot.Text(kFolder).end());
+      << Narrow(robot.Text(kFolder));
   EXPECT_FALSE(::PathIsDirectoryW(L"C:\\Not Yet There")) << "the browser must not create folders";
 }
 
 TEST(FolderBrowserDialog, ShortcutPageStaysInTheStartMenu) {
+  const std::wstring programs = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+  const std::wstring menuFolder = L"qw_menu_" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring chosen = programs + L"\\" + menuFolder;
+  ASSERT_TRUE(::CreateDirectoryW(chosen.c_str(), nullptr));
+  struct Cleanup {
+    std::wstring folder;
+    ~Cleanup() { ::RemoveDirectoryW(folder.c_str()); }
+  } cleanup{chosen};
+
   InstallerRobot robot;
   GoToPathPage(robot);
   ASSERT_TRUE(robot.Click(kNext));
@@ -213,20 +243,37 @@ TEST(FolderBrowserDialog, ShortcutPageStaysInTheStartMenu) {
   const Browser browser = OpenBrowser(robot);
   ASSERT_NE(browser.dialog, nullptr);
   ASSERT_NE(browser.edit, nullptr);
-  ExpectRefused(robot, browser, L"C:\\windows", ERROR_BAD_PATHNAME);
-  const std::wstring programs = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+  // Relative to the Start Menu. (Wine's dialog, limited to a root, selects
+  // the root itself after the installer has asked for the page's folder.)
   const std::wstring programsName = ::PathFindFileNameW(programs.c_str());
-  robot.SendWithRemoteText(browser.dialog, BFFM_SETSELECTIONW, TRUE, programs);
-  ASSERT_TRUE(WaitUntil([&] { return WindowText(browser.edit) == programsName + L"\\Meridel 6"; }))
-      << "edit box: " << std::string(WindowText(browser.edit).begin(), WindowText(browser.edit).end());
-  EXPECT_EQ(TypeAndAccept(robot, browser, WindowText(browser.edit)), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(browser.edit).rfind(programsName + L"\\", 0) == 0; }))
+      << "edit [" << Narrow(WindowText(browser.edit)) << "]";
+  ExpectRefused(robot, browser, L"C:\\windows", ERROR_BAD_PATHNAME);
+  ExpectRefused(robot, browser, L"..\\Elsewhere", ERROR_BAD_PATHNAME);
+  // A folder under the root, chosen in the tree as a user would (Wine's
+  // dialog does not select by path under a root): the first child of the
+  // root, which exists since the test made one.
+  HWND tree = FindChildOfClass(browser.dialog, L"SysTreeView32");
+  ASSERT_NE(tree, nullptr);
+  const LPARAM root = Send(tree, TVM_GETNEXTITEM, TVGN_ROOT);
+  Send(tree, TVM_EXPAND, TVE_EXPAND, root);
+  const LPARAM child = Send(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+  ASSERT_NE(child, 0);
+  Send(tree, TVM_SELECTITEM, TVGN_CARET, child);
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::wstring text = WindowText(browser.edit);
+    return text.rfind(programsName + L"\\", 0) == 0 && text != programsName + L"\\Meridel 6" &&
+           text.size() > 10 && text.substr(text.size() - 10) == L"\\Meridel 6";
+  })) << "edit box: " << Narrow(WindowText(browser.edit));
+  const std::wstring shownChoice = WindowText(browser.edit);
+  EXPECT_EQ(TypeAndAccept(robot, browser, shownChoice), nullptr);
   ASSERT_TRUE(InstallerRobot::WaitForClose(browser.dialog));
-  EXPECT_TRUE(WaitUntil([&] { return robot.Text(kFolder) == programsName + L"\\Meridel 6"; }))
-      << std::string(robot.Text(kFolder).begin(), robot.Text(kFolder).end());
-  // Leaving the page saves the folder under the Start Menu.
+  EXPECT_TRUE(WaitUntil([&] { return robot.Text(kFolder) == shownChoice; })) << Narrow(robot.Text(kFolder));
+  // Leaving the page saves the full folder under the Start Menu.
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
-  EXPECT_NE(robot.Text(kLog).find(programs + L"\\Meridel 6"), std::wstring::npos);
+  const std::wstring startMenu = SpecialFolder(CSIDL_COMMON_STARTMENU);
+  EXPECT_NE(robot.Text(kLog).find(startMenu + L"\\" + shownChoice), std::wstring::npos) << Narrow(robot.Text(kLog));
 }
 
 }  // namespace
