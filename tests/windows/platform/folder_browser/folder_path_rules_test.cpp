@@ -64,7 +64,7 @@ TEST(RelativeToFolder, StartMenuRelativeTexts) {
 // and saves the text joined to it again.
 TEST(CombineFolder, GivesBackWhatRelativeToFolderTookAway) {
   const std::wstring base = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
-  for (const std::wstring folder : {base, base + L"\\Programs\\Quillon Works\\Meridel 6"}) {
+  for (const std::wstring& folder : {base, base + L"\\Programs\\Quillon Works\\Meridel 6"}) {
     bool ok = false;
     const std::wstring relative = RelativeToFolder(folder, base, ok);
     ASSERT_TRUE(ok);
