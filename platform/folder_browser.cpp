@@ -1,5 +1,6 @@
 #include "platform/folder_browser.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <cwchar>
@@ -209,8 +210,10 @@ int CALLBACK FolderBrowser::Callback(HWND dialog, UINT message, LPARAM param, LP
   return 0;
 }
 
+// The selection made here is the dialog's own: flag 1 is set only at the
+// end, so that it does not replace the path (whose missing folders the
+// edit box shows) by the deepest existing part completed with the suffix.
 void FolderBrowser::OnInitialized(HWND dialog) {
-  flags_ |= kInitialized;
   wchar_t folder[MAX_PATH] = {};
   bool selected = false;
   const bool started = StartFolder(RootParent(), path_, folder);
@@ -225,6 +228,28 @@ void FolderBrowser::OnInitialized(HWND dialog) {
   }
   if (!suffix_.empty()) editBox_ = FirstEditChild(dialog);
   if (selected) ShowPathInEditBox();
+  if (editBox_) ::SetWindowSubclass(dialog, DialogSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  flags_ |= kInitialized;
+}
+
+LRESULT CALLBACK FolderBrowser::DialogSubclass(HWND dialog, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED &&
+      reinterpret_cast<FolderBrowser*>(data)->OnOk(dialog)) {
+    return 0;
+  }
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(dialog, DialogSubclass, 0);
+  return ::DefSubclassProc(dialog, message, wParam, lParam);
+}
+
+// The edit box's text goes through the validation of a typed path; an
+// accepted text is the result, whatever item the dialog returns.
+bool FolderBrowser::OnOk(HWND dialog) {
+  if (!editBox_) return false;
+  const int length = ::GetWindowTextLengthW(editBox_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(editBox_, &text[0], length + 1)));
+  return OnValidationFailed(dialog, text.c_str());
 }
 
 void FolderBrowser::OnSelectionChanged(HWND dialog, LPCITEMIDLIST item) {

@@ -51,6 +51,12 @@ class FolderBrowser {
   enum Flag : unsigned { kComInitialized = 1, kInitialized = 2, kTypedPathAccepted = 4 };
 
   static int CALLBACK Callback(HWND dialog, UINT message, LPARAM param, LPARAM data);
+  // Sees the dialog's OK first, so that the edit box's text is validated
+  // the same way on every system (Wine's dialog ignores BIF_VALIDATE and
+  // the edit box, and would return the selection without the suffix).
+  static LRESULT CALLBACK DialogSubclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR data);
+  bool OnOk(HWND dialog);  // true: keep the dialog open
   void OnInitialized(HWND dialog);
   void OnSelectionChanged(HWND dialog, LPCITEMIDLIST item);
   bool OnValidationFailed(HWND dialog, const wchar_t* text);  // true: keep open

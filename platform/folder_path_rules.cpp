@@ -83,6 +83,15 @@ std::wstring RelativeToFolder(const std::wstring& path, const std::wstring& fold
   return canonical;
 }
 
+std::wstring CombineFolder(const std::wstring& folder, const std::wstring& relative) {
+  wchar_t combined[MAX_PATH] = {};
+  if (folder.size() >= MAX_PATH || relative.size() >= MAX_PATH ||
+      !::PathCombineW(combined, folder.c_str(), relative.c_str())) {
+    return folder;
+  }
+  return combined;
+}
+
 bool IsValidPathText(const std::wstring& text) {
   for (wchar_t c : text) {
     const UINT type = ::PathGetCharTypeW(c);

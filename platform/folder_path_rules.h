@@ -27,6 +27,11 @@ std::wstring RemoveLastComponents(const std::wstring& path, int count);
 // formed (for example on another drive); the result is then empty.
 std::wstring RelativeToFolder(const std::wstring& path, const std::wstring& folder, bool& ok);
 
+// `relative` joined to `folder` (PathCombineW, which also takes a full path
+// as it is and resolves "." and ".."); an empty `relative` gives `folder`.
+// Returns `folder` when the result would not fit 260 characters.
+std::wstring CombineFolder(const std::wstring& folder, const std::wstring& relative);
+
 // True when every character is valid in a path (no wildcard or invalid
 // character).
 bool IsValidPathText(const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "ui/dlg_path.h"
 
 #include "i18n/language_state.h"
+#include "platform/folder_browser.h"
 #include "ui/control_layout.h"
 
 BOOL CDlgPath::OnInitDialog() {
@@ -18,6 +19,28 @@ void CDlgPath::DoDataExchange(CDataExchange& dx) {
   DDX_Text(dx, IDC_FOLDER, m_folder);
   DDV_MaxChars(dx, IDC_FOLDER, m_folder, MAX_PATH);
   if (dx.m_bSaveAndValidate && !dx.Failed()) m_context.m_installFolder = m_folder;
+}
+
+bool CDlgPath::OnCommand(WORD id, WORD code, HWND) {
+  switch (id) {
+    case IDC_BROWSE:
+      if (code == BN_CLICKED) OnBrowse();
+      return true;
+  }
+  return false;
+}
+
+// A text that does not validate has shown its message; the dialog then
+// opens at the folder last saved.
+void CDlgPath::OnBrowse() {
+  UpdateData(true);
+  const std::wstring title =
+      qw::FormatMessageText(1111, qw::InstallContext::ProductDisplayName(true));
+  const qw::BrowseResult chosen =
+      qw::BrowseForFolder(m_context.m_installFolder, qw::InstallContext::ProductKey(), title);
+  if (chosen.path.empty()) return;
+  m_context.m_installFolder = chosen.path;
+  UpdateData(false);
 }
 
 void CDlgPath::Relabel() {

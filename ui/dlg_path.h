@@ -1,6 +1,7 @@
 #pragma once
 // Wizard page 2 (advanced method): the installation folder. An existing
-// installation keeps its folder: the edit is then read-only.
+// installation keeps its folder: the edit is then read-only. Browse opens
+// the shell's folder dialog, which appends the product key to the choice.
 
 #include <string>
 
@@ -18,7 +19,10 @@ class CDlgPath : public CWizardPage {
  protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange& dx) override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
+  void OnBrowse();
+
   std::wstring m_folder;
 };

@@ -4,6 +4,8 @@
 #include <shlwapi.h>
 
 #include "i18n/language_state.h"
+#include "platform/folder_browser.h"
+#include "platform/folder_path_rules.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -15,18 +17,13 @@ std::wstring StartMenuFolder() {
   return std::wstring();
 }
 
-// `folder` relative to `base`: empty for the base itself; the full folder
-// when it cannot be expressed relative to it (another volume).
+// `folder` relative to the Start Menu folder `base`: empty for the base
+// itself; the full folder when it cannot be expressed relative to it
+// (another volume), which saving then takes back as it is.
 std::wstring RelativeFolder(const std::wstring& base, const std::wstring& folder) {
-  wchar_t relative[MAX_PATH] = {};
-  if (!::PathRelativePathToW(relative, base.c_str(), FILE_ATTRIBUTE_DIRECTORY, folder.c_str(),
-                             FILE_ATTRIBUTE_DIRECTORY)) {
-    return folder;
-  }
-  if (wcscmp(relative, L".") == 0) return std::wstring();
-  wchar_t canonical[MAX_PATH] = {};
-  if (!::PathCanonicalizeW(canonical, relative)) return relative;
-  return canonical;
+  bool related = false;
+  std::wstring relative = qw::RelativeToFolder(folder, base, related);
+  return related ? relative : folder;
 }
 
 }  // namespace
@@ -51,10 +48,7 @@ void CDlgShortcut::DoDataExchange(CDataExchange& dx) {
   if (dx.m_bSaveAndValidate && !dx.Failed()) {
     m_context.m_desktopShortcut = m_desktop != BST_UNCHECKED;
     m_context.m_startMenuShortcut = m_startMenu != BST_UNCHECKED;
-    wchar_t combined[MAX_PATH] = {};
-    if (::PathCombineW(combined, m_baseFolder.c_str(), m_relativeFolder.c_str())) {
-      m_context.m_startMenuFolder = combined;
-    }
+    m_context.m_startMenuFolder = qw::CombineFolder(m_baseFolder, m_relativeFolder);
   }
 }
 
@@ -63,8 +57,24 @@ bool CDlgShortcut::OnCommand(WORD id, WORD code, HWND) {
     case IDC_MENU_SHORTCUT:
       if (code == BN_CLICKED) UpdateEnabling();
       return true;
+    case IDC_BROWSE:
+      if (code == BN_CLICKED) OnBrowse();
+      return true;
   }
   return false;
+}
+
+// The tree is limited to the all-users Programs folder; reloading shows
+// the choice relative to the Start Menu folder.
+void CDlgShortcut::OnBrowse() {
+  UpdateData(true);
+  const qw::BrowseResult chosen =
+      qw::BrowseForFolder(m_context.m_startMenuFolder, qw::InstallContext::ProductKey(),
+                          qw::LoadMessage(1112), CSIDL_COMMON_PROGRAMS);
+  if (chosen.path.empty()) return;
+  m_relativeFolder = chosen.relative;
+  m_context.m_startMenuFolder = chosen.path;
+  UpdateData(false);
 }
 
 // The folder and its Browse button are only of use with a Start-menu shortcut.

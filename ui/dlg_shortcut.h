@@ -22,6 +22,7 @@ class CDlgShortcut : public CWizardPage {
 
  private:
   void UpdateEnabling();
+  void OnBrowse();
 
   int m_desktop = BST_UNCHECKED;
   int m_startMenu = BST_UNCHECKED;

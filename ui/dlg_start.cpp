@@ -1,9 +1,117 @@
 #include "ui/dlg_start.h"
 
+#include <algorithm>
+
 #include "i18n/language_state.h"
+#include "i18n/select_language.h"
 #include "ui/control_layout.h"
 
+namespace {
+
+// The product languages in list order, with their flag icons.
+struct ListedLanguage {
+  qw::LanguageIndex language;
+  int icon;
+};
+constexpr ListedLanguage kListedLanguages[] = {
+    {0, 144},  {1, 145},  {2, 141},  {3, 143},  {11, 146}, {4, 148},  {5, 147},
+    {14, 155}, {7, 149},  {9, 151},  {10, 152}, {16, 157}, {17, 158},
+};
+
+constexpr int kFlagWidth = 18, kFlagHeight = 12;
+constexpr int kDroppedWidthMargin = 30;
+
+// Appends the flag `icon` to `images`; -1 when it cannot be loaded.
+int AddFlag(HIMAGELIST images, int icon) {
+  HICON flag = static_cast<HICON>(::LoadImageW(qw::GetResourceModule(), MAKEINTRESOURCEW(icon),
+                                               IMAGE_ICON, 16, 12, 0));
+  if (!flag) return -1;
+  const int index = ::ImageList_ReplaceIcon(images, -1, flag);
+  ::DestroyIcon(flag);
+  return index;
+}
+
+}  // namespace
+
+CDlgStart::~CDlgStart() {
+  if (m_images) ::ImageList_Destroy(m_images);
+}
+
+BOOL CDlgStart::OnInitDialog() {
+  CWizardPage::OnInitDialog();
+  m_images = ::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1);
+  ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images));
+  const int current = FillLanguageList();
+  FitDroppedWidth();
+  ::SendMessageW(m_languageList, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+  return TRUE;
+}
+
+int CDlgStart::FillLanguageList() {
+  int current = -1;
+  int item = 0;
+  for (const ListedLanguage& listed : kListedLanguages) {
+    std::wstring name = qw::LanguageNativeName(listed.language);
+    const int image = m_images ? AddFlag(m_images, listed.icon) : -1;
+    COMBOBOXEXITEMW entry{};
+    entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    entry.iItem = item;
+    entry.pszText = &name[0];
+    entry.iImage = image;
+    entry.iSelectedImage = image;
+    entry.lParam = listed.language;
+    ::SendMessageW(m_languageList, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    if (listed.language == qw::GetLanguage()) current = item;
+    ++item;
+  }
+  return current;
+}
+
+void CDlgStart::FitDroppedWidth() {
+  HDC dc = ::GetDC(m_languageList);
+  if (!dc) return;
+  HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  const int count = static_cast<int>(::SendMessageW(m_languageList, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    COMBOBOXEXITEMW entry{};
+    entry.mask = CBEIF_TEXT;
+    entry.iItem = i;
+    entry.pszText = text;
+    entry.cchTextMax = 256;
+    if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) continue;
+    SIZE size{};
+    if (::GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size)) {
+      widest = std::max(widest, static_cast<int>(size.cx));
+    }
+  }
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(m_languageList, dc);
+  ::SendMessageW(m_languageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + kDroppedWidthMargin), 0);
+}
+
 void CDlgStart::DoDataExchange(CDataExchange& dx) { DDX_Control(dx, IDC_LANGUAGE, m_languageList); }
+
+bool CDlgStart::OnCommand(WORD id, WORD code, HWND) {
+  switch (id) {
+    case IDC_LANGUAGE:
+      if (code == CBN_SELCHANGE) OnLanguageChanged();
+      return true;
+  }
+  return false;
+}
+
+// The list keeps the user's item even when English is made current instead.
+void CDlgStart::OnLanguageChanged() {
+  const LRESULT selected = ::SendMessageW(m_languageList, CB_GETCURSEL, 0, 0);
+  if (selected == CB_ERR) return;
+  COMBOBOXEXITEMW entry{};
+  entry.mask = CBEIF_LPARAM;
+  entry.iItem = selected;
+  if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) return;
+  qw::SelectLanguage(static_cast<qw::LanguageIndex>(entry.lParam));
+}
 
 void CDlgStart::Relabel() {
   using qw::FormatMessageText;

@@ -61,13 +61,15 @@ std::wstring UnixPath(const std::wstring& windowsPath) {
 // program (env) started from Wine does get the block, so env starts the
 // installer through the Wine loader. The installer's process is found
 // afterwards by its window.
-bool StartInLocale(const std::wstring& installer, const std::wstring& locale) {
+bool StartInLocale(const std::wstring& installer, const std::wstring& locale,
+                   const std::vector<std::wstring>& extra) {
   wchar_t loader[MAX_PATH] = L"wine";
   ::GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
   const std::wstring unixInstaller = UnixPath(installer);
   if (unixInstaller.empty()) return false;
-  std::wstring commandLine = L"env LC_ALL=" + locale + L" LANG=" + locale + L" " + loader + L" \"" +
-                             unixInstaller + L"\"";
+  std::wstring commandLine = L"env LC_ALL=" + locale + L" LANG=" + locale;
+  for (const std::wstring& setting : extra) commandLine += L" \"" + setting + L"\"";
+  commandLine += L" " + std::wstring(loader) + L" \"" + unixInstaller + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -95,7 +97,71 @@ BOOL CALLBACK FindWizardByTitle(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// The environment of this process with `extra` entries added, for a child
+// that is a Windows program (it takes every variable of the block, but
+// under Wine not the locale: see StartInLocale).
+std::vector<wchar_t> EnvironmentWith(const std::vector<std::wstring>& extra) {
+  std::vector<wchar_t> block;
+  wchar_t* strings = ::GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+    block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+  }
+  ::FreeEnvironmentStringsW(strings);
+  for (const std::wstring& setting : extra) {
+    block.insert(block.end(), setting.c_str(), setting.c_str() + setting.size() + 1);
+  }
+  block.push_back(L'\0');
+  return block;
+}
+
+struct ClassSearch {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK FindClass(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ClassSearch*>(param);
+  wchar_t name[64] = {};
+  ::GetClassNameW(child, name, 64);
+  if (_wcsicmp(name, search->name) != 0) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// Memory in another process, freed with the object.
+class RemoteMemory {
+ public:
+  RemoteMemory(DWORD pid, std::size_t size)
+      : m_process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)),
+        m_address(m_process ? ::VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)
+                            : nullptr) {}
+  ~RemoteMemory() {
+    if (m_address) ::VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    if (m_process) ::CloseHandle(m_process);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  char* Address() const { return static_cast<char*>(m_address); }
+  bool Write(std::size_t offset, const void* data, std::size_t size) const {
+    return m_address && ::WriteProcessMemory(m_process, Address() + offset, data, size, nullptr);
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) const {
+    return m_address && ::ReadProcessMemory(m_process, Address() + offset, data, size, nullptr);
+  }
+
+ private:
+  HANDLE m_process;
+  void* m_address;
+};
+
 }  // namespace
+
+HWND FindChildOfClass(HWND dialog, const wchar_t* className) {
+  ClassSearch search{className, nullptr};
+  ::EnumChildWindows(dialog, FindClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 const char* PageName(Page page) {
   switch (page) {
@@ -147,7 +213,7 @@ InstallerRobot::~InstallerRobot() {
 bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& locale,
                            const std::wstring& titlePart, DWORD timeoutMs) {
   if (!locale.empty()) {
-    if (!StartInLocale(installer, locale)) return false;
+    if (!StartInLocale(installer, locale, m_extraEnvironment)) return false;
     TitleSearch search{&titlePart, nullptr};
     WaitUntil([&] {
       ::EnumWindows(FindWizardByTitle, reinterpret_cast<LPARAM>(&search));
@@ -161,10 +227,13 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
     return m_process != nullptr;
   }
   std::wstring commandLine = L"\"" + installer + L"\"";
+  std::vector<wchar_t> environment;
+  if (!m_extraEnvironment.empty()) environment = EnvironmentWith(m_extraEnvironment);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
                         nullptr, &startup, &info)) {
     return false;
   }
@@ -263,16 +332,55 @@ bool InstallerRobot::ChooseComboItem(int id, int index) {
                         reinterpret_cast<LPARAM>(combo)) != FALSE;
 }
 
+bool InstallerRobot::ComboExItem(int id, int index, std::wstring& text, LPARAM& data) const {
+  HWND combo = Control(id);
+  constexpr std::size_t kTextChars = 256;
+  RemoteMemory memory(m_processId, sizeof(COMBOBOXEXITEMW) + kTextChars * sizeof(wchar_t));
+  if (!combo || !memory.Address()) return false;
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+  item.iItem = index;
+  item.pszText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof item);
+  item.cchTextMax = kTextChars;
+  if (!memory.Write(0, &item, sizeof item)) return false;
+  DWORD_PTR ok = 0;
+  if (!::SendMessageTimeoutW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.Address()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &ok) || !ok) {
+    return false;
+  }
+  wchar_t buffer[kTextChars] = {};
+  if (!memory.Read(0, &item, sizeof item) || !memory.Read(sizeof item, buffer, sizeof buffer)) return false;
+  buffer[kTextChars - 1] = L'\0';
+  text = buffer;
+  data = item.lParam;
+  return true;
+}
+
+LRESULT InstallerRobot::SendWithRemoteText(HWND window, UINT message, WPARAM wParam,
+                                           const std::wstring& text) const {
+  const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+  RemoteMemory memory(m_processId, size);
+  if (!memory.Write(0, text.c_str(), size)) return 0;
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(memory.Address()),
+                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
 bool InstallerRobot::SystemCommand(WPARAM command) {
   return ::PostMessageW(m_wizard, WM_SYSCOMMAND, command, 0) != FALSE;
 }
 
 HWND InstallerRobot::WaitForDialog(DWORD timeoutMs) const {
+  return WaitForDialogOtherThan(nullptr, timeoutMs);
+}
+
+HWND InstallerRobot::WaitForDialogOtherThan(HWND except, DWORD timeoutMs) const {
   HWND found = nullptr;
   WaitUntil(
       [&] {
         for (HWND window : ProcessDialogs(m_processId)) {
-          if (window != m_wizard) found = window;
+          if (window != m_wizard && window != except) found = window;
         }
         return found != nullptr;
       },

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qw::test {
 
@@ -34,6 +35,9 @@ class InstallerRobot {
   ~InstallerRobot();
   InstallerRobot(const InstallerRobot&) = delete;
   InstallerRobot& operator=(const InstallerRobot&) = delete;
+
+  // Entries "NAME=value" added to the environment of the next Start.
+  void SetExtraEnvironment(std::vector<std::wstring> entries) { m_extraEnvironment = std::move(entries); }
 
   // Starts `installer` (with LC_ALL set to `locale` when it is not empty,
   // which chooses the user's default language under Wine) and waits for a
@@ -68,12 +72,23 @@ class InstallerRobot {
   // the page as a user's choice would.
   bool ChooseComboItem(int id, int index);
   int ComboItemCount(int id) const;
+  // Item `index` of the extended combo box (ComboBoxEx32) `id`: its text
+  // and item data, read through a buffer in the installer's memory. False
+  // when the item cannot be read.
+  bool ComboExItem(int id, int index, std::wstring& text, LPARAM& data) const;
+  // Sends `message` to `window` of the installer with `text` copied into the
+  // installer's memory as the lParam (for messages whose lParam is a string
+  // that the system does not carry across processes). Returns the result,
+  // or 0 when the copy failed.
+  LRESULT SendWithRemoteText(HWND window, UINT message, WPARAM wParam, const std::wstring& text) const;
   // Sends a system-menu command to the wizard (as the user choosing it).
   bool SystemCommand(WPARAM command);
 
   // A dialog window of the installer's process, other than the wizard, that
   // is visible (a message box or the About box); null on time-out.
   HWND WaitForDialog(DWORD timeoutMs = kDefaultTimeoutMs) const;
+  // The same, also other than `except` (a dialog already open).
+  HWND WaitForDialogOtherThan(HWND except, DWORD timeoutMs = kDefaultTimeoutMs) const;
   // The text of a message box.
   static std::wstring MessageBoxText(HWND box);
   // Waits until `window` is gone; false on time-out.
@@ -91,7 +106,12 @@ class InstallerRobot {
   HANDLE m_process = nullptr;
   DWORD m_processId = 0;
   HWND m_wizard = nullptr;
+  std::vector<std::wstring> m_extraEnvironment;
 };
+
+// The first child window of `dialog` whose class is `className`; null when
+// none.
+HWND FindChildOfClass(HWND dialog, const wchar_t* className);
 
 // Saves the screen pixels of `window`'s client area as a PNG file.
 // Returns false when the picture could not be taken or written.

@@ -1,7 +1,12 @@
-// Screenshots of every page of the wizard and of the About box, in English,
-// French and German, for looking at the layout. The language is chosen as a
-// user's would be: by the locale the installer starts with.
+// Screenshots of every page of the wizard, of the dropped-down language
+// list, of the folder dialogs of both Browse buttons and of the About box,
+// in English, French, German and Hebrew (right to left), for looking at the
+// layout. The language is chosen as a user's would be: by the locale the
+// installer starts with.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -28,6 +33,18 @@ void Shoot(InstallerRobot& robot, HWND window, const std::wstring& folder, const
   EXPECT_TRUE(SaveScreenshot(window, path)) << "could not save " << std::string(path.begin(), path.end());
 }
 
+// The shell's folder dialog opened by the page's Browse button; cancelled.
+void ShootFolderDialog(InstallerRobot& robot, const std::wstring& folder, const wchar_t* page) {
+  ASSERT_TRUE(robot.Click(1006));
+  HWND browser = robot.WaitForDialog();
+  ASSERT_NE(browser, nullptr);
+  ::SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
+  ::Sleep(1000);  // the tree fills in
+  EXPECT_TRUE(SaveScreenshot(browser, folder + L"\\" + page + L"-browse.png"));
+  ASSERT_TRUE(InstallerRobot::ClickIn(browser, IDCANCEL));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(browser));
+}
+
 void ShootEveryPage(const Language& language) {
   const std::wstring folder = std::wstring(QW_SCREENSHOT_DIR) + L"\\" + language.folder;
   ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -36,6 +53,13 @@ void ShootEveryPage(const Language& language) {
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ::Sleep(1000);  // the first paint of a new window
   Shoot(robot, robot.Wizard(), folder, L"1-start");
+  // The dropped-down list reaches beyond the wizard: the whole screen,
+  // with the wizard no longer above the list.
+  ::SetWindowPos(robot.Wizard(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  ::SendMessageW(robot.Control(kLanguageList), CB_SHOWDROPDOWN, TRUE, 0);
+  ::Sleep(500);
+  EXPECT_TRUE(SaveScreenshot(::GetDesktopWindow(), folder + L"\\1-start-languages.png"));
+  ::SendMessageW(robot.Control(kLanguageList), CB_SHOWDROPDOWN, FALSE, 0);
 
   ASSERT_TRUE(robot.SystemCommand(0x0010));
   HWND about = robot.WaitForDialog();
@@ -57,6 +81,7 @@ void ShootEveryPage(const Language& language) {
     ASSERT_TRUE(robot.Click(kNext));
     ASSERT_TRUE(robot.WaitForPage(page));
     Shoot(robot, robot.Wizard(), folder, name);
+    if (page == Page::Path || page == Page::Shortcut) ShootFolderDialog(robot, folder, name);
   }
   ASSERT_TRUE(robot.Click(kNext));  // the run
   ASSERT_TRUE(WaitUntil([&] { return robot.IsEnabled(kExit) && !robot.IsEnabled(kBack); }));
@@ -68,9 +93,9 @@ void ShootEveryPage(const Language& language) {
   EXPECT_TRUE(robot.WaitForExit());
 }
 
-TEST(Screenshots, EveryPageInEnglishFrenchAndGerman) {
+TEST(Screenshots, EveryPageInEnglishFrenchGermanAndHebrew) {
   for (const Language& language : {Language{L"en", L"en_US.UTF-8"}, Language{L"fr", L"fr_FR.UTF-8"},
-                                   Language{L"de", L"de_DE.UTF-8"}}) {
+                                   Language{L"de", L"de_DE.UTF-8"}, Language{L"he", L"he_IL.UTF-8"}}) {
     ShootEveryPage(language);
   }
 }

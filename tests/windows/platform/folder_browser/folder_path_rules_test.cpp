@@ -60,6 +60,31 @@ TEST(RelativeToFolder, StartMenuRelativeTexts) {
   EXPECT_FALSE(ok);
 }
 
+// The Shortcut page shows the Start-menu folder relative to the Start Menu
+// and saves the text joined to it again.
+TEST(CombineFolder, GivesBackWhatRelativeToFolderTookAway) {
+  const std::wstring base = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
+  for (const std::wstring& folder : {base, base + L"\\Programs\\Quillon Works\\Meridel 6"}) {
+    bool ok = false;
+    const std::wstring relative = RelativeToFolder(folder, base, ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(CombineFolder(base, relative), folder);
+  }
+  bool ok = false;
+  EXPECT_EQ(RelativeToFolder(base, base, ok), L"");
+  EXPECT_EQ(CombineFolder(base, L""), base);
+  // A folder on another volume is kept as it is.
+  EXPECT_EQ(CombineFolder(base, L"D:\\Menu\\Meridel 6"), L"D:\\Menu\\Meridel 6");
+  EXPECT_EQ(CombineFolder(base, L"..\\Other"), L"C:\\ProgramData\\Microsoft\\Windows\\Other");
+  EXPECT_EQ(CombineFolder(base, std::wstring(270, L'a')), base);
+}
+
+TEST(RemoveLastComponents, SelectionThatAlreadyEndsWithTheSuffix) {
+  const std::wstring chosen = AppendSuffix(L"C:\\Tools\\Meridel 6", L"Meridel 6");
+  EXPECT_EQ(chosen, L"C:\\Tools\\Meridel 6");
+  EXPECT_EQ(RemoveLastComponents(chosen, EndsWith(chosen, L"Meridel 6")), L"C:\\Tools");
+}
+
 TEST(IsValidPathText, RefusesWildcardsAndInvalidCharacters) {
   EXPECT_TRUE(IsValidPathText(L"C:\\Program Files\\Quillon Works\\Meridel 6"));
   EXPECT_FALSE(IsValidPathText(L"C:\\Tools\\*"));

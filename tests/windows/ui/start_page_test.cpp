@@ -1,0 +1,203 @@
+// The Start page: the language list (the thirteen product languages in
+// their order, native names, item data, the current language selected, the
+// dropped width), choosing a language, and the situation texts of the four
+// installed states (provoked through the provisional detection's test
+// variable QW_TEST_INSTALLED_STATE).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "installer_robot.h"
+#include "installer_strings.h"
+#include "wizard_expectations.h"
+
+namespace qw::test {
+namespace {
+
+struct ListedLanguage {
+  LPARAM index;
+  LCID lcid;
+};
+// The list order of the product languages.
+constexpr ListedLanguage kListed[] = {
+    {0, 1036},  {1, 1033},  {2, 1031},  {3, 3082},  {11, 1040}, {4, 2070},  {5, 1043},
+    {14, 1032}, {7, 1055},  {9, 1048},  {10, 2052}, {16, 1037}, {17, 1066},
+};
+constexpr int kEnglishPosition = 1, kGermanPosition = 2, kGreekPosition = 7;
+constexpr int kCopyright = 1020;
+const wchar_t* kProduct = L"Meridel 6.07c";
+
+bool HasGermanTexts() { return !German(1006).empty(); }
+
+// The language's own name for itself, first letter in upper case.
+std::wstring NativeName(LCID lcid) {
+  wchar_t name[128] = {};
+  if (!::GetLocaleInfoW(lcid, LOCALE_SNATIVELANGNAME, name, 128)) return std::wstring();
+  ::CharUpperBuffW(name, 1);
+  return name;
+}
+
+// Width of `text` in the dialogs' font, as the page measures it.
+int TextWidth(const std::wstring& text) {
+  HDC dc = ::GetDC(nullptr);
+  HFONT font = ::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             L"MS Shell Dlg");
+  HGDIOBJ previous = ::SelectObject(dc, font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, previous);
+  ::DeleteObject(font);
+  ::ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0) {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+TEST(StartPage, LanguageListHoldsTheProductLanguagesInOrder) {
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_EQ(robot.ComboItemCount(kLanguageList), 13);
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 13; ++i) {
+    std::wstring text;
+    LPARAM data = -1;
+    ASSERT_TRUE(robot.ComboExItem(kLanguageList, i, text, data)) << "item " << i;
+    EXPECT_EQ(data, kListed[i].index) << "item " << i;
+    names.push_back(text);
+  }
+  EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kEnglishPosition);
+  // Asked of the combo box inside the extended one, which Wine's does not forward.
+  HWND combo = reinterpret_cast<HWND>(Send(robot.Control(kLanguageList), CBEM_GETCOMBOCONTROL));
+  ASSERT_NE(combo, nullptr);
+  const LRESULT droppedWidth = Send(combo, CB_GETDROPPEDWIDTH);
+  EXPECT_GT(droppedWidth, 30);
+
+  if (!HasGermanTexts()) GTEST_SKIP() << "this build has no language catalogue yet: native names not checked";
+  int widest = 0;
+  for (int i = 0; i < 13; ++i) {
+    const std::wstring expected = NativeName(kListed[i].lcid);
+    EXPECT_EQ(names[i], expected) << "item " << i;
+    widest = std::max(widest, TextWidth(expected));
+  }
+  // Measured here with a font of the same name and size: allow a pixel or two.
+  EXPECT_GE(droppedWidth, widest + 30 - 2);
+}
+
+TEST(StartPage, GermanUserHasGermanSelected) {
+  if (!HasGermanTexts()) GTEST_SKIP() << "this build has no German texts yet";
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"de_DE.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGermanPosition);
+}
+
+TEST(StartPage, ChoosingGermanRelabelsEveryPageWithoutAMessage) {
+  if (!HasGermanTexts()) GTEST_SKIP() << "this build has no German texts yet";
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGermanPosition));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kNext) == German(1006) + L"  >"; }));
+  EXPECT_EQ(robot.WaitForDialog(1000), nullptr) << "a message was shown";
+  EXPECT_EQ(WindowText(robot.Wizard()), German(1000) + L" \u2013 " + kProduct);
+  EXPECT_EQ(robot.Text(kInfo), Format(German(1100), kProduct));
+  EXPECT_EQ(robot.Text(1022), German(1014));
+  EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGermanPosition);
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+  ASSERT_TRUE(robot.Click(kAdvanced));
+  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  EXPECT_EQ(robot.Text(1008), German(1010));
+  EXPECT_EQ(robot.Text(1009), Format(German(1111), L"Meridel"));
+  EXPECT_EQ(robot.Text(1006), German(1008));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  EXPECT_EQ(robot.Text(1012), German(1009));
+  EXPECT_EQ(robot.Text(1011), German(1112));
+  EXPECT_EQ(robot.Text(1010), German(1113));
+}
+
+TEST(StartPage, ChoosingGreekKeepsTheInstallerInEnglish) {
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_GT(robot.ComboItemCount(kLanguageList), kGreekPosition);
+  ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGreekPosition));
+  HWND box = robot.WaitForDialog();
+  ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
+  EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(1129), L"Meridel"));
+  EXPECT_EQ(WindowText(box), kTitle);  // the application name
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  EXPECT_EQ(WindowText(robot.Wizard()), kTitle);
+  EXPECT_EQ(robot.Text(kNext), kNextCaption);
+  EXPECT_EQ(robot.Text(kInfo), Format(English(1100), kProduct));
+  EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGreekPosition);
+}
+
+struct InstalledCase {
+  const wchar_t* variable;
+  std::wstring situation;
+  std::wstring status;
+  bool nextEnabled;
+};
+
+TEST(StartPage, TextsOfTheFourInstalledStates) {
+  const std::wstring next = English(1006), cancel = English(1002);
+  const std::wstring old = L"Meridel 6.05";
+  const InstalledCase cases[] = {
+      {L"0", Format(English(1100), kProduct), Format(English(1106), next), true},
+      {L"1", Format(English(1102), kProduct) + L"\r\n" + English(1104), Format(English(1105), next, cancel), true},
+      {L"2|Meridel 6.05", Format(English(1101), old, kProduct), Format(English(1106), next), true},
+      {L"-1|Meridel 7.01", Format(English(1100), kProduct) + L"\r\n" + Format(English(1103), L"Meridel 7.01"),
+       Format(English(1107), cancel), false},
+  };
+  for (const InstalledCase& c : cases) {
+    SCOPED_TRACE(std::string("state ") + std::string(c.variable, c.variable + wcslen(c.variable)));
+    InstallerRobot robot;
+    robot.SetExtraEnvironment({std::wstring(L"QW_TEST_INSTALLED_STATE=") + c.variable});
+    ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+    ASSERT_TRUE(robot.WaitForPage(Page::Start));
+    EXPECT_EQ(robot.Text(kInfo), c.situation);
+    EXPECT_EQ(robot.Text(kStatus), c.status);
+    EXPECT_EQ(robot.Text(kCopyright), Format(English(1109), kProduct));
+    EXPECT_EQ(robot.Text(1022), English(1014));
+    EXPECT_EQ(robot.IsEnabled(kNext), c.nextEnabled);
+  }
+}
+
+// An update keeps the folder of the existing installation; the Shortcut
+// page stays editable.
+TEST(StartPage, ExistingInstallationKeepsItsFolder) {
+  InstallerRobot robot;
+  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=2|Meridel 6.05"});
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+  ASSERT_TRUE(robot.Click(kAdvanced));
+  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  EXPECT_FALSE(robot.IsEnabled(1006));
+  EXPECT_FALSE(robot.IsEnabled(1009));
+  EXPECT_TRUE(::GetWindowLongPtrW(robot.Control(1007), GWL_STYLE) & ES_READONLY);
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  EXPECT_TRUE(robot.IsEnabled(1006));
+  EXPECT_TRUE(robot.IsEnabled(1011));
+}
+
+}  // namespace
+}  // namespace qw::test
