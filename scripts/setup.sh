@@ -15,7 +15,7 @@ packages=(
   libboost-iostreams1.74-dev libbz2-dev
   liblnk-utils
   clang libclang-rt-14-dev
-  fonts-dejavu-core fonts-noto-core fonts-wqy-microhei fonts-liberation
+  fonts-dejavu-core fonts-wqy-microhei fonts-liberation
 )
 
 say() { echo "setup: $*"; }

@@ -8,9 +8,26 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko install prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
+# The dialogs' "MS Shell Dlg" stands for Tahoma. Debian's Wine has no Tahoma
+# and takes Liberation Sans, which has no Hebrew or Chinese letters: the
+# language list then shows boxes. Tahoma becomes DejaVu Sans (Latin with
+# Vietnamese, Greek, Hebrew), linked to WenQuanYi Micro Hei for Chinese.
+# Hebrew needs to be in the face itself: right-to-left text is shaped
+# through Uniscribe, which does not follow font links.
+qw_wine_configure_fonts() {
+  DISPLAY= wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+    /v Tahoma /t REG_SZ /d 'DejaVu Sans' /f >/dev/null 2>&1 || return 1
+  DISPLAY= wine reg add \
+    'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v 'DejaVu Sans' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' \
+    /f >/dev/null 2>&1 || return 1
+}
+
 # Creates the prefix on first use; concurrent callers wait for the first.
+# Each step has its own mark, so that a prefix made before a step existed
+# gets it too.
 qw_wine_prefix_ready() {
-  [ -f "$WINEPREFIX/.qw-ready" ] && return 0
+  [ -f "$WINEPREFIX/.qw-ready" ] && [ -f "$WINEPREFIX/.qw-fonts" ] && return 0
   mkdir -p "$qw_wine_dir"
   (
     flock 9
@@ -20,6 +37,10 @@ qw_wine_prefix_ready() {
       DISPLAY= wineboot -u >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.qw-ready"
+    fi
+    if [ ! -f "$WINEPREFIX/.qw-fonts" ]; then
+      qw_wine_configure_fonts || { echo "wine: could not set the fonts" >&2; exit 1; }
+      touch "$WINEPREFIX/.qw-fonts"
     fi
   ) 9>"$qw_wine_dir/.prefix.lock"
 }
