@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -46,6 +48,13 @@ constexpr LanguageIndex kLanguageCount = 18;
 // Bit n set for each product language n: the languages the user may choose
 // for the product.
 constexpr std::uint32_t kProductLanguageMask = 0x34EBF;
+constexpr std::size_t kProductLanguageCount = 13;
+
+// The product languages in the order of the Start page's language list.
+extern const std::array<LanguageIndex, kProductLanguageCount> kProductLanguageListOrder;
+
+// The language's flag icon resource (141 to 158, 18 x 12); 0 outside 0 to 17.
+int LanguageFlagIcon(LanguageIndex index);
 
 // The current language (French until something else is set).
 LanguageIndex GetLanguage();

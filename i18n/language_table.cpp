@@ -14,29 +14,31 @@ struct LanguageFacts {
   LCID lcid;
   std::uint32_t blockOffset;
   bool installerTexts;
+  int flagIcon;
 };
 
-// Indexed by LanguageIndex. The blocks of the string tables were laid out in
+// Indexed by LanguageIndex: LCID, message block, installer texts, flag icon.
+// The blocks of the string tables were laid out in
 // another order than the indexes: Italian is the 6000 block, Chinese 10000.
 constexpr std::array<LanguageFacts, kLanguageCount> kLanguages = {{
-    {1036, 0, true},       // French
-    {1033, 1000, true},    // English
-    {1031, 2000, true},    // German
-    {3082, 3000, true},    // Spanish
-    {2070, 4000, true},    // Portuguese
-    {1043, 6000, false},   // Dutch
-    {1030, 7000, false},   // Danish
-    {1055, 8000, true},    // Turkish
-    {1026, 10000, false},  // Bulgarian
-    {1048, 11000, true},   // Romanian
-    {2052, 9000, false},   // Chinese (Simplified)
-    {1040, 5000, true},    // Italian
-    {1029, 12000, false},  // Czech
-    {1044, 13000, false},  // Norwegian
-    {1032, 14000, false},  // Greek
-    {1045, 15000, false},  // Polish
-    {1037, 16000, false},  // Hebrew
-    {1066, 17000, false},  // Vietnamese
+    {1036, 0, true, 144},      // French
+    {1033, 1000, true, 145},   // English
+    {1031, 2000, true, 141},   // German
+    {3082, 3000, true, 143},   // Spanish
+    {2070, 4000, true, 148},   // Portuguese
+    {1043, 6000, false, 147},  // Dutch
+    {1030, 7000, false, 142},  // Danish
+    {1055, 8000, true, 149},   // Turkish
+    {1026, 10000, false, 150}, // Bulgarian
+    {1048, 11000, true, 151},  // Romanian
+    {2052, 9000, false, 152},  // Chinese (Simplified)
+    {1040, 5000, true, 146},   // Italian
+    {1029, 12000, false, 153}, // Czech
+    {1044, 13000, false, 154}, // Norwegian
+    {1032, 14000, false, 155}, // Greek
+    {1045, 15000, false, 156}, // Polish
+    {1037, 16000, false, 157}, // Hebrew
+    {1066, 17000, false, 158}, // Vietnamese
 }};
 
 bool IsLanguage(LanguageIndex index) { return index >= 0 && index < kLanguageCount; }
@@ -47,6 +49,12 @@ constexpr int kSignatureWords = sizeof(LOCALESIGNATURE) / sizeof(wchar_t);
 constexpr DWORD kRightToLeftLayoutBit = 1u << 27;
 
 }  // namespace
+
+const std::array<LanguageIndex, kProductLanguageCount> kProductLanguageListOrder = {
+    kFrench, kEnglish, kGerman, kSpanish, kItalian, kPortuguese, kDutch,
+    kGreek,  kTurkish, kRomanian, kChineseSimplified, kHebrew, kVietnamese};
+
+int LanguageFlagIcon(LanguageIndex index) { return IsLanguage(index) ? kLanguages[index].flagIcon : 0; }
 
 LCID LanguageLcid(LanguageIndex index) {
   return IsLanguage(index) ? kLanguages[index].lcid : kLanguages[kFrench].lcid;

@@ -8,16 +8,6 @@
 
 namespace {
 
-// The product languages in list order, with their flag icons.
-struct ListedLanguage {
-  qw::LanguageIndex language;
-  int icon;
-};
-constexpr ListedLanguage kListedLanguages[] = {
-    {0, 144},  {1, 145},  {2, 141},  {3, 143},  {11, 146}, {4, 148},  {5, 147},
-    {14, 155}, {7, 149},  {9, 151},  {10, 152}, {16, 157}, {17, 158},
-};
-
 constexpr int kFlagWidth = 18, kFlagHeight = 12;
 constexpr int kDroppedWidthMargin = 30;
 
@@ -50,18 +40,18 @@ BOOL CDlgStart::OnInitDialog() {
 int CDlgStart::FillLanguageList() {
   int current = -1;
   int item = 0;
-  for (const ListedLanguage& listed : kListedLanguages) {
-    std::wstring name = qw::LanguageNativeName(listed.language);
-    const int image = m_images ? AddFlag(m_images, listed.icon) : -1;
+  for (const qw::LanguageIndex language : qw::kProductLanguageListOrder) {
+    std::wstring name = qw::LanguageNativeName(language);
+    const int image = m_images ? AddFlag(m_images, qw::LanguageFlagIcon(language)) : -1;
     COMBOBOXEXITEMW entry{};
     entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
     entry.iItem = item;
     entry.pszText = &name[0];
     entry.iImage = image;
     entry.iSelectedImage = image;
-    entry.lParam = listed.language;
+    entry.lParam = language;
     ::SendMessageW(m_languageList, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
-    if (listed.language == qw::GetLanguage()) current = item;
+    if (language == qw::GetLanguage()) current = item;
     ++item;
   }
   return current;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <clocale>
 #include <locale>
 
@@ -36,6 +37,18 @@ TEST(LanguageSets, LcidsAndBlocks) {
   }
   EXPECT_EQ(LanguageLcid(-1), 1036u);
   EXPECT_EQ(LanguageLcid(18), 1036u);
+}
+
+TEST(LanguageSets, FlagIconsAndTheListOrderOfTheProductLanguages) {
+  const int icons[kLanguageCount] = {144, 145, 141, 143, 148, 147, 142, 149, 150,
+                                     151, 152, 146, 153, 154, 155, 156, 157, 158};
+  for (LanguageIndex index = 0; index < kLanguageCount; ++index) {
+    EXPECT_EQ(LanguageFlagIcon(index), icons[index]) << index;
+  }
+  EXPECT_EQ(LanguageFlagIcon(-1), 0);
+  EXPECT_EQ(LanguageFlagIcon(18), 0);
+  const std::array<LanguageIndex, 13> order = {0, 1, 2, 3, 11, 4, 5, 14, 7, 9, 10, 16, 17};
+  EXPECT_EQ(kProductLanguageListOrder, order);
 }
 
 TEST(LanguageState, SetLanguageKeepsTheLanguageAndItsLcid) {
