@@ -8,72 +8,14 @@
 
 #include <string>
 
+#include "child_process.h"
+#include "dialog_driver.h"
 #include "platform/common_controls.h"
 #include "platform/configuration_check.h"
-#include "platform/handles.h"
 
 namespace {
 
 constexpr wchar_t kWithoutSse2[] = L"--configuration-check-without-sse2";
-
-struct Child {
-  qw::UniqueHandle process;
-  DWORD id = 0;
-};
-
-Child StartSelf(const wchar_t* argument) {
-  wchar_t self[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + argument;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  Child child;
-  if (::CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
-    ::CloseHandle(info.hThread);
-    child.process.reset(info.hProcess);
-    child.id = info.dwProcessId;
-  }
-  return child;
-}
-
-struct Search {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, 16);
-  if (owner == s->process && std::wstring(className) == L"#32770" && ::IsWindowVisible(window)) {
-    s->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The first message box (dialog class) shown by `process`, waiting up to
-// `milliseconds`; null when none appeared.
-HWND WaitForMessageBox(DWORD process, DWORD milliseconds) {
-  const DWORD start = ::GetTickCount();
-  do {
-    Search search{process, nullptr};
-    ::EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    ::Sleep(50);
-  } while (::GetTickCount() - start < milliseconds);
-  return nullptr;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[1024] = {};
-  ::GetWindowTextW(window, text, 1024);
-  return text;
-}
 
 TEST(ConfigurationCheck, PassesWithSse2) {
   // Static initialisation of this program ran nothing; the check does.
@@ -82,17 +24,17 @@ TEST(ConfigurationCheck, PassesWithSse2) {
 }
 
 TEST(ConfigurationCheck, WithoutSse2ShowsOneBoxAndExitsWithOne) {
-  Child child = StartSelf(kWithoutSse2);
-  ASSERT_TRUE(child.process) << "CreateProcess failed";
-  HWND box = WaitForMessageBox(child.id, 20000);
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const qw::test::ChildProcess child = qw::test::ChildProcess::Start(self, kWithoutSse2);
+  ASSERT_TRUE(child.valid()) << "CreateProcess failed";
+  HWND box = qw::test::WaitForMessageBox(child.id());
   ASSERT_NE(box, nullptr) << "no message box";
-  EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), qw::kIncompatibleConfigurationText);
-  EXPECT_EQ(WindowText(box), L"Error");  // no caption given: the system's default
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_EQ(::WaitForSingleObject(child.process.get(), 20000), WAIT_OBJECT_0);
-  DWORD exitCode = 0;
-  ::GetExitCodeProcess(child.process.get(), &exitCode);
-  EXPECT_EQ(exitCode, 1u);
+  EXPECT_EQ(qw::test::MessageBoxText(box), qw::kIncompatibleConfigurationText);
+  EXPECT_EQ(qw::test::WindowText(box), L"Error");  // no caption given: the system's default
+  EXPECT_TRUE(qw::test::PressButton(box, IDOK));
+  ASSERT_TRUE(child.WaitForExit(20000));
+  EXPECT_EQ(child.ExitCode(), 1u);
 }
 
 TEST(CommonControls, AcceptsVersionSixOrTheSideBySideAssembly) {

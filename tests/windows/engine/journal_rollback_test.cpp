@@ -8,6 +8,7 @@
 #include "engine/install_journal.h"
 #include "platform/handles.h"
 #include "scratch_folder.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
@@ -253,7 +254,7 @@ TEST(JournalRollback, RestoresPreexistingKey) {
   EXPECT_FALSE(Exists(hive));
   const KeySnapshot after = SnapshotKey(key.location);
   EXPECT_NE(after.count(L"<key>"), 0u) << "the existing key must never be deleted";
-  if (test::RunningOnWine() && after != registry) {
+  if (test::RunningUnderWine() && after != registry) {
     GTEST_SKIP() << "Wine's RegRestoreKeyW returns success without restoring the saved key";
   }
   EXPECT_EQ(after, registry);

@@ -25,6 +25,5 @@ void WriteTestFile(const std::wstring& path, const std::string& content, DWORD a
 std::string ReadTestFile(const std::wstring& path);
 bool Exists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
-bool RunningOnWine();
 
 }  // namespace qw::test

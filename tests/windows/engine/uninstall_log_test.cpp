@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "scratch_folder.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
@@ -71,7 +72,7 @@ TEST(UninstallLog, WrittenLogIsReadOnlyArchivedAndNotIndexed) {
   ASSERT_TRUE(UninstallLog::Write(path, entries, kInstall, kMenu, L""));
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   EXPECT_EQ(attributes & 0x21u, DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE});
-  if (test::RunningOnWine() && !(attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)) {
+  if (test::RunningUnderWine() && !(attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)) {
     GTEST_SKIP() << "Wine does not keep FILE_ATTRIBUTE_NOT_CONTENT_INDEXED on files";
   }
   EXPECT_EQ(attributes,

@@ -9,35 +9,13 @@
 
 #include "i18n/language_state.h"
 #include "platform/handles.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
 
 const wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
-
-bool RunningUnderWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// Starts the installer in `unixLocale` (through env(1): a Windows child would
-// keep this process's Unix locale).
-bool StartInstaller(const std::wstring& unixLocale) {
-  wchar_t loader[MAX_PATH] = L"wine";
-  ::GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
-  std::wstring commandLine = L"env LC_ALL=" + unixLocale + L" LANG=" + unixLocale + L" " +
-                             loader + L" \"" + QW_TEST_INSTALLER_UNIX + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(L"Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return true;
-}
 
 HWND WaitForWindow(const wchar_t* title) {
   for (int attempt = 0; attempt < 300; ++attempt) {
@@ -122,28 +100,28 @@ class StoredProductLanguage {
 
 // Starts the installer, waits for its wizard with `title` and closes it.
 void ExpectTitle(const std::wstring& unixLocale, const wchar_t* title) {
-  ASSERT_TRUE(StartInstaller(unixLocale));
+  ASSERT_TRUE(test::StartInUnixLocale(QW_TEST_INSTALLER, unixLocale));
   HWND wizard = WaitForWindow(title);
   ASSERT_NE(wizard, nullptr) << "no window titled " << ::testing::PrintToString(std::wstring(title));
   EXPECT_TRUE(CloseInstaller(wizard));
 }
 
 TEST(InstallerTitle, FollowsTheUsersLanguage) {
-  if (!RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
   ExpectTitle(L"fr_FR.UTF-8", L"Installeur \u2013 Meridel 6.07c");
   ExpectTitle(L"de_DE.UTF-8", L"Installationsprogramm \u2013 Meridel 6.07c");
   ExpectTitle(L"da_DK.UTF-8", L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(InstallerTitle, RecordedDutchGivesEnglish) {
-  if (!RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
   StoredProductLanguage stored(kDutch);
   ASSERT_TRUE(stored.Written());
   ExpectTitle(L"fr_FR.UTF-8", L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(InstallerTitle, RecordedDanishIsIgnored) {
-  if (!RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
   StoredProductLanguage stored(kDanish);
   ASSERT_TRUE(stored.Written());
   ExpectTitle(L"fr_FR.UTF-8", L"Installeur \u2013 Meridel 6.07c");

@@ -9,36 +9,13 @@
 #include <map>
 #include <string>
 
+#include "child_process.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
-
-bool RunningUnderWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-std::wstring EnvironmentVariable(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
-}
-
-// Under Wine a Windows child inherits the Unix environment of its parent,
-// whatever environment block it is given; a Unix program started from Wine
-// gets the block instead (but not the standard handles). So the probe is
-// started through env(1), which sets the locale variables and starts the
-// Wine loader on the probe, and the probe answers in a file.
-std::wstring ProbeCommandLine(const std::wstring& unixLocale, const std::wstring& outputFile,
-                              const std::wstring& productKey) {
-  std::wstring loader = EnvironmentVariable(L"WINELOADER");
-  if (loader.empty()) loader = L"wine";
-  std::wstring commandLine = L"env LC_ALL=" + unixLocale + L" LANG=" + unixLocale + L" " + loader +
-                             L" \"" + QW_LANGUAGE_PROBE_UNIX + L"\" \"" + outputFile + L"\"";
-  if (!productKey.empty()) commandLine += L" \"" + productKey + L"\"";
-  return commandLine;
-}
 
 std::wstring UniqueOutputFile() {
   static int count = 0;
@@ -70,21 +47,18 @@ std::string WaitForFile(const std::wstring& path) {
   return std::string();
 }
 
-// Runs the probe in `unixLocale` and returns its "name=value" lines.
+// Runs the probe in `unixLocale` and returns its "name=value" lines. The
+// probe answers in a file: a program started through env(1) under Wine has
+// no standard handles of ours.
 std::map<std::string, std::string> RunProbe(const std::wstring& unixLocale,
                                             const std::wstring& productKey = std::wstring()) {
   const std::wstring outputFile = UniqueOutputFile();
-  std::wstring commandLine = ProbeCommandLine(unixLocale, outputFile, productKey);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(L"Z:\\usr\\bin\\env", commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+  std::wstring arguments = L"\"" + outputFile + L"\"";
+  if (!productKey.empty()) arguments += L" \"" + productKey + L"\"";
+  if (!test::StartInUnixLocale(test::TestProgramFolder() + L"language_probe.exe", unixLocale, {}, arguments)) {
     ADD_FAILURE() << "cannot start the probe: " << ::GetLastError();
     return {};
   }
-  UniqueHandle child(process.hProcess);
-  UniqueHandle thread(process.hThread);
   const std::string output = WaitForFile(outputFile);
 
   std::map<std::string, std::string> values;
@@ -103,7 +77,7 @@ std::map<std::string, std::string> RunProbe(const std::wstring& unixLocale,
 
 // The user's language of a process can be chosen only under Wine.
 #define SKIP_UNLESS_WINE()                                                         \
-  if (!RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine"
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine"
 
 std::string Number(int value) { return std::to_string(value); }
 

@@ -15,14 +15,10 @@
 #include "platform/security.h"
 #include "platform/security_api.h"
 #include "platform/well_known_sid.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
-
-bool RunningUnderWine() {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
 
 std::wstring SidString(PSID sid) {
   wchar_t* text = nullptr;
@@ -64,7 +60,7 @@ TEST(WellKnownSid, MakesTheThreeGroups) {
 
 TEST(IsUserAdministrator, TrueForAnElevatedAdministrator) {
   // Wine runs every program as an elevated member of Administrators.
-  if (!RunningUnderWine()) GTEST_SKIP() << "depends on the account running the test";
+  if (!test::RunningUnderWine()) GTEST_SKIP() << "depends on the account running the test";
   EXPECT_TRUE(IsUserAdministrator());
 }
 
@@ -90,7 +86,7 @@ TEST(IsUserAdministrator, FalseWhenAdministratorsIsForDenyOnly) {
   ASSERT_TRUE(::SetThreadToken(nullptr, impersonation.get()));
   const bool administrator = IsUserAdministrator();
   ::RevertToSelf();
-  if (administrator && RunningUnderWine()) {
+  if (administrator && test::RunningUnderWine()) {
     GTEST_SKIP() << "Wine's CheckTokenMembership does not honour deny-only groups";
   }
   EXPECT_FALSE(administrator);

@@ -15,6 +15,7 @@
 #include "platform/handles.h"
 #include "platform/security.h"
 #include "platform/users_file_access.h"
+#include "wine.h"
 
 namespace qw {
 namespace {
@@ -126,11 +127,6 @@ Dacl ReadDacl(const std::wstring& path) {
   return DaclOf(buffer.data());
 }
 
-bool RunningUnderWine() {
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 TEST(UsersAccessDescriptor, ReplacesUsersEntriesBetweenExplicitAndInherited) {
   const Dacl dacl = Updated({{kEveryone, FILE_GENERIC_READ, 0},
                              {kUsers, FILE_READ_DATA, 0},
@@ -201,7 +197,7 @@ class GrantUsersFileAccessTest : public ::testing::Test {
         (written.control & control) == control) {
       return true;
     }
-    if (RunningUnderWine()) {
+    if (test::RunningUnderWine()) {
       [] {
         GTEST_SKIP() << "this Wine keeps no DACL for files: it turns a DACL into Unix mode bits "
                         "and makes one up from them when asked (descriptors kept in extended "

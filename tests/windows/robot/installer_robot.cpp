@@ -10,76 +10,10 @@ namespace {
 
 constexpr DWORD kMessageTimeoutMs = 5000;
 
-bool IsDialogClass(HWND window) {
-  wchar_t name[16] = {};
-  ::GetClassNameW(window, name, 16);
-  return wcscmp(name, L"#32770") == 0;
-}
-
 DWORD OwningProcess(HWND window) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(window, &pid);
   return pid;
-}
-
-struct DialogSearch {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
-  if (OwningProcess(window) == search->pid && ::IsWindowVisible(window) && IsDialogClass(window)) {
-    search->found.push_back(window);
-  }
-  return TRUE;
-}
-
-// Visible top-level dialog windows of process `pid`.
-std::vector<HWND> ProcessDialogs(DWORD pid) {
-  DialogSearch search{pid, {}};
-  ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The Unix path of a Windows path, through Wine's own conversion; empty
-// outside Wine.
-std::wstring UnixPath(const std::wstring& windowsPath) {
-  using Convert = char*(CDECL*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = convert ? convert(windowsPath.c_str()) : nullptr;
-  if (!unix) return std::wstring();
-  const std::string narrow(unix);
-  ::HeapFree(::GetProcessHeap(), 0, unix);
-  return std::wstring(narrow.begin(), narrow.end());
-}
-
-// Starts `installer` with the Unix locale `locale`. Under Wine the user's
-// language follows the Unix locale of the Wine process, and a Windows child
-// keeps its parent's, whatever environment block it is given; a Unix
-// program (env) started from Wine does get the block, so env starts the
-// installer through the Wine loader. The installer's process is found
-// afterwards by its window.
-bool StartInLocale(const std::wstring& installer, const std::wstring& locale,
-                   const std::vector<std::wstring>& extra) {
-  wchar_t loader[MAX_PATH] = L"wine";
-  ::GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
-  const std::wstring unixInstaller = UnixPath(installer);
-  if (unixInstaller.empty()) return false;
-  std::wstring commandLine = L"env LC_ALL=" + locale + L" LANG=" + locale;
-  for (const std::wstring& setting : extra) commandLine += L" \"" + setting + L"\"";
-  commandLine += L" " + std::wstring(loader) + L" \"" + unixInstaller + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(L"Z:\\usr\\bin\\env", &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
-    return false;
-  }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  return true;
 }
 
 struct TitleSearch {
@@ -99,7 +33,7 @@ BOOL CALLBACK FindWizardByTitle(HWND window, LPARAM param) {
 
 // The environment of this process with `extra` entries added, for a child
 // that is a Windows program (it takes every variable of the block, but
-// under Wine not the locale: see StartInLocale).
+// under Wine not the locale: see StartInUnixLocale).
 std::vector<wchar_t> EnvironmentWith(const std::vector<std::wstring>& extra) {
   std::vector<wchar_t> block;
   wchar_t* strings = ::GetEnvironmentStringsW();
@@ -184,23 +118,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
-std::wstring WindowText(HWND window) {
-  if (!window) return std::wstring();
-  DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
-                             &length)) {
-    return std::wstring();
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
-    return std::wstring();
-  }
-  text.resize(copied);
-  return text;
-}
-
 InstallerRobot::~InstallerRobot() {
   if (!m_process) return;
   if (Running()) {
@@ -213,7 +130,7 @@ InstallerRobot::~InstallerRobot() {
 bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& locale,
                            const std::wstring& titlePart, DWORD timeoutMs) {
   if (!locale.empty()) {
-    if (!StartInLocale(installer, locale, m_extraEnvironment)) return false;
+    if (!StartInUnixLocale(installer, locale, m_extraEnvironment)) return false;
     TitleSearch search{&titlePart, nullptr};
     WaitUntil([&] {
       ::EnumWindows(FindWizardByTitle, reinterpret_cast<LPARAM>(&search));
@@ -242,7 +159,7 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
   m_processId = info.dwProcessId;
   return WaitUntil(
       [&] {
-        for (HWND window : ProcessDialogs(m_processId)) {
+        for (HWND window : VisibleDialogs(m_processId)) {
           if (WindowText(window).find(titlePart) != std::wstring::npos &&
               ::GetDlgItem(window, 1005) != nullptr) {  // the frame's band
             m_wizard = window;
@@ -379,7 +296,7 @@ HWND InstallerRobot::WaitForDialogOtherThan(HWND except, DWORD timeoutMs) const 
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND window : ProcessDialogs(m_processId)) {
+        for (HWND window : VisibleDialogs(m_processId)) {
           if (window != m_wizard && window != except) found = window;
         }
         return found != nullptr;
@@ -388,13 +305,7 @@ HWND InstallerRobot::WaitForDialogOtherThan(HWND except, DWORD timeoutMs) const 
   return found;
 }
 
-std::wstring InstallerRobot::MessageBoxText(HWND box) {
-  // Windows gives the text static the id 0xFFFF, Wine 100.
-  for (int id : {0xFFFF, 100}) {
-    if (HWND text = ::GetDlgItem(box, id)) return WindowText(text);
-  }
-  return std::wstring();
-}
+std::wstring InstallerRobot::MessageBoxText(HWND box) { return test::MessageBoxText(box); }
 
 bool InstallerRobot::WaitForClose(HWND window, DWORD timeoutMs) {
   return WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, timeoutMs);

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "dialog_driver.h"
+#include "wine.h"
+
 namespace qw::test {
 
 // The wizard pages, in the frame's order.
@@ -24,9 +27,6 @@ constexpr DWORD kDefaultTimeoutMs = 15000;
 // Polls `condition` every 20 ms until it holds or `timeoutMs` has passed.
 // Returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
-
-// The text of a window of any process; empty when it has none.
-std::wstring WindowText(HWND window);
 
 class InstallerRobot {
  public:

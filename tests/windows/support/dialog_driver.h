@@ -1,8 +1,8 @@
 #pragma once
 // Finds the dialogs of another process and drives them the way a user
 // would: reads their texts and presses their buttons. Every wait has a
-// time-out, so a test that goes wrong fails instead of hanging. Test support
-// for the start-up tests; not a general user-interface robot.
+// time-out, so a test that goes wrong fails instead of hanging. Test
+// support; the installer's wizard has a robot of its own built on this.
 
 #include <windows.h>
 
@@ -16,7 +16,9 @@ inline constexpr DWORD kWindowTimeoutMs = 20000;
 // The visible top-level dialogs (class "#32770") of process `processId`.
 std::vector<HWND> VisibleDialogs(DWORD processId);
 
-// Whether `dialog` is a system message box (it has the text control 0xFFFF).
+// Whether `window` is of the dialog class "#32770".
+bool IsDialogClass(HWND window);
+// Whether `dialog` is a system message box (it has the message's static).
 bool IsMessageBox(HWND dialog);
 
 // The first visible message box of the process, or null after `timeoutMs`.
@@ -29,6 +31,7 @@ HWND WaitForWizard(DWORD processId, DWORD timeoutMs = kWindowTimeoutMs);
 // Whether `window` was destroyed within `timeoutMs`.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
 
+// The text of a window of any process; empty when it has none or hangs.
 std::wstring WindowText(HWND window);
 // The message of a message box.
 std::wstring MessageBoxText(HWND box);

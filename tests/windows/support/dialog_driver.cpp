@@ -4,8 +4,17 @@ namespace qw::test {
 
 namespace {
 
-constexpr int kMessageBoxTextId = 0xFFFF;
+// The message's static control: 0xFFFF on Windows, 100 in some Wine versions.
+constexpr int kMessageBoxTextIds[] = {0xFFFF, 100};
 constexpr DWORD kPollMs = 50;
+constexpr DWORD kMessageTimeoutMs = 5000;
+
+HWND MessageBoxTextControl(HWND box) {
+  for (int id : kMessageBoxTextIds) {
+    if (HWND text = ::GetDlgItem(box, id)) return text;
+  }
+  return nullptr;
+}
 
 struct Search {
   DWORD processId;
@@ -16,10 +25,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, 16);
-  if (owner == search->processId && ::IsWindowVisible(window) &&
-      std::wstring(className) == L"#32770") {
+  if (owner == search->processId && ::IsWindowVisible(window) && IsDialogClass(window)) {
     search->dialogs.push_back(window);
   }
   return TRUE;
@@ -47,7 +53,13 @@ std::vector<HWND> VisibleDialogs(DWORD processId) {
   return search.dialogs;
 }
 
-bool IsMessageBox(HWND dialog) { return ::GetDlgItem(dialog, kMessageBoxTextId) != nullptr; }
+bool IsDialogClass(HWND window) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  return wcscmp(name, L"#32770") == 0;
+}
+
+bool IsMessageBox(HWND dialog) { return MessageBoxTextControl(dialog) != nullptr; }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   return WaitForDialog(processId, timeoutMs, [](HWND d) { return IsMessageBox(d); });
@@ -68,14 +80,23 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
 
 std::wstring WindowText(HWND window) {
   // WM_GETTEXT works across processes, where GetWindowText would not ask.
-  wchar_t text[1024] = {};
+  if (!window) return std::wstring();
   DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        kWindowTimeoutMs, &length);
-  return std::wstring(text, length);
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             &length)) {
+    return std::wstring();
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
+    return std::wstring();
+  }
+  text.resize(copied);
+  return text;
 }
 
-std::wstring MessageBoxText(HWND box) { return WindowText(::GetDlgItem(box, kMessageBoxTextId)); }
+std::wstring MessageBoxText(HWND box) { return WindowText(MessageBoxTextControl(box)); }
 
 bool HasButton(HWND dialog, int id) { return ::GetDlgItem(dialog, id) != nullptr; }
 

@@ -1,0 +1,31 @@
+#pragma once
+// What the Windows tests need to know about Wine: whether they run under
+// it, and how to start a program with another user language there.
+// Test support only.
+
+#include <string>
+#include <vector>
+
+namespace qw::test {
+
+// Whether this process runs under Wine (ntdll exports wine_get_version).
+bool RunningUnderWine();
+
+// The Unix path of a Windows path, through Wine's own conversion; empty
+// outside Wine.
+std::wstring UnixPath(const std::wstring& windowsPath);
+
+// Starts the Windows program `program` under the Unix locale `unixLocale`
+// (for example de_DE.UTF-8), with `settings` ("NAME=value") added to its
+// environment and `arguments` (already quoted) after its path. Under Wine
+// the user's language follows the Unix locale of the Wine process, and a
+// Windows child keeps its parent's whatever environment block it is given;
+// env(1), a Unix program, does get the block, so it starts the program
+// through the Wine loader. The program's process is not known here: find it
+// by its windows or its output. False when it could not be started (always
+// outside Wine).
+bool StartInUnixLocale(const std::wstring& program, const std::wstring& unixLocale,
+                       const std::vector<std::wstring>& settings = {},
+                       const std::wstring& arguments = std::wstring());
+
+}  // namespace qw::test
