@@ -36,16 +36,23 @@ void Shoot(InstallerRobot& robot, HWND window, const std::wstring& folder, const
   EXPECT_TRUE(SaveScreenshot(window, path)) << "could not save " << std::string(path.begin(), path.end());
 }
 
-// The shell's folder dialog opened by the page's Browse button; cancelled.
+// The dialog the last action opened, above the others, saved as `path` once
+// it has painted (`settleMs`) and then closed with its button `close`.
+void ShootDialog(const InstallerRobot& robot, const std::wstring& path, DWORD settleMs, int close) {
+  HWND dialog = robot.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ::SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
+  ::Sleep(settleMs);
+  EXPECT_TRUE(SaveScreenshot(dialog, path));
+  ASSERT_TRUE(InstallerRobot::ClickIn(dialog, close));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(dialog));
+}
+
+// The shell's folder dialog opened by the page's Browse button; cancelled
+// (its tree takes a while to fill in).
 void ShootFolderDialog(InstallerRobot& robot, const std::wstring& folder, const wchar_t* page) {
   ASSERT_TRUE(robot.Click(1006));
-  HWND browser = robot.WaitForDialog();
-  ASSERT_NE(browser, nullptr);
-  ::SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
-  ::Sleep(1000);  // the tree fills in
-  EXPECT_TRUE(SaveScreenshot(browser, folder + L"\\" + page + L"-browse.png"));
-  ASSERT_TRUE(InstallerRobot::ClickIn(browser, IDCANCEL));
-  ASSERT_TRUE(InstallerRobot::WaitForClose(browser));
+  ShootDialog(robot, folder + L"\\" + page + L"-browse.png", 1000, IDCANCEL);
 }
 
 void ShootEveryPage(const Language& language) {
@@ -65,23 +72,11 @@ void ShootEveryPage(const Language& language) {
   ::SendMessageW(robot.Control(kLanguageList), CB_SHOWDROPDOWN, FALSE, 0);
   if (language.listPosition >= 0) {
     ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, language.listPosition));
-    HWND box = robot.WaitForDialog();
-    ASSERT_NE(box, nullptr);
-    ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
-    ::Sleep(300);
-    EXPECT_TRUE(SaveScreenshot(box, folder + L"\\1-start-chosen.png"));
-    ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
-    ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+    ShootDialog(robot, folder + L"\\1-start-chosen.png", 300, IDOK);
   }
 
   ASSERT_TRUE(robot.SystemCommand(0x0010));
-  HWND about = robot.WaitForDialog();
-  ASSERT_NE(about, nullptr);
-  ::SetWindowPos(about, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
-  ::Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(about, folder + L"\\7-about.png"));
-  ASSERT_TRUE(InstallerRobot::ClickIn(about, IDOK));
-  ASSERT_TRUE(InstallerRobot::WaitForClose(about));
+  ShootDialog(robot, folder + L"\\7-about.png", 300, IDOK);
 
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
