@@ -115,19 +115,6 @@ struct TestUninstallKey {
   UninstallKeyLocation location;
 };
 
-// The journal switches the privileges on itself; the test holds them on as
-// well so that it does not depend on the security service being complete.
-void HoldPrivilege(const wchar_t* name) {
-  HANDLE token = nullptr;
-  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
-  UniqueHandle owner(token);
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  ASSERT_TRUE(::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid));
-  ASSERT_TRUE(::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
-}
-
 // The previous installation: a program, a user's sample, a read-only file
 // and its two shortcuts, listed in its uninstall log.
 void MakePreviousInstallation(const ScratchFolder& root) {
@@ -231,9 +218,6 @@ TEST(JournalRollback, RestoresPreexistingKey) {
   ScratchFolder root(L"rollback_existing_key");
   TestUninstallKey key(L"RollbackExisting");
   key.CreateWithValues();
-  HoldPrivilege(SE_BACKUP_NAME);
-  HoldPrivilege(SE_RESTORE_NAME);
-  ASSERT_FALSE(HasFatalFailure());
   MakePreviousInstallation(root);
   const TreeSnapshot tree = SnapshotTree(root.path());
   const KeySnapshot registry = SnapshotKey(key.location);
