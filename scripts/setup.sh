@@ -32,14 +32,16 @@ need_update=0
 if [ ! -x /usr/bin/as ] || [ ! -x /usr/bin/ld ]; then
   as_root apt-get install -y -qq binutils >/dev/null
 fi
-if "$top/scripts/host-runs-i386.sh"; then
+host_runs_i386=0
+"$top/scripts/host-runs-i386.sh" && host_runs_i386=1
+if [ "$host_runs_i386" -eq 1 ]; then
   packages+=(wine32:i386)
 else
   packages+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              binutils-mingw-w64-x86-64)
 fi
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$host_runs_i386" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   say "adding the i386 architecture (for wine32)"
   as_root dpkg --add-architecture i386
   need_update=1
