@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "installer_robot.h"
@@ -21,11 +22,13 @@ namespace {
 struct ListedLanguage {
   LPARAM index;
   LCID lcid;
+  int block;  // the message block of the installer's texts; -1: the installer has none
 };
 // The list order of the product languages.
 constexpr ListedLanguage kListed[] = {
-    {0, 1036},  {1, 1033},  {2, 1031},  {3, 3082},  {11, 1040}, {4, 2070},  {5, 1043},
-    {14, 1032}, {7, 1055},  {9, 1048},  {10, 2052}, {16, 1037}, {17, 1066},
+    {0, 1036, 0},     {1, 1033, 1000},  {2, 1031, 2000}, {3, 3082, 3000}, {11, 1040, 5000},
+    {4, 2070, 4000},  {5, 1043, -1},    {14, 1032, -1},  {7, 1055, 8000}, {9, 1048, 11000},
+    {10, 2052, -1},   {16, 1037, -1},   {17, 1066, -1},
 };
 constexpr int kEnglishPosition = 1, kGermanPosition = 2, kGreekPosition = 7;
 constexpr int kCopyright = 1020;
@@ -139,6 +142,37 @@ TEST(StartPage, ChoosingGermanRelabelsEveryPageWithoutAMessage) {
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
   EXPECT_EQ(robot.Text(kNext), German(1007));
   EXPECT_EQ(robot.Text(kStatus), Format(German(1108), German(1007)));
+}
+
+// Every item of the list in turn, in one installer: a language with
+// installer texts re-labels the wizard at once; any other shows message
+// 1129 and leaves the wizard in English, with the choice still selected.
+TEST(StartPage, EveryListedLanguageCanBeChosen) {
+  InstallerRobot robot;
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_EQ(robot.ComboItemCount(kLanguageList), 13);
+  for (int position = 0; position < 13; ++position) {
+    SCOPED_TRACE("list position " + std::to_string(position));
+    const int block = kListed[position].block;
+    ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, position));
+    if (block < 0) {
+      HWND box = robot.WaitForDialog();
+      ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
+      EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(1129), L"Meridel"));
+      ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
+      ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+    }
+    const UINT texts = block < 0 ? 1000 : static_cast<UINT>(block);
+    const std::wstring next = InstallerString(1006 + texts) + L"  >";
+    ASSERT_FALSE(next.empty());
+    EXPECT_TRUE(WaitUntil([&] { return robot.Text(kNext) == next; })) << "Next reads " << robot.Text(kNext);
+    EXPECT_EQ(WindowText(robot.Wizard()), InstallerString(1000 + texts) + L" \u2013 " + kProduct);
+    if (block >= 0) {
+      EXPECT_EQ(robot.WaitForDialog(300), nullptr) << "a message was shown";
+    }
+    EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), position);
+  }
 }
 
 TEST(StartPage, ChoosingGreekKeepsTheInstallerInEnglish) {
