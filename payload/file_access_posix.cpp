@@ -36,6 +36,11 @@ void DestinationFile::Write(const char* data, std::size_t size) {
       if (errno == EINTR) continue;
       ThrowErrno("cannot write file", path_);
     }
+    // Nothing written without an error would repeat forever.
+    if (written == 0) {
+      errno = EIO;
+      ThrowErrno("cannot write file", path_);
+    }
     data += written;
     size -= static_cast<std::size_t>(written);
   }

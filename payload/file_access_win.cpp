@@ -36,6 +36,11 @@ void DestinationFile::Write(const char* data, std::size_t size) {
     DWORD written = 0;
     if (!::WriteFile(AsHandle(handle_), data, chunk, &written, nullptr))
       ThrowLastError("cannot write file", path_);
+    // Nothing written without an error would repeat forever.
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      ThrowLastError("cannot write file", path_);
+    }
     data += written;
     size -= written;
   }

@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+#include <boost/uuid/entropy_error.hpp>
+
 #include "payload/temporary_folder_name.h"
 
 namespace qw {
@@ -29,7 +31,17 @@ bool MakeTemporaryFolderPath(std::wstring& folder, std::wstring& errorText) {
   // The name needs 46 characters: a temporary folder longer than 213
   // characters passes the check above but leaves no room for it, and the
   // joined path would be cut off or empty.
-  if (!::PathAppendW(path, NewTemporaryFolderName().c_str())) return Fail(L"PathAppend", errorText);
+  std::wstring name;
+  try {
+    name = NewTemporaryFolderName();
+  } catch (const boost::uuids::entropy_error& error) {
+    // The system's random source failed; its code is the error.
+    ::SetLastError(static_cast<DWORD>(error.errcode()));
+    return Fail(L"random_generator", errorText);
+  }
+  // PathAppend does not say why it failed.
+  ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  if (!::PathAppendW(path, name.c_str())) return Fail(L"PathAppend", errorText);
   folder = path;
   return true;
 }

@@ -232,6 +232,16 @@ TEST_F(PayloadArchiveTest, UnsafeSourceNamesAreRejectedBeforeAnyFileIsWritten) {
   }
 }
 
+TEST_F(PayloadArchiveTest, DestinationWithANulIsRejectedBeforeAnyFileIsWritten) {
+  // Cut at the NUL, the second entry would land on the first as App\one.txt.
+  const std::u16string cut = u"<InstallPath>\\App\\one.txt" + std::u16string(1, u'\0') + u"x";
+  const std::vector<TestFile> files = {{u"one.txt", u"<InstallPath>\\App", "first", 0}, {u"two.txt", cut, "second", 0}};
+  EXPECT_FALSE(Extract(test::Bzip2(test::ArchiveBytes(files))));
+  EXPECT_EQ(recorder_.failure, compress_errc::unexpected_error);
+  EXPECT_FALSE(boost::filesystem::exists(In("App")));
+  EXPECT_EQ(recorder_.lines, (std::vector<std::string>{"started", "failure 7"}));
+}
+
 TEST_F(PayloadArchiveTest, UnknownSystemFolderFailsBeforeAnyFile) {
   const std::vector<TestFile> files = {{u"a.txt", u"<InstallPath>", "a", 0}, {u"b.txt", u"<WinDir>", "b", 0}};
   PlaceholderFolders folders = Folders();

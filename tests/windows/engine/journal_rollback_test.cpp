@@ -99,6 +99,8 @@ struct TestUninstallKey {
   ~TestUninstallKey() {
     const std::wstring top = location.parentPath.substr(0, location.parentPath.rfind(L'\\'));
     ::RegDeleteTreeW(location.root, top.c_str());
+    // Fails, as it should, while another test's key is still below it.
+    ::RegDeleteKeyW(location.root, L"Software\\QwJournalTest");
   }
   void CreateWithValues() const {
     HKEY key = nullptr;
