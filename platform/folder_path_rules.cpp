@@ -87,7 +87,7 @@ std::wstring CombineFolder(const std::wstring& folder, const std::wstring& relat
   wchar_t combined[MAX_PATH] = {};
   if (folder.size() >= MAX_PATH || relative.size() >= MAX_PATH ||
       !::PathCombineW(combined, folder.c_str(), relative.c_str())) {
-    return folder;
+    return std::wstring();
   }
   return combined;
 }

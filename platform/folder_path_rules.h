@@ -29,7 +29,7 @@ std::wstring RelativeToFolder(const std::wstring& path, const std::wstring& fold
 
 // `relative` joined to `folder` (PathCombineW, which also takes a full path
 // as it is and resolves "." and ".."); an empty `relative` gives `folder`.
-// Returns `folder` when the result would not fit 260 characters.
+// Empty when the result would not fit 260 characters.
 std::wstring CombineFolder(const std::wstring& folder, const std::wstring& relative);
 
 // True when every character is valid in a path (no wildcard or invalid

@@ -29,6 +29,9 @@ BOOL CDlgInstall::OnInitDialog() {
   CWizardPage::OnInitDialog();
   ::SendMessageW(m_progress, PBM_SETRANGE32, 0, 100);
   ::ShowWindow(m_progress, SW_HIDE);
+  // One line per payload file: the default limit of an edit control would
+  // silently drop the last lines, the results among them.
+  ::SendMessageW(m_log, EM_SETLIMITTEXT, 0, 0);
   return TRUE;
 }
 

@@ -6,7 +6,9 @@
 #include "i18n/language_state.h"
 #include "platform/folder_browser.h"
 #include "platform/folder_path_rules.h"
+#include "platform/system_error.h"
 #include "ui/control_layout.h"
+#include "ui/win_app.h"
 
 namespace {
 
@@ -46,9 +48,17 @@ void CDlgShortcut::DoDataExchange(CDataExchange& dx) {
   DDX_Text(dx, IDC_FOLDER, m_relativeFolder);
   DDV_MaxChars(dx, IDC_FOLDER, m_relativeFolder, MAX_PATH);
   if (dx.m_bSaveAndValidate && !dx.Failed()) {
+    // Short enough for the edit, too long once joined to the base folder:
+    // refused, as the shortcuts could not be made there.
+    const std::wstring folder = qw::CombineFolder(m_baseFolder, m_relativeFolder);
+    if (folder.empty()) {
+      AfxMessageBox(qw::SystemErrorText(ERROR_FILENAME_EXCED_RANGE), MB_ICONEXCLAMATION);
+      dx.Fail(IDC_FOLDER);
+      return;
+    }
     m_context.m_desktopShortcut = m_desktop != BST_UNCHECKED;
     m_context.m_startMenuShortcut = m_startMenu != BST_UNCHECKED;
-    m_context.m_startMenuFolder = qw::CombineFolder(m_baseFolder, m_relativeFolder);
+    m_context.m_startMenuFolder = folder;
   }
 }
 

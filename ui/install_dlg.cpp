@@ -143,7 +143,14 @@ void CInstallDlg::UpdateButtons() {
   SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? 1004 : 1002));
 }
 
+// Enter, Escape and the close box send the buttons' commands whether the
+// buttons are enabled or not: a disabled button's command is ignored, so
+// that nothing starts while the installation runs and Back never leaves the
+// first page.
+bool CInstallDlg::ButtonEnabled(int id) const { return ::IsWindowEnabled(GetDlgItem(id)) != FALSE; }
+
 void CInstallDlg::OnOK() {
+  if (!ButtonEnabled(IDOK)) return;
   if (m_current != kInstallPage || m_context.m_installSucceeded) {
     ShowPage(m_current + 1);
     return;
@@ -157,9 +164,12 @@ void CInstallDlg::OnOK() {
   EnableControl(m_hWnd, IDCANCEL, true);
 }
 
-void CInstallDlg::OnBack() { ShowPage(m_current - 1); }
+void CInstallDlg::OnBack() {
+  if (ButtonEnabled(IDC_BACK)) ShowPage(m_current - 1);
+}
 
 void CInstallDlg::OnCancel() {
+  if (!ButtonEnabled(IDCANCEL)) return;
   const qw::InstalledState state = m_context.m_installedState;
   const bool ask = !m_context.m_installSucceeded && state != qw::InstalledState::NewerVersion &&
                    !(state == qw::InstalledState::SameVersion && m_current == kStartPage);

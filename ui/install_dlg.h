@@ -44,6 +44,7 @@ class CInstallDlg : public CDialog {
 
  private:
   void OnBack();
+  bool ButtonEnabled(int id) const;
   void OnSysCommand(WPARAM command);
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
   void OnGetMinMaxInfo(MINMAXINFO* info);

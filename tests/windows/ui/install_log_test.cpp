@@ -70,6 +70,11 @@ TEST(InstallLog, OptionsSummaryAndRuleLinesFillTheLog) {
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
 
   HWND log = robot.Control(kLog);
+  // A payload of a few hundred files writes more than an edit control's
+  // default 30,000 characters: the log takes as much as it can hold.
+  DWORD_PTR limit = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(log, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit));
+  EXPECT_GE(limit, 0x7FFFFFFEu);
   const std::vector<std::wstring> summary = Lines(WindowText(log));
   ASSERT_GE(summary.size(), 5u);
   EXPECT_EQ(summary[0], L"'Meridel 6.07c' Installation.");

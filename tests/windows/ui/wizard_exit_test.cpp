@@ -1,5 +1,7 @@
 // The exit confirmation: asked before the installation has succeeded, from
 // the Exit button, from Escape and from the close box; No keeps the wizard.
+// The commands of disabled buttons, which the keyboard and the close box
+// still send, do nothing.
 #include <gtest/gtest.h>
 
 #include "installer_robot.h"
@@ -62,6 +64,33 @@ TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
   box = ExpectConfirmation(robot);
   ASSERT_NE(box, nullptr);
   ASSERT_TRUE(InstallerRobot::ClickIn(box, IDYES));
+  EXPECT_TRUE(robot.WaitForExit());
+}
+
+// The command of a frame button as the dialog manager sends it for Enter,
+// Escape or the close box, whether the button is enabled or not.
+void PostButtonCommand(const InstallerRobot& robot, int id) {
+  ::PostMessageW(robot.Wizard(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(robot.Control(id)));
+}
+
+TEST(WizardExit, CommandsOfDisabledButtonsDoNothing) {
+  InstallerRobot robot;
+  // A newer version is installed: Next is disabled on the Start page, and
+  // Back is disabled there anyway.
+  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=-1|Meridel 6.09"});
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_FALSE(robot.IsEnabled(kBack));
+  ASSERT_FALSE(robot.IsEnabled(kNext));
+  PostButtonCommand(robot, kBack);
+  PostButtonCommand(robot, kNext);
+  EXPECT_EQ(robot.WaitForDialog(1000), nullptr) << "a message was shown";
+  EXPECT_TRUE(robot.Running());
+  EXPECT_EQ(robot.CurrentPage(), Page::Start);
+  EXPECT_FALSE(robot.IsEnabled(kNext));
+  // Exit stays available; with a newer version it does not ask.
+  PostButtonCommand(robot, kExit);
   EXPECT_TRUE(robot.WaitForExit());
 }
 

@@ -76,7 +76,10 @@ TEST(CombineFolder, GivesBackWhatRelativeToFolderTookAway) {
   // A folder on another volume is kept as it is.
   EXPECT_EQ(CombineFolder(base, L"D:\\Menu\\Meridel 6"), L"D:\\Menu\\Meridel 6");
   EXPECT_EQ(CombineFolder(base, L"..\\Other"), L"C:\\ProgramData\\Microsoft\\Windows\\Other");
-  EXPECT_EQ(CombineFolder(base, std::wstring(270, L'a')), base);
+  // Too long: no folder at all, rather than the base folder in its place.
+  EXPECT_EQ(CombineFolder(base, std::wstring(270, L'a')), L"");
+  EXPECT_EQ(CombineFolder(base, std::wstring(260 - base.size(), L'a')), L"");
+  EXPECT_EQ(CombineFolder(base, std::wstring(258 - base.size(), L'a')).size(), 259u);  // the longest
 }
 
 TEST(RemoveLastComponents, SelectionThatAlreadyEndsWithTheSuffix) {
