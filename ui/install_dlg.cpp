@@ -1,6 +1,7 @@
 #include "ui/install_dlg.h"
 
 #include "i18n/language_state.h"
+#include "platform/system_error.h"
 #include "ui/about_dlg.h"
 #include "ui/control_layout.h"
 #include "ui/win_app.h"
@@ -42,7 +43,17 @@ BOOL CInstallDlg::OnInitDialog() {
                                                    0, LR_DEFAULTSIZE | LR_SHARED))) {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   }
-  for (CWizardPage* page : m_pages) page->Create(m_hWnd);
+  for (CWizardPage* page : m_pages) {
+    // A wizard with a page missing would walk through nothing and report
+    // an installation that never ran.
+    if (!page->Create(m_hWnd)) {
+      const DWORD error = ::GetLastError();
+      AfxMessageBox(qw::SystemErrorText(error != ERROR_SUCCESS ? error : static_cast<DWORD>(E_FAIL)),
+                    MB_ICONERROR);
+      EndDialog(IDABORT);
+      return TRUE;
+    }
+  }
   FitPages();
   ApplyLanguage();
   ShowPage(kStartPage);
