@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures (first time) and builds both trees:
+# Configures (first time, or again after a failed configure) and builds
+# the trees:
 #   build/native   build-time tools, plain C++ code, its tests and benchmarks
 #   build/windows  the installer and the Windows tests (MinGW-w64, i686)
 #   build/windows64  the same Windows code for x86-64, built and tested
@@ -11,12 +12,12 @@ cd "$top"
 jobs=${JOBS:-$(nproc)}
 type=${BUILD_TYPE:-Release}
 
-if [ ! -f build/native/CMakeCache.txt ]; then
+if [ ! -f build/native/Makefile ]; then
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE="$type" >/dev/null
 fi
 cmake --build build/native -j"$jobs"
 
-if [ ! -f build/windows/CMakeCache.txt ]; then
+if [ ! -f build/windows/Makefile ]; then
   cmake -S . -B build/windows -DCMAKE_BUILD_TYPE="$type" \
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
         -DQW_NATIVE_BUILD_DIR="$top/build/native" >/dev/null
@@ -24,7 +25,7 @@ fi
 cmake --build build/windows -j"$jobs"
 
 if ! ./scripts/host-runs-i386.sh; then
-  if [ ! -f build/windows64/CMakeCache.txt ]; then
+  if [ ! -f build/windows64/Makefile ]; then
     cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE="$type" \
           -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
           -DQW_NATIVE_BUILD_DIR="$top/build/native" >/dev/null

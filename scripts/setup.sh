@@ -29,16 +29,30 @@ need_update=0
 # The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
 # this host can run 32-bit programs. Hosts that run 64-bit user code only
 # test a 64-bit build of the same code under wine64 instead.
+# Refreshes the package lists. A mirror in the middle of a sync fails some
+# index files; apt then keeps the lists it has, and a package that is
+# really missing fails the install below with apt's own message.
+apt_update() {
+  as_root apt-get update -qq || say "apt-get update reported errors (above); going on with the lists it has"
+}
+
+# A fresh machine (a container image) may have no package lists at all.
+if ! compgen -G '/var/lib/apt/lists/*_Packages*' >/dev/null; then
+  apt_update
+fi
 if [ ! -x /usr/bin/as ] || [ ! -x /usr/bin/ld ]; then
-  as_root apt-get install -y -qq binutils >/dev/null
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq binutils >/dev/null
 fi
 host_runs_i386=0
 "$top/scripts/host-runs-i386.sh" && host_runs_i386=1
+# Wine only recommends the X extensions its display driver loads; packages
+# are installed without recommendations, so they are listed here.
+wine_x_libraries=(libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3)
 if [ "$host_runs_i386" -eq 1 ]; then
-  packages+=(wine32:i386)
+  packages+=(wine32:i386 "${wine_x_libraries[@]/%/:i386}")
 else
   packages+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-             binutils-mingw-w64-x86-64)
+             binutils-mingw-w64-x86-64 "${wine_x_libraries[@]}")
 fi
 
 if [ "$host_runs_i386" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -47,19 +61,22 @@ if [ "$host_runs_i386" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -q
   need_update=1
 fi
 
-# deb-src entries, for apt-get source. Debian 12 keeps its sources in deb822 form.
+# deb-src entries of Debian's own archive, for apt-get source (other
+# repositories may have no sources, which would fail apt-get update).
+# Debian 12 keeps its sources in deb822 form.
 enable_deb_src() {
   local changed=0 f
   for f in /etc/apt/sources.list.d/*.sources; do
     [ -f "$f" ] || continue
+    grep -qE '^URIs:.*(deb|security)\.debian\.org' "$f" || continue
     if grep -qE '^Types: deb$' "$f"; then
-      as_root sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+      as_root sed -i 's/^Types: deb$/Types: deb deb-src/' "$f" || exit 1
       changed=1
     fi
   done
-  if [ -f /etc/apt/sources.list ] && grep -qE '^deb ' /etc/apt/sources.list \
+  if [ -f /etc/apt/sources.list ] && grep -qE '^deb .*debian\.org' /etc/apt/sources.list \
      && ! grep -qE '^deb-src ' /etc/apt/sources.list; then
-    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
+    grep -E '^deb .*debian\.org' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
       | as_root tee -a /etc/apt/sources.list >/dev/null
     changed=1
   fi
@@ -82,7 +99,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   need_update=1
 fi
 if [ $need_update -eq 1 ]; then
-  as_root apt-get update -qq
+  apt_update
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
@@ -95,12 +112,35 @@ fetch_source() {
   if compgen -G "$sources_dir/$marker" >/dev/null; then return 0; fi
   say "fetching Debian's $pkg source package"
   mkdir -p "$sources_dir"
-  (cd "$sources_dir" && apt-get source -qq "$pkg" >/dev/null 2>&1) || {
+  local log="$sources_dir/$pkg.log"
+  if ! (cd "$sources_dir" && apt-get source -qq "$pkg") >"$log" 2>&1; then
     # apt-get source may fail only at unpacking when dpkg-source is picky;
-    # retry with the download alone and unpack the original tarball.
-    (cd "$sources_dir" && apt-get source -qq --download-only "$pkg" >/dev/null 2>&1)
-    (cd "$sources_dir" && for t in "${pkg}"_*.orig.tar.*; do tar xf "$t"; done)
+    # retry with the download alone and unpack the original tarball into a
+    # folder named like dpkg-source's (boost's tarball has no top folder).
+    if ! (cd "$sources_dir" && apt-get source -qq --download-only "$pkg") >>"$log" 2>&1; then
+      cat "$log" >&2
+      echo "setup: cannot fetch the $pkg source package" >&2
+      exit 1
+    fi
+    local t version
+    for t in "$sources_dir/${pkg}"_*.orig.tar.*; do
+      version=$(basename "$t"); version=${version#"${pkg}"_}; version=${version%%.orig.tar.*}
+      mkdir -p "$sources_dir/$pkg-$version"
+      tar xf "$t" -C "$sources_dir/$pkg-$version" --strip-components="$(top_folder_depth "$t")"
+    done
+  fi
+  compgen -G "$sources_dir/$marker" >/dev/null || {
+    cat "$log" >&2
+    echo "setup: the $pkg source package has no $marker" >&2
+    exit 1
   }
+}
+
+# 1 when every member of the tarball lies in one top folder, else 0.
+top_folder_depth() {
+  local tops
+  tops=$(tar tf "$1" | cut -d/ -f1 | sort -u | wc -l)
+  if [ "$tops" -eq 1 ]; then echo 1; else echo 0; fi
 }
 fetch_source boost1.74 'boost1.74-*/libs/filesystem/src'
 fetch_source bzip2 'bzip2-*/bzlib.c'

@@ -34,7 +34,11 @@ qw_wine_prefix_ready() {
     if [ ! -f "$WINEPREFIX/.qw-ready" ]; then
       echo "wine: creating the prefix $WINEPREFIX" >&2
       rm -rf "$WINEPREFIX"
-      DISPLAY= wineboot -u >/dev/null 2>&1
+      if ! DISPLAY= wineboot -u >"$qw_wine_dir/wineboot.log" 2>&1; then
+        cat "$qw_wine_dir/wineboot.log" >&2
+        echo "wine: wineboot failed (above)" >&2
+        exit 1
+      fi
       wineserver -w
       touch "$WINEPREFIX/.qw-ready"
     fi

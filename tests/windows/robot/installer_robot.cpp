@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace qw::test {
 
 namespace {
@@ -18,17 +20,36 @@ DWORD OwningProcess(HWND window) {
 
 struct TitleSearch {
   const std::wstring* titlePart;
-  HWND found;
+  std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindWizardByTitle(HWND window, LPARAM param) {
+BOOL CALLBACK CollectWizardsByTitle(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<TitleSearch*>(param);
   if (::IsWindowVisible(window) && IsDialogClass(window) && ::GetDlgItem(window, 1005) &&
       WindowText(window).find(*search->titlePart) != std::wstring::npos) {
-    search->found = window;
-    return FALSE;
+    search->found.push_back(window);
   }
   return TRUE;
+}
+
+// The visible wizards whose title contains `titlePart`, of any process.
+std::vector<HWND> WizardsByTitle(const std::wstring& titlePart) {
+  TitleSearch search{&titlePart, {}};
+  ::EnumWindows(CollectWizardsByTitle, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Tests that start the installer run one at a time, so a wizard on screen
+// before a start is a leftover of an earlier test that failed before it
+// could close it (or whose installer appeared too late). It would hold the
+// installer's lock and could be taken for the new one: it is ended.
+void EndLeftoverWizards(const std::wstring& titlePart) {
+  for (HWND wizard : WizardsByTitle(titlePart)) {
+    UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, OwningProcess(wizard)));
+    if (!process) continue;
+    ::TerminateProcess(process.get(), 255);
+    ::WaitForSingleObject(process.get(), 10000);
+  }
 }
 
 // The environment of this process with `extra` entries added, for a child
@@ -129,18 +150,20 @@ InstallerRobot::~InstallerRobot() {
 
 bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& locale,
                            const std::wstring& titlePart, DWORD timeoutMs) {
+  EndLeftoverWizards(titlePart);
   if (!locale.empty()) {
     if (!StartInUnixLocale(installer, locale, m_extraEnvironment)) return false;
-    TitleSearch search{&titlePart, nullptr};
+    HWND found = nullptr;
     WaitUntil([&] {
-      ::EnumWindows(FindWizardByTitle, reinterpret_cast<LPARAM>(&search));
-      return search.found != nullptr;
+      const std::vector<HWND> wizards = WizardsByTitle(titlePart);
+      found = wizards.empty() ? nullptr : wizards.front();
+      return found != nullptr;
     }, timeoutMs);
-    if (!search.found) return false;
-    m_processId = OwningProcess(search.found);
+    if (!found) return false;
+    m_processId = OwningProcess(found);
     m_process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
                               FALSE, m_processId);
-    m_wizard = search.found;
+    m_wizard = found;
     return m_process != nullptr;
   }
   std::wstring commandLine = L"\"" + installer + L"\"";
