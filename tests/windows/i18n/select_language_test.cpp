@@ -6,20 +6,21 @@
 #include <string>
 #include <thread>
 
+#include "dialog_driver.h"
 #include "installer_strings.h"
 #include "ui/win_app.h"
 
 namespace qw {
 namespace {
 
-// Answers the first message box that `thread` shows within a few seconds
-// with OK and keeps its text.
+// Answers the first message box that `thread` shows with OK and keeps its
+// text. The box is modal: once the call under test has returned (Text()),
+// no box can come any more.
 class MessageBoxAnswerer {
  public:
   explicit MessageBoxAnswerer(DWORD thread) : thread_(thread), watcher_([this] { Watch(); }) {}
   ~MessageBoxAnswerer() { Text(); }
-  // Waits for the watcher (about a second when no box comes); the text of
-  // the box, empty when none was shown.
+  // Stops the watcher; the text of the box, empty when none was shown.
   std::wstring Text() {
     stop_ = true;
     if (watcher_.joinable()) watcher_.join();
@@ -35,19 +36,19 @@ class MessageBoxAnswerer {
     return FALSE;
   }
 
+  // Gives up after a minute, so that a box that never closes fails the test
+  // through its time-out rather than hanging it.
   void Watch() {
-    for (int attempt = 0; attempt < 100 && !found_; ++attempt) {
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    while (!stop_ && ::GetTickCount64() < deadline) {
       HWND box = nullptr;
       ::EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
       if (box && ::IsWindowVisible(box)) {
-        wchar_t text[1024] = {};
-        ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the static text of a message box
-        text_ = text;
+        text_ = test::MessageBoxText(box);
         found_ = true;
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         return;
       }
-      if (stop_ && attempt > 20) return;
       ::Sleep(50);
     }
   }

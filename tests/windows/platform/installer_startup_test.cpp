@@ -5,7 +5,8 @@
 // named_object_helper registered under the installer's application id.
 //
 // These tests share the machine-wide objects of "Meridel6": CTest runs them
-// one at a time (resource lock "Meridel6").
+// one at a time, with every other test that starts the installer (resource
+// lock "installer_process").
 
 #include <windows.h>
 

@@ -96,6 +96,12 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring MessageBoxText(HWND box) { return WindowText(MessageBoxTextControl(box)); }
 
 bool HasButton(HWND dialog, int id) { return ::GetDlgItem(dialog, id) != nullptr; }

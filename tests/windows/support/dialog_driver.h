@@ -31,6 +31,10 @@ HWND WaitForWizard(DWORD processId, DWORD timeoutMs = kWindowTimeoutMs);
 // Whether `window` was destroyed within `timeoutMs`.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
 
+// Sends `message` to a window of any process; 0 when it does not answer
+// within a few seconds (a hung window fails the test instead of hanging it).
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 // The text of a window of any process; empty when it has none or hangs.
 std::wstring WindowText(HWND window);
 // The message of a message box.

@@ -24,12 +24,6 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
 void SetText(HWND window, const std::wstring& text) {
   Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -138,6 +132,27 @@ TEST(FolderPages, FolderLongerThanAPathIsRefused) {
   SetText(robot.Control(kFolder), L"C:\\" + std::wstring(257, L'x'));
   ASSERT_TRUE(robot.Click(kNext));
   EXPECT_TRUE(robot.WaitForPage(Page::Shortcut));
+}
+
+// The Start-menu folder is shown relative to the Start Menu (and read-only:
+// it comes from Browse or from a previous installation). A text that fits
+// the edit but not a path once joined to the Start Menu is refused.
+TEST(FolderPages, StartMenuFolderTooLongOnceJoinedIsRefused) {
+  InstallerRobot robot;
+  GoToPathPage(robot);
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  SetText(robot.Control(kFolder), L"Programs\\" + std::wstring(240, L'x'));
+  ASSERT_TRUE(robot.Click(kNext));
+  HWND box = robot.WaitForDialog();
+  ASSERT_NE(box, nullptr) << "an over-long Start-menu folder was taken";
+  EXPECT_EQ(InstallerRobot::MessageBoxText(box), SystemText(ERROR_FILENAME_EXCED_RANGE));
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  EXPECT_EQ(robot.CurrentPage(), Page::Shortcut);
+  SetText(robot.Control(kFolder), L"Programs\\" + std::wstring(100, L'x'));
+  ASSERT_TRUE(robot.Click(kNext));
+  EXPECT_TRUE(robot.WaitForPage(Page::Install));
 }
 
 // The shell's folder dialog of the installer, with its edit box.

@@ -66,10 +66,10 @@ void ShootEveryPage(const Language& language) {
   // The dropped-down list reaches beyond the wizard: the whole screen,
   // with the wizard no longer above the list.
   ::SetWindowPos(robot.Wizard(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  ::SendMessageW(robot.Control(kLanguageList), CB_SHOWDROPDOWN, TRUE, 0);
+  Send(robot.Control(kLanguageList), CB_SHOWDROPDOWN, TRUE);
   ::Sleep(500);
   EXPECT_TRUE(SaveScreenshot(::GetDesktopWindow(), folder + L"\\1-start-languages.png"));
-  ::SendMessageW(robot.Control(kLanguageList), CB_SHOWDROPDOWN, FALSE, 0);
+  Send(robot.Control(kLanguageList), CB_SHOWDROPDOWN, FALSE);
   if (language.listPosition >= 0) {
     ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, language.listPosition));
     ShootDialog(robot, folder + L"\\1-start-chosen.png", 300, IDOK);
@@ -81,7 +81,7 @@ void ShootEveryPage(const Language& language) {
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
   ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(robot.Control(kAdvanced), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
   Shoot(robot, robot.Wizard(), folder, L"2-mode");
   const std::pair<Page, const wchar_t*> pages[] = {
       {Page::Path, L"3-path"}, {Page::Shortcut, L"4-shortcut"}, {Page::Install, L"5-install"}};

@@ -67,6 +67,25 @@ TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
   EXPECT_TRUE(robot.WaitForExit());
 }
 
+TEST(WizardExit, SameVersionLeavesTheStartPageWithoutAQuestionButNotLaterPages) {
+  InstallerRobot robot;
+  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=1"});
+  ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+  ASSERT_TRUE(robot.Click(kExit));
+  HWND box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+
+  ASSERT_TRUE(robot.Click(kBack));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.Click(kExit));
+  EXPECT_TRUE(robot.WaitForExit()) << "the Start page of a reinstallation asked before exiting";
+}
+
 // The command of a frame button as the dialog manager sends it for Enter,
 // Escape or the close box, whether the button is enabled or not.
 void PostButtonCommand(const InstallerRobot& robot, int id) {

@@ -95,7 +95,7 @@ TEST(WizardWalk, AdvancedMethodWithBackAtEveryPage) {
   ExpectState(robot, kMode);
 
   ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(robot.Control(kAdvanced), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
   const ButtonState forward[] = {kPath, kShortcut, kInstall};
   const ButtonState backward[] = {kMode, kPath, kShortcut};
   for (int i = 0; i < 3; ++i) {
@@ -112,7 +112,7 @@ TEST(WizardWalk, AdvancedMethodWithBackAtEveryPage) {
     ExpectState(robot, s);
   }
   ASSERT_TRUE(robot.Click(kQuick));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(robot.Control(kQuick), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kQuick), BM_GETCHECK) == BST_CHECKED; }));
   ASSERT_TRUE(robot.Click(kNext));
   ExpectState(robot, kInstall);
   ASSERT_TRUE(robot.Click(kBack));
