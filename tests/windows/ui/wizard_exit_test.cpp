@@ -25,6 +25,14 @@ HWND ExpectConfirmation(const InstallerRobot& robot) {
   return box;
 }
 
+// Waits for the confirmation and answers it with `button`.
+void AnswerConfirmation(const InstallerRobot& robot, int button) {
+  HWND box = ExpectConfirmation(robot);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(InstallerRobot::ClickIn(box, button));
+  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+}
+
 TEST(WizardExit, ExitAsksAndNoKeepsTheWizard) {
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
@@ -32,19 +40,14 @@ TEST(WizardExit, ExitAsksAndNoKeepsTheWizard) {
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
 
   ASSERT_TRUE(robot.Click(kExit));
-  HWND box = ExpectConfirmation(robot);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
-  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  AnswerConfirmation(robot, IDNO);
+  ASSERT_FALSE(HasFatalFailure());
   EXPECT_TRUE(robot.Running());
   EXPECT_EQ(robot.CurrentPage(), Page::Mode);
 
   ASSERT_TRUE(robot.Click(kExit));
-  box = ExpectConfirmation(robot);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDYES));
-  DWORD exitCode = 1234;
-  EXPECT_TRUE(robot.WaitForExit(kDefaultTimeoutMs, &exitCode));
+  AnswerConfirmation(robot, IDYES);
+  EXPECT_TRUE(robot.WaitForExit());
 }
 
 TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
@@ -54,16 +57,12 @@ TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
 
   // Escape on the focused Next button: the dialog turns it into Cancel.
   ASSERT_TRUE(::PostMessageW(robot.Control(kNext), WM_KEYDOWN, VK_ESCAPE, 0));
-  HWND box = ExpectConfirmation(robot);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
-  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  AnswerConfirmation(robot, IDNO);
+  ASSERT_FALSE(HasFatalFailure());
   EXPECT_TRUE(robot.Running());
 
   ASSERT_TRUE(::PostMessageW(robot.Wizard(), WM_CLOSE, 0, 0));
-  box = ExpectConfirmation(robot);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDYES));
+  AnswerConfirmation(robot, IDYES);
   EXPECT_TRUE(robot.WaitForExit());
 }
 
@@ -75,10 +74,8 @@ TEST(WizardExit, SameVersionLeavesTheStartPageWithoutAQuestionButNotLaterPages) 
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
   ASSERT_TRUE(robot.Click(kExit));
-  HWND box = ExpectConfirmation(robot);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(InstallerRobot::ClickIn(box, IDNO));
-  ASSERT_TRUE(InstallerRobot::WaitForClose(box));
+  AnswerConfirmation(robot, IDNO);
+  ASSERT_FALSE(HasFatalFailure());
 
   ASSERT_TRUE(robot.Click(kBack));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
