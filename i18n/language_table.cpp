@@ -18,8 +18,8 @@ struct LanguageFacts {
 };
 
 // Indexed by LanguageIndex: LCID, message block, installer texts, flag icon.
-// The blocks of the string tables were laid out in
-// another order than the indexes: Italian is the 6000 block, Chinese 10000.
+// The blocks of the string tables were laid out in another order than the
+// indexes: Italian is the 6000 block, Chinese 10000.
 constexpr std::array<LanguageFacts, kLanguageCount> kLanguages = {{
     {1036, 0, true, 144},      // French
     {1033, 1000, true, 145},   // English
