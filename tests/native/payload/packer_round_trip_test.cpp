@@ -89,8 +89,9 @@ std::string PackError(const std::string& manifestText, const std::string& folder
   try {
     PackManifest(ReadManifest(manifest), folder + "/bad.bz2");
   } catch (const std::runtime_error& error) {
-    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2"));
-    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2.partial"));
+    // Neither the output nor a temporary file of any name is left.
+    for (const auto& item : boost::filesystem::directory_iterator(folder))
+      EXPECT_EQ(item.path().filename().string().find("bad.bz2"), std::string::npos) << item.path();
     return error.what();
   }
   return "packed";
@@ -111,6 +112,72 @@ TEST(Packer, RefusesBadInputWithoutLeavingOutput) {
             std::string::npos);
   EXPECT_NE(PackError("# c\n0 <InstallPath> ok.txt\n", dir).find(":2: expected"), std::string::npos);
   EXPECT_NE(PackError("0 | <InstallPath> | dir/..\n", dir).find("names no file"), std::string::npos);
+}
+
+// True when packing `manifestText` fails with a message holding `part`.
+bool Refuses(const std::string& manifestText, const std::string& folder, const std::string& part) {
+  const std::string error = PackError(manifestText, folder);
+  if (error.find(part) != std::string::npos) return true;
+  ADD_FAILURE() << "\"" << manifestText << "\" gave \"" << error << "\", expected \"" << part << "\"";
+  boost::filesystem::remove(folder + "/bad.bz2");
+  return false;
+}
+
+TEST(Packer, RefusesTwoEntriesForOneFile) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "sub");
+  test::WriteFile(scratch.path() / "a.txt", "a");
+  test::WriteFile(scratch.path() / "sub" / "A.TXT", "A");
+  Refuses("0 | <InstallPath> | a.txt\n0 | <InstallPath> | a.txt\n", dir, ":2: destination");
+  Refuses("0 | <InstallPath> | a.txt\n#\n0 | <InstallPath> | a.txt\n", dir, "line 1");
+  Refuses("0 | <InstallPath> | a.txt\n3 | <InstallPath>/ | sub/A.TXT\n", dir, "line 1");
+  Refuses("0 | <CommonData>\\Q\\M | a.txt\n3 | <CommonData>/q//m\\ | sub/A.TXT\n", dir, "line 1");
+  // Other folders, other tokens and other names are other files.
+  EXPECT_EQ(PackError("0 | <InstallPath> | a.txt\n0 | <InstallPath>\\Lang | sub/A.TXT\n"
+                      "0 | <Temporary> | a.txt\n0 | <InstallPath>\\a.txt | a.txt\n",
+                      dir),
+            "packed");
+}
+
+TEST(Packer, DestinationMustStartWithAToken) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  for (const char* destination :
+       {"\\<InstallPath>\\Lang", "/<InstallPath>", "Lang", "C:\\x", "C:", "\\\\server\\share",
+        "x\\<InstallPath>", "<InstallPath>\\..\\..\\Windows", "<WinDir>\\.", "<InstallPath>\\..",
+        "<Installpath>\\Lang"})
+    Refuses(std::string("0 | ") + destination + " | ok.txt\n", dir, ":1: ");
+  EXPECT_EQ(PackError("0 | <InstallPath>\\..x\\y.. z | ok.txt\n", dir), "packed");
+}
+
+TEST(Packer, RefusesNamesWindowsCannotCreate) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "src");
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  const std::vector<std::string> bad = {
+      "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "tab\tin", "bell\x07", "end.", "end ",
+      "CON", "con", "Prn.txt", "aux.tar.gz", "NUL", "nul.dat", "COM1", "com9.log", "LPT1", "lpt9.x"};
+  for (const std::string& name : bad) {
+    // A manifest field cannot hold '|' nor end in a space.
+    if (name.find('|') != std::string::npos) continue;
+    if (name.back() != ' ') {
+      test::WriteFile(scratch.path() / "src" / name, "x");
+      Refuses("0 | <InstallPath> | src/" + name + "\n", dir, ":1: ");
+    }
+      Refuses("0 | <InstallPath>\\" + name + "\\x | ok.txt\n", dir, ":1: ");
+  }
+  Refuses("0 | <InstallPath>\\a:b | ok.txt\n", dir, ":1: ");
+  Refuses(std::string("0 | <InstallPath>\\a\0b | ok.txt\n", 31), dir, ":1: ");
+  // Only whole device names are reserved.
+  for (const char* name : {"CONSOLE.txt", "com10", "LPT", "auxiliary", "nul_", ".hidden"}) {
+    test::WriteFile(scratch.path() / "src" / name, "x");
+    EXPECT_EQ(PackError(std::string("0 | <InstallPath>\\") + name + " | src/" + name + "\n", dir),
+              "packed") << name;
+    boost::filesystem::remove(dir + "/bad.bz2");
+  }
 }
 
 TEST(Packer, VerifyFindsCorruption) {
