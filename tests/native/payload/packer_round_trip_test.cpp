@@ -180,6 +180,23 @@ TEST(Packer, RefusesNamesWindowsCannotCreate) {
   }
 }
 
+TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
+  test::ScratchFolder scratch;
+  const std::string path = (scratch.path() / "a.bz2").string();
+  const std::vector<std::vector<test::TestFile>> refused = {
+      {{u"", u"<InstallPath>", "content", 0}},
+      {{u"dir/..", u"<InstallPath>", "content", 0}},
+      {{u"a.txt", std::u16string(u"<InstallPath>\\x\0y", 17), "content", 0}},
+      {{u"a.txt", u"<Unknown>\\x", "content", 0}},
+      {{u"a.txt", u"<InstallPath>", "", 0}, {u"a.txt", u"Lang", "content", 0}}};
+  for (const auto& files : refused) {
+    test::WriteFile(path, test::Bzip2(test::ArchiveBytes(files)));
+    EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error) << files.back().destination.size();
+  }
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"C:\\b\\a.txt", u"<UserData>\\Q", "x", 3}})));
+  EXPECT_NO_THROW(VerifyArchiveFile(path));
+}
+
 TEST(Packer, VerifyFindsCorruption) {
   test::ScratchFolder scratch;
   const std::string path = (scratch.path() / "a.bz2").string();
