@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -178,6 +180,17 @@ TEST(Packer, RefusesNamesWindowsCannotCreate) {
               "packed") << name;
     boost::filesystem::remove(dir + "/bad.bz2");
   }
+}
+
+TEST(Packer, RefusesSourcesThatAreNoRegularFiles) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "folder");
+  ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  // Reading the pipe would wait for a writer forever; this must fail at once.
+  Refuses("0 | <InstallPath> | pipe\n", dir, "manifest line 1: source");
+  Refuses("0 | <InstallPath> | folder\n", dir, "manifest line 1: source");
+  Refuses("0 | <InstallPath> | /dev/zero\n", dir, "manifest line 1: source");
 }
 
 TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
