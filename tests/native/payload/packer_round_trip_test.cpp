@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -191,6 +192,31 @@ TEST(Packer, RefusesSourcesThatAreNoRegularFiles) {
   Refuses("0 | <InstallPath> | pipe\n", dir, "manifest line 1: source");
   Refuses("0 | <InstallPath> | folder\n", dir, "manifest line 1: source");
   Refuses("0 | <InstallPath> | /dev/zero\n", dir, "manifest line 1: source");
+}
+
+TEST(Packer, LeavesAFileInTheTemporaryFilesWayAlone) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  test::WriteFile(scratch.path() / "victim", "keep me");
+  // Someone else's file where a fixed temporary name would be.
+  ASSERT_EQ(::symlink((dir + "/victim").c_str(), (dir + "/out.bz2.partial").c_str()), 0);
+  std::ofstream(dir + "/good.manifest") << "0 | <InstallPath> | ok.txt\n";
+  PackManifest(ReadManifest(dir + "/good.manifest"), dir + "/out.bz2");
+  EXPECT_EQ(test::ReadFile(scratch.path() / "victim"), "keep me");
+  EXPECT_TRUE(boost::filesystem::is_symlink(dir + "/out.bz2.partial"));
+  EXPECT_EQ(VerifyArchiveFile(dir + "/out.bz2").records.size(), 1u);
+  std::size_t files = 0;
+  for (boost::filesystem::directory_iterator i(dir), end; i != end; ++i) ++files;
+  EXPECT_EQ(files, 5u);  // ok.txt, victim, the link, the manifest and the archive
+
+  // A failure after the temporary file was made removes it.
+  EXPECT_THROW(WriteArchive(dir + "/late.bz2", test::Records({{u"a", u"<InstallPath>", "abc", 0}}),
+                            [](std::size_t, const auto& write) { write("ab", 2); }),
+               std::runtime_error);
+  files = 0;
+  for (boost::filesystem::directory_iterator i(dir), end; i != end; ++i) ++files;
+  EXPECT_EQ(files, 5u);
 }
 
 TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
