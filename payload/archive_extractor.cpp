@@ -96,13 +96,9 @@ void ArchiveExtractor::ReadDirectory() {
   // Every entry is checked before the first file is written.
   directory_.resize(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
+    if (DirectoryRecordFault(records[i])) ThrowCompressError(compress_errc::unexpected_error);
     const std::wstring source = WideFromUtf16(records[i].source);
     const std::wstring name = SourceFileName(source);
-    if (name.empty()) ThrowCompressError(compress_errc::unexpected_error);
-    // The system would cut the path at a NUL: "App\\Meridel.exe\\0x" joined
-    // with another entry's name would overwrite Meridel.exe.
-    if (records[i].destination.find(u'\0') != std::u16string::npos)
-      ThrowCompressError(compress_errc::unexpected_error);
     PayloadEntry& entry = directory_[i];
     entry.source = WidePath(source);
     entry.destination =

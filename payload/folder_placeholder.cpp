@@ -34,23 +34,6 @@ constexpr TokenRule kRules[] = {
     {FolderPlaceholder::Temporary, L"<Temporary>", kNoFallback, kNoFallback},
 };
 
-// Components by Windows path rules: "\" and "/" separate, and a leading
-// drive such as "C:" is a component of its own.
-std::vector<std::wstring> SplitComponents(const std::wstring& path) {
-  std::vector<std::wstring> components;
-  std::size_t start = 0;
-  if (path.size() >= 2 && path[1] == L':') {
-    components.push_back(path.substr(0, 2));
-    start = 2;
-  }
-  while (start <= path.size()) {
-    const std::size_t end = std::min(path.find_first_of(L"\\/", start), path.size());
-    if (end > start) components.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return components;
-}
-
 std::wstring LookUp(const SpecialFolderLookup& lookup, int folder, int fallback) {
   std::wstring path = lookup(folder);
   if (path.empty() && fallback != kNoFallback) path = lookup(fallback);
@@ -82,6 +65,21 @@ boost::filesystem::path Base(const TokenRule& rule, const PlaceholderFolders& fo
 
 }  // namespace
 
+std::vector<std::wstring> SplitPlaceholderPath(const std::wstring& path) {
+  std::vector<std::wstring> components;
+  std::size_t start = 0;
+  if (path.size() >= 2 && path[1] == L':') {
+    components.push_back(path.substr(0, 2));
+    start = 2;
+  }
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find_first_of(L"\\/", start), path.size());
+    if (end > start) components.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return components;
+}
+
 const wchar_t* PlaceholderToken(FolderPlaceholder placeholder) {
   for (const TokenRule& rule : kRules)
     if (rule.placeholder == placeholder) return rule.token;
@@ -97,7 +95,7 @@ bool IsPlaceholderToken(const std::wstring& component) {
 boost::filesystem::path ResolvePlaceholder(const std::wstring& placeholderPath,
                                            const PlaceholderFolders& folders,
                                            const SpecialFolderLookup& lookup) {
-  const std::vector<std::wstring> components = SplitComponents(placeholderPath);
+  const std::vector<std::wstring> components = SplitPlaceholderPath(placeholderPath);
   if (components.empty()) return WidePath(placeholderPath);
   const std::wstring& first = components.front();
   if (first.front() != L'<' || first.back() != L'>') return WidePath(placeholderPath);

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "payload/placeholder_folders.h"
 
@@ -25,6 +26,11 @@ const wchar_t* PlaceholderToken(FolderPlaceholder placeholder);
 
 // True when `component` is one of the tokens, spelled exactly.
 bool IsPlaceholderToken(const std::wstring& component);
+
+// The components of `path` as the resolver sees them: "\" and "/" separate,
+// empty components are dropped, and a leading drive such as "C:" is a
+// component of its own.
+std::vector<std::wstring> SplitPlaceholderPath(const std::wstring& path);
 
 // A special-folder lookup by CSIDL; empty when the folder is unknown.
 using SpecialFolderLookup = std::function<std::wstring(int csidl)>;

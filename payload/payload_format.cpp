@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "payload/compress_error.h"
+#include "payload/wide_path.h"
 
 namespace qw {
 namespace {
@@ -107,6 +108,14 @@ std::wstring SourceFileName(const std::wstring& source) {
       name.find_first_of(std::wstring(L":\0", 2)) != std::wstring::npos)
     return std::wstring();
   return name;
+}
+
+const char* DirectoryRecordFault(const DirectoryRecord& record) {
+  if (SourceFileName(WideFromUtf16(record.source)).empty()) return "the source names no file";
+  // The system would cut the path at a NUL: "App\\Meridel.exe\\0x" joined
+  // with another entry's name would overwrite Meridel.exe.
+  if (record.destination.find(u'\0') != std::u16string::npos) return "the destination holds a NUL";
+  return nullptr;
 }
 
 std::uint64_t ExpectedLength(std::uint64_t dataOffset, const std::vector<DirectoryRecord>& records) {

@@ -47,6 +47,11 @@ std::string EncodeHeader(const std::vector<DirectoryRecord>& records);
 // name than the one stored.
 std::wstring SourceFileName(const std::wstring& source);
 
+// Why the reader refuses `record` before writing any file, or null when it
+// takes it: a source that gives no file name (SourceFileName), or a NUL in
+// the destination. The packer's verify command runs the same test.
+const char* DirectoryRecordFault(const DirectoryRecord& record);
+
 // Offset plus sizes, or 0 when the sum does not fit in 64 bits.
 std::uint64_t ExpectedLength(std::uint64_t dataOffset, const std::vector<DirectoryRecord>& records);
 

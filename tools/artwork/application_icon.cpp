@@ -10,10 +10,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
+#include "output_file.h"
 #include "raster.h"
 
 namespace {
@@ -123,9 +123,7 @@ int main(int argc, char** argv) {
     offset += images[i].size();
   }
   for (const auto& image : images) file.insert(file.end(), image.begin(), image.end());
-  std::ofstream out(argv[1], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(file.data()), file.size());
-  if (!out) {
+  if (!artwork::WriteOutputFile(argv[1], file)) {
     std::cerr << "application_icon: cannot write " << argv[1] << "\n";
     return 1;
   }

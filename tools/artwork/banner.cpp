@@ -12,10 +12,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
+#include "output_file.h"
 #include "raster.h"
 
 namespace {
@@ -171,9 +171,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::vector<std::uint8_t> file = RenderBitmapFile();
-  std::ofstream out(argv[1], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-  if (!out) {
+  if (!artwork::WriteOutputFile(argv[1], file)) {
     std::cerr << "banner: cannot write " << argv[1] << "\n";
     return 1;
   }

@@ -8,11 +8,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "output_file.h"
 
 namespace {
 
@@ -237,15 +238,16 @@ int main(int argc, char** argv) {
     std::cerr << "usage: flag_icons OUTPUT_FOLDER\n";
     return 2;
   }
+  // The flags are one output: a failure takes the ones already written too.
+  std::vector<std::string> written;
   for (const auto& [id, flag] : Flags()) {
     const std::string path = std::string(argv[1]) + "/flag_" + std::to_string(id) + ".ico";
-    const std::vector<std::uint8_t> file = IconFile(flag);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), file.size());
-    if (!out) {
+    if (!artwork::WriteOutputFile(path, IconFile(flag))) {
       std::cerr << "flag_icons: cannot write " << path << "\n";
+      for (const std::string& done : written) artwork::RemoveOutputFile(done);
       return 1;
     }
+    written.push_back(path);
   }
   return 0;
 }

@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 #include "payload/decompression_pipeline.h"
+#include "payload/wide_path.h"
+#include "tools/payload_packer/destination_folder.h"
+#include "tools/payload_packer/windows_file_name.h"
 
 namespace qw {
 namespace {
@@ -110,10 +114,34 @@ ArchiveSummary Inspect(const std::string& path, bool headerOnly) {
   return summary;
 }
 
+// The installer's own test of each entry, then the rules the packer
+// applies to a manifest, so that an archive made otherwise is held to both.
+void CheckEntries(const std::vector<DirectoryRecord>& records) {
+  std::map<std::wstring, std::size_t> entryOfFile;  // by InstalledFileKey
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::string at = "entry " + std::to_string(i) + ": ";
+    if (const char* fault = DirectoryRecordFault(records[i])) throw std::runtime_error(at + fault);
+    const std::wstring destination = WideFromUtf16(records[i].destination);
+    const std::wstring name = SourceFileName(WideFromUtf16(records[i].source));
+    try {
+      CheckDestinationFolder(destination);
+    } catch (const std::runtime_error& error) {
+      throw std::runtime_error(at + error.what());
+    }
+    const std::string fault = WindowsFileNameFault(name);
+    if (!fault.empty()) throw std::runtime_error(at + "file name " + fault);
+    const auto [first, added] = entryOfFile.emplace(InstalledFileKey(destination, name), i);
+    if (!added)
+      throw std::runtime_error(at + "destination " + Utf8FromWide(destination + L"\\" + name) +
+                               " repeats entry " + std::to_string(first->second));
+  }
+}
+
 }  // namespace
 
 ArchiveSummary VerifyArchiveFile(const std::string& path) {
   ArchiveSummary summary = Inspect(path, false);
+  CheckEntries(summary.records);
   const std::uint64_t expected = ExpectedLength(summary.dataOffset, summary.records);
   if (expected != summary.decompressedBytes)
     throw std::runtime_error("decompressed length " + std::to_string(summary.decompressedBytes) +

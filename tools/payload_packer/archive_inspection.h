@@ -18,8 +18,9 @@ struct ArchiveSummary {
 };
 
 // Decompresses the archive file at `path` and checks the header, the
-// total length and every CRC-32. Throws std::runtime_error describing the
-// first fault.
+// total length and every CRC-32, and every entry as the installer does
+// before extracting and as the packer does with a manifest's lines. Throws
+// std::runtime_error describing the first fault.
 ArchiveSummary VerifyArchiveFile(const std::string& path);
 
 // Only the directory (decompression stops after the header). Throws

@@ -1,7 +1,11 @@
 #include "tools/payload_packer/archive_packing.h"
 
+#include <sys/stat.h>
+
 #include <boost/crc.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -11,10 +15,23 @@
 namespace qw {
 namespace {
 
-// Size and CRC-32 of the file, read in one pass.
-void Measure(const ManifestEntry& entry, DirectoryRecord& record) {
+// The source, opened for reading once it is known to be a regular file:
+// opening a FIFO waits for a writer, and a device or folder never gives
+// the contents of a file.
+std::ifstream OpenSource(const ManifestEntry& entry) {
+  struct stat status;
+  if (::stat(entry.sourceFile.c_str(), &status) != 0)
+    throw std::runtime_error("cannot read source " + entry.sourceFile + ": " + std::strerror(errno));
+  if (!S_ISREG(status.st_mode))
+    throw std::runtime_error("source " + entry.sourceFile + " is not a regular file");
   std::ifstream in(entry.sourceFile, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read source " + entry.sourceFile);
+  return in;
+}
+
+// Size and CRC-32 of the file, read in one pass.
+void Measure(const ManifestEntry& entry, DirectoryRecord& record) {
+  std::ifstream in = OpenSource(entry);
   boost::crc_32_type crc;
   char buffer[64 * 1024];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
@@ -64,7 +81,12 @@ std::uint64_t PackManifest(const std::vector<ManifestEntry>& entries, const std:
     records[i].kind = entries[i].kind;
   }
   return WriteArchive(output, records, [&](std::size_t i, const auto& write) {
-    std::ifstream in(entries[i].sourceFile, std::ios::binary);
+    std::ifstream in;
+    try {
+      in = OpenSource(entries[i]);
+    } catch (const std::runtime_error& error) {
+      throw std::runtime_error(AtLine(entries[i], error.what()));
+    }
     boost::crc_32_type crc;
     char buffer[64 * 1024];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {

@@ -25,7 +25,8 @@ std::uint64_t WriteArchive(const std::string& output, const std::vector<Director
                            const ContentWriter& content);
 
 // Packs the files a manifest lists. Throws std::runtime_error naming the
-// manifest line of a source that cannot be read or changed while packing.
+// manifest line of a source that is no regular file, cannot be read or
+// changed while packing.
 std::uint64_t PackManifest(const std::vector<ManifestEntry>& entries, const std::string& output);
 
 }  // namespace qw

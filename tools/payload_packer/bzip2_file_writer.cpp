@@ -1,6 +1,12 @@
 #include "tools/payload_packer/bzip2_file_writer.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <boost/filesystem/path.hpp>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -11,12 +17,35 @@ std::runtime_error WriteError(const std::string& path) {
   return std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 }
 
+// A new file next to `path` (so that the rename cannot cross file
+// systems) under a name no one else has: mkstemp creates it exclusively,
+// never through a link or over an existing file. Returns the open file and
+// sets `name`; throws std::runtime_error.
+std::FILE* CreateTemporaryBeside(const std::string& path, std::string& name) {
+  const boost::filesystem::path output(path);
+  const boost::filesystem::path folder = output.has_parent_path() ? output.parent_path() : ".";
+  std::string pattern = (folder / (output.filename().string() + ".partial-XXXXXX")).string();
+  const int descriptor = ::mkstemp(&pattern[0]);
+  if (descriptor < 0) throw WriteError(pattern);
+  // mkstemp gives 0600; the archive gets what a newly created file would.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  std::FILE* file = nullptr;
+  if (::fchmod(descriptor, 0666 & ~mask) == 0) file = ::fdopen(descriptor, "wb");
+  if (!file) {
+    const std::runtime_error error = WriteError(pattern);
+    ::close(descriptor);
+    std::remove(pattern.c_str());
+    throw error;
+  }
+  name = pattern;
+  return file;
+}
+
 }  // namespace
 
-Bzip2FileWriter::Bzip2FileWriter(const std::string& path)
-    : path_(path), temporary_(path + ".partial") {
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (!file_) throw WriteError(temporary_);
+Bzip2FileWriter::Bzip2FileWriter(const std::string& path) : path_(path) {
+  file_ = CreateTemporaryBeside(path_, temporary_);
   if (BZ2_bzCompressInit(&stream_, 9, 0, 0) != BZ_OK) {
     std::fclose(file_);
     std::remove(temporary_.c_str());

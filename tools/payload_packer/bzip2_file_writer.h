@@ -1,7 +1,8 @@
 #pragma once
 // Writes one bzip2 stream (900 k blocks, "BZh9") to a new file through
-// libbz2. The file is written under a temporary name and takes its own name
-// only in Commit(), so a failure never leaves a partial output file behind.
+// libbz2. The file is written under a new, exclusively created temporary
+// name in the same folder and takes its own name only in Commit(), so a
+// failure never leaves a partial output file behind.
 
 #include <bzlib.h>
 
@@ -12,7 +13,7 @@ namespace qw {
 
 class Bzip2FileWriter {
  public:
-  // Throws std::runtime_error when the file cannot be created.
+  // Throws std::runtime_error when the temporary file cannot be created.
   explicit Bzip2FileWriter(const std::string& path);
   Bzip2FileWriter(const Bzip2FileWriter&) = delete;
   Bzip2FileWriter& operator=(const Bzip2FileWriter&) = delete;

@@ -3,11 +3,13 @@
 #include <boost/filesystem/path.hpp>
 
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
-#include "payload/folder_placeholder.h"
 #include "payload/payload_format.h"
 #include "payload/wide_path.h"
+#include "tools/payload_packer/destination_folder.h"
+#include "tools/payload_packer/windows_file_name.h"
 
 namespace qw {
 namespace {
@@ -35,13 +37,6 @@ std::uint32_t ParseKind(const std::string& field) {
   return static_cast<std::uint32_t>(field[0] - '0');
 }
 
-void CheckDestination(const std::wstring& destination) {
-  if (destination.empty()) throw std::runtime_error("empty destination");
-  const std::wstring first = destination.substr(0, destination.find_first_of(L"\\/"));
-  if (!first.empty() && first.front() == L'<' && first.back() == L'>' && !IsPlaceholderToken(first))
-    throw std::runtime_error("unknown folder token " + Utf8FromWide(first));
-}
-
 }  // namespace
 
 ManifestEntry ParseManifestLine(const std::string& line) {
@@ -50,10 +45,12 @@ ManifestEntry ParseManifestLine(const std::string& line) {
   ManifestEntry entry;
   entry.kind = ParseKind(fields[0]);
   entry.destination = WideFromUtf8(fields[1]);
-  CheckDestination(entry.destination);
+  CheckDestinationFolder(entry.destination);
   entry.sourceText = fields[2];
-  if (SourceFileName(WideFromUtf8(entry.sourceText)).empty())
-    throw std::runtime_error("source \"" + entry.sourceText + "\" names no file");
+  const std::wstring name = SourceFileName(WideFromUtf8(entry.sourceText));
+  if (name.empty()) throw std::runtime_error("source \"" + entry.sourceText + "\" names no file");
+  const std::string fault = WindowsFileNameFault(name);
+  if (!fault.empty()) throw std::runtime_error("source file name " + fault);
   entry.sourceFile = entry.sourceText;
   return entry;
 }
@@ -63,6 +60,7 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
   if (!in) throw std::runtime_error("cannot read manifest " + path);
   const boost::filesystem::path folder = boost::filesystem::path(path).parent_path();
   std::vector<ManifestEntry> entries;
+  std::map<std::wstring, int> lineOfFile;  // by InstalledFileKey
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::string text = Trim(line);
@@ -70,6 +68,11 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
     try {
       ManifestEntry entry = ParseManifestLine(text);
       entry.line = number;
+      const std::wstring name = SourceFileName(WideFromUtf8(entry.sourceText));
+      const auto [first, added] = lineOfFile.emplace(InstalledFileKey(entry.destination, name), number);
+      if (!added)
+        throw std::runtime_error("destination " + Utf8FromWide(entry.destination + L"\\" + name) +
+                                 " repeats line " + std::to_string(first->second));
       const boost::filesystem::path source(entry.sourceFile);
       if (source.is_relative()) entry.sourceFile = (folder / source).string();
       entries.push_back(std::move(entry));

@@ -24,9 +24,10 @@ struct ManifestEntry {
 
 // The entries of the manifest file at `path`. Throws std::runtime_error with
 // one line of explanation (naming the manifest line) for an unreadable
-// file, a malformed line, a kind outside 0..5, an empty destination, a
-// leading angle-bracket token the reader does not know, or a source that
-// gives no plain file name. Source files are not opened here.
+// file, a malformed line, a kind outside 0..5, a destination that
+// CheckDestinationFolder refuses, a source that gives no plain file name or
+// one Windows cannot create, or a second entry for a file an earlier line
+// installs already (naming both lines). Source files are not opened here.
 std::vector<ManifestEntry> ReadManifest(const std::string& path);
 
 // The same checks on one line's fields; throws std::runtime_error without

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -89,8 +92,9 @@ std::string PackError(const std::string& manifestText, const std::string& folder
   try {
     PackManifest(ReadManifest(manifest), folder + "/bad.bz2");
   } catch (const std::runtime_error& error) {
-    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2"));
-    EXPECT_FALSE(boost::filesystem::exists(folder + "/bad.bz2.partial"));
+    // Neither the output nor a temporary file of any name is left.
+    for (const auto& item : boost::filesystem::directory_iterator(folder))
+      EXPECT_EQ(item.path().filename().string().find("bad.bz2"), std::string::npos) << item.path();
     return error.what();
   }
   return "packed";
@@ -111,6 +115,125 @@ TEST(Packer, RefusesBadInputWithoutLeavingOutput) {
             std::string::npos);
   EXPECT_NE(PackError("# c\n0 <InstallPath> ok.txt\n", dir).find(":2: expected"), std::string::npos);
   EXPECT_NE(PackError("0 | <InstallPath> | dir/..\n", dir).find("names no file"), std::string::npos);
+}
+
+// True when packing `manifestText` fails with a message holding `part`.
+bool Refuses(const std::string& manifestText, const std::string& folder, const std::string& part) {
+  const std::string error = PackError(manifestText, folder);
+  if (error.find(part) != std::string::npos) return true;
+  ADD_FAILURE() << "\"" << manifestText << "\" gave \"" << error << "\", expected \"" << part << "\"";
+  boost::filesystem::remove(folder + "/bad.bz2");
+  return false;
+}
+
+TEST(Packer, RefusesTwoEntriesForOneFile) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "sub");
+  test::WriteFile(scratch.path() / "a.txt", "a");
+  test::WriteFile(scratch.path() / "sub" / "A.TXT", "A");
+  Refuses("0 | <InstallPath> | a.txt\n0 | <InstallPath> | a.txt\n", dir, ":2: destination");
+  Refuses("0 | <InstallPath> | a.txt\n#\n0 | <InstallPath> | a.txt\n", dir, "line 1");
+  Refuses("0 | <InstallPath> | a.txt\n3 | <InstallPath>/ | sub/A.TXT\n", dir, "line 1");
+  Refuses("0 | <CommonData>\\Q\\M | a.txt\n3 | <CommonData>/q//m\\ | sub/A.TXT\n", dir, "line 1");
+  // Other folders, other tokens and other names are other files.
+  EXPECT_EQ(PackError("0 | <InstallPath> | a.txt\n0 | <InstallPath>\\Lang | sub/A.TXT\n"
+                      "0 | <Temporary> | a.txt\n0 | <InstallPath>\\a.txt | a.txt\n",
+                      dir),
+            "packed");
+}
+
+TEST(Packer, DestinationMustStartWithAToken) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  for (const char* destination :
+       {"\\<InstallPath>\\Lang", "/<InstallPath>", "Lang", "C:\\x", "C:", "\\\\server\\share",
+        "x\\<InstallPath>", "<InstallPath>\\..\\..\\Windows", "<WinDir>\\.", "<InstallPath>\\..",
+        "<Installpath>\\Lang"})
+    Refuses(std::string("0 | ") + destination + " | ok.txt\n", dir, ":1: ");
+  EXPECT_EQ(PackError("0 | <InstallPath>\\..x\\y.. z | ok.txt\n", dir), "packed");
+}
+
+TEST(Packer, RefusesNamesWindowsCannotCreate) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "src");
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  const std::vector<std::string> bad = {
+      "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "tab\tin", "bell\x07", "end.", "end ",
+      "CON", "con", "Prn.txt", "aux.tar.gz", "NUL", "nul.dat", "COM1", "com9.log", "LPT1", "lpt9.x"};
+  for (const std::string& name : bad) {
+    // A manifest field cannot hold '|' nor end in a space.
+    if (name.find('|') != std::string::npos) continue;
+    if (name.back() != ' ') {
+      test::WriteFile(scratch.path() / "src" / name, "x");
+      Refuses("0 | <InstallPath> | src/" + name + "\n", dir, ":1: ");
+    }
+      Refuses("0 | <InstallPath>\\" + name + "\\x | ok.txt\n", dir, ":1: ");
+  }
+  Refuses("0 | <InstallPath>\\a:b | ok.txt\n", dir, ":1: ");
+  Refuses(std::string("0 | <InstallPath>\\a\0b | ok.txt\n", 31), dir, ":1: ");
+  // Only whole device names are reserved.
+  for (const char* name : {"CONSOLE.txt", "com10", "LPT", "auxiliary", "nul_", ".hidden"}) {
+    test::WriteFile(scratch.path() / "src" / name, "x");
+    EXPECT_EQ(PackError(std::string("0 | <InstallPath>\\") + name + " | src/" + name + "\n", dir),
+              "packed") << name;
+    boost::filesystem::remove(dir + "/bad.bz2");
+  }
+}
+
+TEST(Packer, RefusesSourcesThatAreNoRegularFiles) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  boost::filesystem::create_directories(scratch.path() / "folder");
+  ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  // Reading the pipe would wait for a writer forever; this must fail at once.
+  Refuses("0 | <InstallPath> | pipe\n", dir, "manifest line 1: source");
+  Refuses("0 | <InstallPath> | folder\n", dir, "manifest line 1: source");
+  Refuses("0 | <InstallPath> | /dev/zero\n", dir, "manifest line 1: source");
+}
+
+TEST(Packer, LeavesAFileInTheTemporaryFilesWayAlone) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "ok.txt", "ok");
+  test::WriteFile(scratch.path() / "victim", "keep me");
+  // Someone else's file where a fixed temporary name would be.
+  ASSERT_EQ(::symlink((dir + "/victim").c_str(), (dir + "/out.bz2.partial").c_str()), 0);
+  std::ofstream(dir + "/good.manifest") << "0 | <InstallPath> | ok.txt\n";
+  PackManifest(ReadManifest(dir + "/good.manifest"), dir + "/out.bz2");
+  EXPECT_EQ(test::ReadFile(scratch.path() / "victim"), "keep me");
+  EXPECT_TRUE(boost::filesystem::is_symlink(dir + "/out.bz2.partial"));
+  EXPECT_EQ(VerifyArchiveFile(dir + "/out.bz2").records.size(), 1u);
+  std::size_t files = 0;
+  for (boost::filesystem::directory_iterator i(dir), end; i != end; ++i) ++files;
+  EXPECT_EQ(files, 5u);  // ok.txt, victim, the link, the manifest and the archive
+
+  // A failure after the temporary file was made removes it.
+  EXPECT_THROW(WriteArchive(dir + "/late.bz2", test::Records({{u"a", u"<InstallPath>", "abc", 0}}),
+                            [](std::size_t, const auto& write) { write("ab", 2); }),
+               std::runtime_error);
+  files = 0;
+  for (boost::filesystem::directory_iterator i(dir), end; i != end; ++i) ++files;
+  EXPECT_EQ(files, 5u);
+}
+
+TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
+  test::ScratchFolder scratch;
+  const std::string path = (scratch.path() / "a.bz2").string();
+  const std::vector<std::vector<test::TestFile>> refused = {
+      {{u"", u"<InstallPath>", "content", 0}},
+      {{u"dir/..", u"<InstallPath>", "content", 0}},
+      {{u"a.txt", std::u16string(u"<InstallPath>\\x\0y", 17), "content", 0}},
+      {{u"a.txt", u"<Unknown>\\x", "content", 0}},
+      {{u"a.txt", u"<InstallPath>", "", 0}, {u"a.txt", u"Lang", "content", 0}}};
+  for (const auto& files : refused) {
+    test::WriteFile(path, test::Bzip2(test::ArchiveBytes(files)));
+    EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error) << files.back().destination.size();
+  }
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"C:\\b\\a.txt", u"<UserData>\\Q", "x", 3}})));
+  EXPECT_NO_THROW(VerifyArchiveFile(path));
 }
 
 TEST(Packer, VerifyFindsCorruption) {
