@@ -105,7 +105,8 @@ std::uint64_t MakeArchive(const ContentSource& content, const std::string& path)
     content.Generate(i, [&](const char* data, std::size_t n) { crc.process_bytes(data, n); });
     const std::string name = "bench" + std::to_string(i) + (content.Random(i) ? ".cab" : ".mr-lib");
     records[i] = {qw::Utf16FromWide(L"C:\\build\\" + qw::WideFromUtf8(name)),
-                  i % 10 == 9 ? u"<Temporary>" : u"<InstallPath>\\Data", 1, content.size(i), crc.checksum()};
+                  i % 10 == 9 ? u"<Temporary>" : u"<InstallPath>\\Data", i % 10 == 9 ? 5u : 0u,
+                  content.size(i), crc.checksum()};
   }
   return qw::WriteArchive(path, records, [&](std::size_t i, const auto& write) { content.Generate(i, write); });
 }

@@ -11,6 +11,7 @@
 #include "payload/decompression_pipeline.h"
 #include "payload/wide_path.h"
 #include "tools/payload_packer/destination_folder.h"
+#include "tools/payload_packer/entry_kinds.h"
 #include "tools/payload_packer/windows_file_name.h"
 
 namespace qw {
@@ -118,6 +119,7 @@ ArchiveSummary Inspect(const std::string& path, bool headerOnly) {
 // applies to a manifest, so that an archive made otherwise is held to both.
 void CheckEntries(const std::vector<DirectoryRecord>& records) {
   std::map<std::wstring, std::size_t> entryOfFile;  // by InstalledFileKey
+  EntryKindRules kinds;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const std::string at = "entry " + std::to_string(i) + ": ";
     if (const char* fault = DirectoryRecordFault(records[i])) throw std::runtime_error(at + fault);
@@ -125,6 +127,7 @@ void CheckEntries(const std::vector<DirectoryRecord>& records) {
     const std::wstring name = SourceFileName(WideFromUtf16(records[i].source));
     try {
       CheckDestinationFolder(destination);
+      kinds.Check(records[i].kind, destination, static_cast<int>(i), "entry");
     } catch (const std::runtime_error& error) {
       throw std::runtime_error(at + error.what());
     }

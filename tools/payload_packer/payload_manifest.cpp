@@ -9,6 +9,7 @@
 #include "payload/payload_format.h"
 #include "payload/wide_path.h"
 #include "tools/payload_packer/destination_folder.h"
+#include "tools/payload_packer/entry_kinds.h"
 #include "tools/payload_packer/windows_file_name.h"
 
 namespace qw {
@@ -61,6 +62,7 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
   const boost::filesystem::path folder = boost::filesystem::path(path).parent_path();
   std::vector<ManifestEntry> entries;
   std::map<std::wstring, int> lineOfFile;  // by InstalledFileKey
+  EntryKindRules kinds;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::string text = Trim(line);
@@ -68,6 +70,7 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
     try {
       ManifestEntry entry = ParseManifestLine(text);
       entry.line = number;
+      kinds.Check(entry.kind, entry.destination, number, "line");
       const std::wstring name = SourceFileName(WideFromUtf8(entry.sourceText));
       const auto [first, added] = lineOfFile.emplace(InstalledFileKey(entry.destination, name), number);
       if (!added)

@@ -22,16 +22,26 @@ namespace {
 
 class PackerRoundTrip : public ::testing::Test {
  protected:
-  // Writes the files and a manifest listing them (kind i % 6).
+  // The kind of the file at `index`: the second is the main program (kind
+  // 1), the third the uninstaller (kind 2), the others take kinds 0, 3, 4
+  // and 5 in turn (kind 5 goes to <Temporary>).
+  static int KindOf(std::size_t index) {
+    const int otherKinds[] = {0, 3, 4, 5};
+    return index == 1 ? 1 : index == 2 ? 2 : otherKinds[index % 4];
+  }
+
+  // Writes the files and a manifest listing them.
   std::string MakeManifest(const std::vector<std::pair<std::string, std::string>>& files) {
     boost::filesystem::create_directories(scratch_.path() / "src");
     std::ofstream manifest((scratch_.path() / "product.manifest").string());
     manifest << "# test product\n\n";
-    int kind = 0;
+    std::size_t index = 0;
     for (const auto& [name, content] : files) {
       test::WriteFile(scratch_.path() / "src" / name, content);
-      const char* destination = kind % 6 == 5 ? "<Temporary>" : "<InstallPath>\\Data";
-      manifest << kind++ % 6 << " | " << destination << " | src/" << name << "\n";
+      const int kind = KindOf(index);
+      const char* destination = kind == 5 ? "<Temporary>" : "<InstallPath>\\Data";
+      manifest << kind << " | " << destination << " | src/" << name << "\n";
+      ++index;
     }
     return (scratch_.path() / "product.manifest").string();
   }
@@ -58,7 +68,7 @@ class PackerRoundTrip : public ::testing::Test {
     EXPECT_EQ(ends, files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
       const auto& [name, content] = files[i];
-      const boost::filesystem::path out = target / (i % 6 == 5 ? "temp" : "Data") / name;
+      const boost::filesystem::path out = target / (KindOf(i) == 5 ? "temp" : "Data") / name;
       EXPECT_EQ(test::ReadFile(out), content) << name;
       EXPECT_EQ(summary.records[i].crc, test::Crc32(content)) << name;
       EXPECT_EQ(PathText(out.filename()), WideFromUtf8(name));
@@ -138,9 +148,30 @@ TEST(Packer, RefusesTwoEntriesForOneFile) {
   Refuses("0 | <CommonData>\\Q\\M | a.txt\n3 | <CommonData>/q//m\\ | sub/A.TXT\n", dir, "line 1");
   // Other folders, other tokens and other names are other files.
   EXPECT_EQ(PackError("0 | <InstallPath> | a.txt\n0 | <InstallPath>\\Lang | sub/A.TXT\n"
-                      "0 | <Temporary> | a.txt\n0 | <InstallPath>\\a.txt | a.txt\n",
+                      "5 | <Temporary> | a.txt\n0 | <InstallPath>\\a.txt | a.txt\n",
                       dir),
             "packed");
+}
+
+TEST(Packer, KindsKeepTheirPlaces) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  test::WriteFile(scratch.path() / "a.txt", "a");
+  test::WriteFile(scratch.path() / "b.txt", "b");
+  Refuses("5 | <InstallPath> | a.txt\n", dir, ":1: kind 5");
+  Refuses("5 | <Temporary>\\dx | a.txt\n", dir, ":1: kind 5");
+  Refuses("0 | <Temporary> | a.txt\n", dir, ":1: only kind 5");
+  Refuses("1 | <InstallPath> | a.txt\n1 | <InstallPath> | b.txt\n", dir, ":2: a second main program (kind 1): line 1");
+  Refuses("2 | <InstallPath> | a.txt\n#\n2 | <InstallPath>\\U | b.txt\n", dir, ":3: a second uninstaller (kind 2): line 1");
+  EXPECT_EQ(PackError("1 | <InstallPath> | a.txt\n2 | <InstallPath> | b.txt\n5 | <Temporary> | a.txt\n", dir),
+            "packed");
+  // An archive made otherwise is held to the same rules.
+  const std::string path = (scratch.path() / "k.bz2").string();
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 5}})));
+  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 1},
+                                                        {u"b.txt", u"<InstallPath>", "b", 1}})));
+  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
 }
 
 TEST(Packer, DestinationMustStartWithAToken) {
