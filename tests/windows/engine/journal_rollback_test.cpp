@@ -190,16 +190,27 @@ std::vector<std::wstring> Backups(const InstallJournal& journal) {
   return backups;
 }
 
+// The files and the key as the previous installation left them.
+struct Before {
+  TreeSnapshot tree;
+  KeySnapshot registry;
+};
+
+// Makes the previous installation in `root`, then records in `journal` a
+// new installation over it; what was there before is given back.
+Before InstallOverPrevious(InstallJournal& journal, const ScratchFolder& root, const UninstallKeyLocation& key) {
+  MakePreviousInstallation(root);
+  Before before{SnapshotTree(root.path()), SnapshotKey(key)};
+  journal.LoadPreviousLog(root / L"App\\Uninstall.ulog");
+  Install(journal, root, key);
+  return before;
+}
+
 TEST(JournalRollback, RestoresFilesShortcutsAndRemovesCreatedKey) {
   ScratchFolder root(L"rollback_created_key");
   TestUninstallKey key(L"RollbackCreated");
-  MakePreviousInstallation(root);
-  const TreeSnapshot tree = SnapshotTree(root.path());
-  const KeySnapshot registry = SnapshotKey(key.location);
-
   InstallJournal journal(key.location);
-  journal.LoadPreviousLog(root / L"App\\Uninstall.ulog");
-  Install(journal, root, key.location);
+  const auto [tree, registry] = InstallOverPrevious(journal, root, key.location);
   ASSERT_FALSE(HasFatalFailure());
   EXPECT_FALSE(Exists(root / L"Menu\\Meridel 6.05.lnk"));  // moved aside by the new shortcut
   EXPECT_FALSE(Exists(root / L"Desk\\Meridel 6.05.lnk"));
@@ -220,13 +231,8 @@ TEST(JournalRollback, RestoresPreexistingKey) {
   ScratchFolder root(L"rollback_existing_key");
   TestUninstallKey key(L"RollbackExisting");
   key.CreateWithValues();
-  MakePreviousInstallation(root);
-  const TreeSnapshot tree = SnapshotTree(root.path());
-  const KeySnapshot registry = SnapshotKey(key.location);
-
   InstallJournal journal(key.location);
-  journal.LoadPreviousLog(root / L"App\\Uninstall.ulog");
-  Install(journal, root, key.location);
+  const auto [tree, registry] = InstallOverPrevious(journal, root, key.location);
   ASSERT_FALSE(HasFatalFailure());
   std::wstring hive;
   for (const JournalEntry& entry : journal.Entries())

@@ -79,14 +79,24 @@ TEST(InstallerStartup, AloneItRunsAndASecondCopyIsRefused) {
   EXPECT_EQ(probe.Count(), 0u);
 }
 
-TEST(InstallerStartup, RetryRepeatsWhileTheProductRunsThenContinues) {
-  WaitingHelper product(L"register", kApplicationId);
-  ASSERT_TRUE(product.ready());
+// The product runs (a helper registered under the installer's application
+// id) when the installer starts: it asks to close the product first.
+class InstallerStartupWhileTheProductRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(product.ready());
+    installer = StartInstaller();
+    ASSERT_TRUE(installer.valid());
+    box = test::WaitForMessageBox(installer.id());
+    ASSERT_NE(box, nullptr) << "the installer did not ask to close the product";
+  }
 
-  ChildProcess installer = StartInstaller();
-  ASSERT_TRUE(installer.valid());
-  const HWND box = test::WaitForMessageBox(installer.id());
-  ASSERT_NE(box, nullptr) << "the installer did not ask to close the product";
+  WaitingHelper product{L"register", kApplicationId};
+  ChildProcess installer;
+  HWND box = nullptr;
+};
+
+TEST_F(InstallerStartupWhileTheProductRuns, RetryRepeatsThenContinues) {
   EXPECT_EQ(test::MessageBoxText(box), kCloseProductText);
   EXPECT_EQ(test::WindowText(box), kTitle);
   EXPECT_TRUE(test::HasButton(box, IDRETRY));
@@ -109,14 +119,7 @@ TEST(InstallerStartup, RetryRepeatsWhileTheProductRunsThenContinues) {
   EXPECT_TRUE(CloseWizard(installer, wizard));
 }
 
-TEST(InstallerStartup, CancelWhileTheProductRunsEndsTheInstaller) {
-  WaitingHelper product(L"register", kApplicationId);
-  ASSERT_TRUE(product.ready());
-
-  ChildProcess installer = StartInstaller();
-  ASSERT_TRUE(installer.valid());
-  const HWND box = test::WaitForMessageBox(installer.id());
-  ASSERT_NE(box, nullptr) << "the installer did not ask to close the product";
+TEST_F(InstallerStartupWhileTheProductRuns, CancelEndsTheInstaller) {
   ASSERT_TRUE(test::PressButton(box, IDCANCEL));
   ASSERT_TRUE(installer.WaitForExit(test::kWindowTimeoutMs));
   EXPECT_EQ(installer.ExitCode(), 0u);

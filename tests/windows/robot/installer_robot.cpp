@@ -251,6 +251,10 @@ bool InstallerRobot::Click(int id) {
   return button && ClickIn(::GetParent(button), id);
 }
 
+bool InstallerRobot::ChooseRadio(int id, DWORD timeoutMs) {
+  return Click(id) && WaitUntil([&] { return Send(Control(id), BM_GETCHECK) == BST_CHECKED; }, timeoutMs);
+}
+
 int InstallerRobot::ComboItemCount(int id) const {
   DWORD_PTR count = 0;
   HWND combo = Control(id);

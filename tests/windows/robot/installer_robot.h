@@ -66,6 +66,8 @@ class InstallerRobot {
   // refused (false) when the button is missing, hidden or disabled. The
   // click is posted: the robot does not wait for its handling.
   bool Click(int id);
+  // Clicks the radio button `id` and waits until it is checked.
+  bool ChooseRadio(int id, DWORD timeoutMs = kDefaultTimeoutMs);
   // Clicks button `id` of another dialog window (message box, About box).
   static bool ClickIn(HWND dialog, int id);
   // Selects item `index` of combo box `id` of the visible page and notifies

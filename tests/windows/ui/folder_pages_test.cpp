@@ -52,8 +52,7 @@ void GoToPathPage(InstallerRobot& robot) {
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return Checked(robot, kAdvanced); }));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
 }

@@ -80,8 +80,7 @@ void ShootEveryPage(const Language& language) {
 
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   Shoot(robot, robot.Wizard(), folder, L"2-mode");
   const std::pair<Page, const wchar_t*> pages[] = {
       {Page::Path, L"3-path"}, {Page::Shortcut, L"4-shortcut"}, {Page::Install, L"5-install"}};

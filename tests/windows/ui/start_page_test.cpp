@@ -125,8 +125,7 @@ TEST(StartPage, ChoosingGermanRelabelsEveryPageWithoutAMessage) {
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
   EXPECT_EQ(robot.Text(1021), German(1015));
   EXPECT_EQ(robot.Text(kQuick), German(1016));
-  ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
   EXPECT_EQ(robot.Text(1008), German(1010));
@@ -232,8 +231,7 @@ TEST(StartPage, ExistingInstallationKeepsItsFolder) {
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
   EXPECT_FALSE(robot.IsEnabled(1006));

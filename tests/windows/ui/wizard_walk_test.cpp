@@ -94,8 +94,7 @@ TEST(WizardWalk, AdvancedMethodWithBackAtEveryPage) {
   ASSERT_TRUE(robot.Click(kNext));
   ExpectState(robot, kMode);
 
-  ASSERT_TRUE(robot.Click(kAdvanced));
-  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kAdvanced), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   const ButtonState forward[] = {kPath, kShortcut, kInstall};
   const ButtonState backward[] = {kMode, kPath, kShortcut};
   for (int i = 0; i < 3; ++i) {
@@ -111,8 +110,7 @@ TEST(WizardWalk, AdvancedMethodWithBackAtEveryPage) {
     ASSERT_TRUE(robot.Click(kBack));
     ExpectState(robot, s);
   }
-  ASSERT_TRUE(robot.Click(kQuick));
-  ASSERT_TRUE(WaitUntil([&] { return Send(robot.Control(kQuick), BM_GETCHECK) == BST_CHECKED; }));
+  ASSERT_TRUE(robot.ChooseRadio(kQuick));
   ASSERT_TRUE(robot.Click(kNext));
   ExpectState(robot, kInstall);
   ASSERT_TRUE(robot.Click(kBack));
