@@ -12,11 +12,8 @@ cd "$top"
 
 # Wine's 32-bit loader needs a host that runs 32-bit programs; elsewhere the
 # x86-64 build of the same installer runs in a 64-bit prefix.
-if ./scripts/host-runs-i386.sh; then
-  tree=build/windows arch=win32
-else
-  tree=build/windows64 arch=win64
-fi
+read -r tree arch < <(./scripts/wine-path.sh)
+tree=build/$tree
 wine_dir="$top/$tree/wine"
 installer="$top/$tree/app/Install.exe"
 

@@ -5,14 +5,12 @@
 // copy is a missing translation ("#"). It does not pretend to be MFC's
 // string loading: only the installer's own messages go through it.
 
+#include "i18n/message_id.h"
+
 #include <cstdint>
 #include <string>
 
 namespace qw {
-
-// Base identifier of an installer message: the French copy, 1000 to 1132.
-// The copy of another language lies at base + that language's block offset.
-using MessageId = std::uint32_t;
 
 // The string-resource identifier to load for `baseId` in the current
 // language: the current language's copy, else the English copy, else the

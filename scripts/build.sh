@@ -4,7 +4,7 @@
 #   build/native   build-time tools, plain C++ code, its tests and benchmarks
 #   build/windows  the installer and the Windows tests (MinGW-w64, i686)
 #   build/windows64  the same Windows code for x86-64, built and tested
-#                  only on hosts that cannot run 32-bit programs
+#                  where the 32-bit Wine path cannot run (scripts/wine-path.sh)
 # The installer lands in build/windows/app/Install.exe.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +24,8 @@ if [ ! -f build/windows/Makefile ]; then
 fi
 cmake --build build/windows -j"$jobs"
 
-if ! ./scripts/host-runs-i386.sh; then
+read -r wine_tree _ < <(./scripts/wine-path.sh)
+if [ "$wine_tree" = windows64 ]; then
   if [ ! -f build/windows64/Makefile ]; then
     cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE="$type" \
           -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \

@@ -26,9 +26,6 @@ as_root() {
 
 need_update=0
 
-# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
-# this host can run 32-bit programs. Hosts that run 64-bit user code only
-# test a 64-bit build of the same code under wine64 instead.
 # Refreshes the package lists. A mirror in the middle of a sync fails some
 # index files; apt then keeps the lists it has, and a package that is
 # really missing fails the install below with apt's own message.
@@ -45,15 +42,16 @@ if [ ! -x /usr/bin/as ] || [ ! -x /usr/bin/ld ]; then
 fi
 host_runs_i386=0
 "$top/scripts/host-runs-i386.sh" && host_runs_i386=1
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
+# this host can run 32-bit programs (wine32). Hosts that run 64-bit user code
+# only test a 64-bit build of the same code under wine64 instead.
 # Wine only recommends the X extensions its display driver loads; packages
 # are installed without recommendations, so they are listed here.
 wine_x_libraries=(libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3)
-if [ "$host_runs_i386" -eq 1 ]; then
-  packages+=(wine32:i386 "${wine_x_libraries[@]/%/:i386}")
-else
-  packages+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-             binutils-mingw-w64-x86-64 "${wine_x_libraries[@]}")
-fi
+wine32_packages=(wine32:i386 "${wine_x_libraries[@]/%/:i386}")
+wine64_packages=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                 binutils-mingw-w64-x86-64 "${wine_x_libraries[@]}")
 
 if [ "$host_runs_i386" -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   say "adding the i386 architecture (for wine32)"
@@ -87,23 +85,47 @@ if ! enable_deb_src; then
   need_update=1
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+all_installed() {
+  local p
+  for p in "$@"; do installed "$p" || return 1; done
+}
 
-if [ ${#missing[@]} -gt 0 ]; then
-  say "installing ${missing[*]}"
-  need_update=1
-fi
-if [ $need_update -eq 1 ]; then
+# Quiet when one whole path is present; otherwise install what is missing.
+if all_installed "${packages[@]}" &&
+   { all_installed "${wine32_packages[@]}" ||
+     { all_installed "${wine64_packages[@]}" && [ -f "$top/build/.wine32-unavailable" ]; } ||
+     { all_installed "${wine64_packages[@]}" && [ "$host_runs_i386" -eq 0 ]; }; }; then
+  :
+else
+  say "installing the packages that are missing"
   apt_update
+  need_update=0
+  apt_install() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+  }
+  . "$top/scripts/setup-packages.sh"
+  mkdir -p "$top/build"
+  if ! qw_install_packages "$host_runs_i386" "$release" "${packages[@]}" \
+         -- "${wine32_packages[@]}" -- "${wine64_packages[@]}"; then
+    printf '%s' "$qw_apt_log" >&2
+    echo "setup: apt could not install the packages (above)" >&2
+    exit 1
+  fi
+  printf '%s' "$qw_apt_log" >"$top/build/setup-apt.log"
+  if [ "$qw_wine_path" = win64 ] && [ "$host_runs_i386" -eq 1 ]; then
+    touch "$top/build/.wine32-unavailable"
+  else
+    rm -f "$top/build/.wine32-unavailable"
+  fi
+  [ -z "$qw_packages_note" ] || say "$qw_packages_note"
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-    --no-install-recommends "${missing[@]}" >/dev/null
+# New deb-src entries need fresh lists for apt-get source.
+[ "$need_update" -eq 0 ] || apt_update
+if [ -f "$top/build/.wine32-unavailable" ] && ! all_installed "${wine32_packages[@]}"; then
+  say "wine32 could not be installed earlier (build/setup-apt.log): the tests take the 64-bit path and do not execute the shipped 32-bit installer; remove build/.wine32-unavailable to try again"
 fi
 
 # Source packages of the Windows dependencies, unpacked once into the build folder.
