@@ -1,0 +1,113 @@
+// The sample program observed from outside: its version resource, its
+// architecture, and the instance counter it holds while it runs.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+#include "platform/file_version_info.h"
+#include "platform/instance_counter.h"
+#include "sample_product_manifest.h"
+
+namespace qw::test {
+namespace {
+
+std::wstring ProgramPath(const wchar_t* name) { return ProductFolder() + L"bin\\" + name; }
+
+TEST(MeridelProgram, VersionResourceNamesTheProduct) {
+  const FileVersionInfo info = FileVersionInfo::FromFile(ProgramPath(L"Meridel.exe"));
+  ASSERT_FALSE(info.empty());
+  EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ull);
+  EXPECT_EQ(info.StringValue(L"FileVersion"), L"6.7.3.1");
+  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+  EXPECT_EQ(info.StringValue(L"CompanyName"), L"Quillon Works");
+  EXPECT_EQ(info.StringValue(L"FileDescription"), L"Meridel 6.07c");
+  EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");
+}
+
+TEST(MeridelProgram, CarriesTheApplicationIcon) {
+  const UniqueModule module(::LoadLibraryExW(ProgramPath(L"Meridel.exe").c_str(), nullptr,
+                                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  ASSERT_TRUE(module);
+  EXPECT_TRUE(::FindResourceW(module.get(), MAKEINTRESOURCEW(128), RT_GROUP_ICON));
+}
+
+TEST(ProductPrograms, AreBuiltForThisTreesArchitecture) {
+  int programs = 0;
+  for (const SampleProductFile& file : ReadSampleProductManifest()) {
+    if (file.source.compare(0, 4, L"bin/") != 0) continue;
+    bool ok = false;
+    const std::vector<char> image = ReadWholeFile(file.path, ok);
+    ASSERT_TRUE(ok) << ::testing::PrintToString(file.path);
+    EXPECT_EQ(ImageMachine(image.data(), image.size()), ThisTreesMachine()) << ::testing::PrintToString(file.name);
+    ++programs;
+  }
+  EXPECT_EQ(programs, 14);  // the program, the uninstaller and twelve language libraries
+}
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[64] = {};
+  ::GetClassNameW(window, className, 64);
+  if (owner == search->processId && std::wstring(className) == L"QwMeridelSampleWindow" &&
+      ::IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    ::Sleep(50);
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+TEST(MeridelProgram, HoldsTheInstanceCounterWhileItRuns) {
+  // A handle of our own to the application's counter: it reads the count
+  // without adding to it.
+  InstanceCounter counter(L"Meridel6");
+  const std::uint32_t before = counter.Count();
+
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"");
+  ASSERT_TRUE(program.valid()) << "CreateProcess failed: " << ::GetLastError();
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr) << "no window; running: " << program.Running();
+  wchar_t title[64] = {};
+  ::GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Meridel 6.07c");
+  EXPECT_EQ(counter.Count(), before + 1);
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(program.ExitCode(), 0u);
+  EXPECT_EQ(counter.Count(), before);
+}
+
+TEST(MeridelProgram, ExtraCommandLineStillShowsTheWindow) {
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"/Whatever now");
+  ASSERT_TRUE(program.valid());
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace qw::test
