@@ -1,5 +1,6 @@
 // The sample program observed from outside: its version resource, its
-// architecture, and the instance counter it holds while it runs.
+// architecture, the instance counter it holds while it runs, and the
+// installer's start-up seeing it as the running product.
 
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "dialog_driver.h"
 #include "platform/file_version_info.h"
 #include "platform/instance_counter.h"
 #include "sample_product_manifest.h"
@@ -107,6 +109,27 @@ TEST(MeridelProgram, ExtraCommandLineStillShowsTheWindow) {
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(20000));
   EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST(MeridelProgram, TheInstallerAsksToCloseIt) {
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"");
+  ASSERT_TRUE(program.valid());
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr);
+
+  ChildProcess installer = ChildProcess::Start(QW_TEST_INSTALLER, L"");
+  ASSERT_TRUE(installer.valid());
+  const HWND box = WaitForMessageBox(installer.id());
+  ASSERT_NE(box, nullptr) << "the installer did not ask";
+  EXPECT_EQ(MessageBoxText(box), L"You should close 'Meridel' before continuing Installation.");
+  ASSERT_TRUE(PressButton(box, IDCANCEL));
+  ASSERT_TRUE(installer.WaitForExit(20000));
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(counter.Count(), 0u);
 }
 
 }  // namespace
