@@ -7,19 +7,15 @@
 namespace qw::meridel {
 namespace {
 
+constexpr int kMargin = 16;
+constexpr int kIconSize = 48;
+
 std::wstring VersionText() {
   const std::uint64_t v = FileVersionInfo::FromRunningModule().FixedFileVersion();
   wchar_t text[64];
   std::swprintf(text, 64, L"%u.%u.%u.%u", static_cast<unsigned>(v >> 48), static_cast<unsigned>((v >> 32) & 0xFFFF),
                 static_cast<unsigned>((v >> 16) & 0xFFFF), static_cast<unsigned>(v & 0xFFFF));
   return text;
-}
-
-void DrawLine(HDC dc, RECT& area, const std::wstring& text, UINT flags = 0) {
-  RECT measure = area;
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | flags);
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_WORDBREAK | DT_NOPREFIX | flags);
-  area.top += (measure.bottom - measure.top) + 8;
 }
 
 }  // namespace
@@ -47,17 +43,61 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof metrics;
   if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    textFont_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
     LOGFONTW title = metrics.lfMessageFont;
     title.lfHeight = title.lfHeight * 2;
     title.lfWeight = FW_BOLD;
     titleFont_.reset(::CreateFontIndirectW(&title));
   }
   window_ = ::CreateWindowExW(0, kMainWindowClass, texts_.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 560, 300, nullptr, nullptr, instance, this);
+                              CW_USEDEFAULT, 600, 240, nullptr, nullptr, instance, this);
   if (!window_) return false;
+  CreateTexts();
+  RECT client;
+  ::GetClientRect(window_, &client);
+  Layout(client.right, client.bottom);
   ::ShowWindow(window_, show);
   ::UpdateWindow(window_);
   return true;
+}
+
+void MainWindow::CreateTexts() {
+  const std::wstring source = texts_.libraryFile.empty() ? std::wstring(L"(built-in texts)") : texts_.libraryFile;
+  const struct {
+    int id;
+    std::wstring text;
+    HFONT font;
+  } texts[] = {{kTitleTextId, texts_.title, titleFont_.get()},
+               {kMakerTextId, texts_.maker + L" \x2013 " + version_, textFont_.get()},
+               {kDescriptionTextId, texts_.description, textFont_.get()},
+               {kLanguageTextId, texts_.languageName + L": " + source, textFont_.get()}};
+  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  for (const auto& t : texts) {
+    const HWND control = ::CreateWindowExW(0, L"STATIC", t.text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                                           0, 0, 0, 0, window_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(t.id)), instance, nullptr);
+    if (control && t.font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(t.font), FALSE);
+  }
+}
+
+void MainWindow::Layout(int width, int height) {
+  const int left = kMargin + kIconSize + kMargin, textWidth = width - left - kMargin;
+  const struct {
+    int id;
+    int height;
+  } rows[] = {{kTitleTextId, 36}, {kMakerTextId, 22}, {kDescriptionTextId, 40}, {kLanguageTextId, 40}};
+  int top = kMargin;
+  for (const auto& row : rows) {
+    if (top >= height) break;
+    ::MoveWindow(::GetDlgItem(window_, row.id), left, top, textWidth > 0 ? textWidth : 0, row.height, TRUE);
+    top += row.height + 4;
+  }
+}
+
+void MainWindow::PaintIcon(HDC dc) const {
+  const auto icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON,
+                                                    kIconSize, kIconSize, LR_SHARED));
+  if (icon) ::DrawIconEx(dc, kMargin, kMargin, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,12 +107,17 @@ LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
+    case WM_SIZE:
+      if (self && self->window_) self->Layout(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // The texts sit on the window's own background.
+      ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = ::BeginPaint(window, &paint);
-      RECT client;
-      ::GetClientRect(window, &client);
-      if (self) self->Paint(dc, client);
+      if (self) self->PaintIcon(dc);
       ::EndPaint(window, &paint);
       return 0;
     }
@@ -83,21 +128,6 @@ LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam,
     default:
       return ::DefWindowProcW(window, message, wParam, lParam);
   }
-}
-
-void MainWindow::Paint(HDC dc, const RECT& client) const {
-  RECT area = client;
-  ::InflateRect(&area, -16, -16);
-  ::SetBkMode(dc, TRANSPARENT);
-  const HGDIOBJ previous = ::SelectObject(dc, titleFont_ ? static_cast<HGDIOBJ>(titleFont_.get())
-                                                         : ::GetStockObject(DEFAULT_GUI_FONT));
-  DrawLine(dc, area, texts_.title);
-  ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-  DrawLine(dc, area, texts_.maker + L" \x2013 " + version_);
-  DrawLine(dc, area, texts_.description);
-  const std::wstring source = texts_.libraryFile.empty() ? std::wstring(L"(built-in texts)") : texts_.libraryFile;
-  DrawLine(dc, area, texts_.languageName + L": " + source);
-  ::SelectObject(dc, previous);
 }
 
 }  // namespace qw::meridel

@@ -11,7 +11,11 @@
 #include "child_process.h"
 #include "dialog_driver.h"
 #include "platform/file_version_info.h"
+#include "platform/handles.h"
 #include "platform/instance_counter.h"
+#include "product/lang/language_strings.h"
+#include "product/meridel/main_window.h"
+#include "wine.h"
 #include "sample_product_manifest.h"
 
 namespace qw::test {
@@ -61,7 +65,7 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
   ::GetWindowThreadProcessId(window, &owner);
   wchar_t className[64] = {};
   ::GetClassNameW(window, className, 64);
-  if (owner == search->processId && std::wstring(className) == L"QwMeridelSampleWindow" &&
+  if ((search->processId == 0 || owner == search->processId) && std::wstring(className) == L"QwMeridelSampleWindow" &&
       ::IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
@@ -69,6 +73,7 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+// The program's window in process `processId`, or in any process for 0.
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   do {
@@ -109,6 +114,44 @@ TEST(MeridelProgram, ExtraCommandLineStillShowsTheWindow) {
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(20000));
   EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+std::wstring LibraryDescription(const std::wstring& code) {
+  const UniqueModule library(::LoadLibraryExW((ProductFolder() + L"bin\\Lang\\Meridel." + code + L".dll").c_str(),
+                                              nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  const wchar_t* text = nullptr;
+  const int length = library ? ::LoadStringW(library.get(), IDS_PRODUCT_DESCRIPTION, reinterpret_cast<LPWSTR>(&text), 0) : 0;
+  return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+// Starts the program in a Unix locale, reads its description and language
+// lines, and closes it again.
+void ExpectTextsIn(const std::wstring& unixLocale, const std::wstring& libraryCode) {
+  SCOPED_TRACE(::testing::PrintToString(unixLocale));
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  ASSERT_TRUE(StartInUnixLocale(ProgramPath(L"Meridel.exe"), unixLocale));
+  const HWND window = WaitForMainWindow(0, 20000);
+  ASSERT_NE(window, nullptr);
+  const std::wstring expected = LibraryDescription(libraryCode);
+  EXPECT_FALSE(expected.empty());
+  EXPECT_EQ(WindowText(::GetDlgItem(window, meridel::kDescriptionTextId)), expected);
+  const std::wstring language = WindowText(::GetDlgItem(window, meridel::kLanguageTextId));
+  EXPECT_NE(language.find(L"\\Lang\\Meridel." + libraryCode + L".dll"), std::wstring::npos)
+      << ::testing::PrintToString(language);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForWindowGone(window));
+  // The process is not ours to wait for: its unit leaves the count when it ends.
+  for (int i = 0; i < 200 && counter.Count() != 0; ++i) ::Sleep(50);
+  EXPECT_EQ(counter.Count(), 0u);
+}
+
+TEST(MeridelProgram, SpeaksTheUserLanguageThroughItsLanguageLibrary) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "the user language is chosen through Wine's Unix locale";
+  ExpectTextsIn(L"de_DE.UTF-8", L"de");
+  ExpectTextsIn(L"vi_VN.UTF-8", L"vi");
+  // No French library: the English one speaks.
+  ExpectTextsIn(L"fr_FR.UTF-8", L"en");
 }
 
 TEST(MeridelProgram, TheInstallerAsksToCloseIt) {
