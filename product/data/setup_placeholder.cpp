@@ -67,17 +67,21 @@ std::string CabinetLike(Noise& noise, std::size_t size) {
 
 }  // namespace
 
-std::string MakeSetupPlaceholder(const std::string& name) {
+bool MakeSetupPlaceholder(const std::string& name, std::string& content) {
   Noise noise(Noise::SeedOf(name));
   for (const Original& original : kOriginals) {
     if (name != original.name) continue;
-    if (original.cabinet) return CabinetLike(noise, original.size);
+    if (original.cabinet) {
+      content = CabinetLike(noise, original.size);
+      return true;
+    }
     // A note first, so that whoever looks inside knows what this is.
     const std::string note = "Meridel sample payload: placeholder of " + name +
                              " of the DirectX runtime setup. Not a program.\r\n";
-    return note + LibraryLike(noise, original.size - note.size());
+    content = note + LibraryLike(noise, original.size - note.size());
+    return true;
   }
-  return CabinetLike(noise, 64 * 1024);
+  return false;
 }
 
 }  // namespace qw::sample

@@ -29,6 +29,7 @@ std::wstring LoadText(HMODULE library, UINT id) {
 }
 
 bool LoadFrom(const std::wstring& file, ProductTexts& texts) {
+  if (file.empty()) return false;
   const UniqueModule library(
       ::LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!library) return false;
@@ -42,7 +43,9 @@ bool LoadFrom(const std::wstring& file, ProductTexts& texts) {
 }  // namespace
 
 std::wstring LanguageLibraryPath(const std::wstring& isoLanguage) {
-  return ProgramFolder() + L"Lang\\Meridel." + isoLanguage + L".dll";
+  // Never a relative path: that would load whatever the current folder holds.
+  const std::wstring folder = ProgramFolder();
+  return folder.empty() ? std::wstring() : folder + L"Lang\\Meridel." + isoLanguage + L".dll";
 }
 
 ProductTexts LoadProductTexts() {

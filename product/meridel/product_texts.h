@@ -24,7 +24,8 @@ struct ProductTexts {
 ProductTexts LoadProductTexts();
 
 // The library file for `isoLanguage` next to the program
-// (<program folder>\Lang\Meridel.<isoLanguage>.dll).
+// (<program folder>\Lang\Meridel.<isoLanguage>.dll); empty when the
+// program's own path cannot be read.
 std::wstring LanguageLibraryPath(const std::wstring& isoLanguage);
 
 }  // namespace qw::meridel

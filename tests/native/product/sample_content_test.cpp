@@ -41,6 +41,10 @@ TEST(SampleContent, NamesOfNoKnownKindAreRefused) {
   EXPECT_FALSE(MakeSampleContent("Readme.txt", content));
   EXPECT_FALSE(MakeSampleContent("Meridel.exe", content));
   EXPECT_FALSE(MakeSampleContent("jpg", content));
+  // Libraries and cabinets only as the DirectX setup's own files.
+  EXPECT_FALSE(MakeSampleContent("Meridel.fr.dll", content));
+  EXPECT_FALSE(MakeSampleContent("dsetup.dll", content));
+  EXPECT_FALSE(MakeSampleContent("Other.cab", content));
   EXPECT_EQ(content, "untouched");
 }
 
