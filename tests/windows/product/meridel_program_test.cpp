@@ -54,6 +54,22 @@ TEST(ProductPrograms, AreBuiltForThisTreesArchitecture) {
   EXPECT_EQ(programs, 14);  // the program, the uninstaller and twelve language libraries
 }
 
+// A time stamp in the image would make every build's payload differ.
+TEST(ProductPrograms, CarryNoLinkTimeStamp) {
+  int programs = 0;
+  for (const SampleProductFile& file : ReadSampleProductManifest()) {
+    if (file.source.compare(0, 4, L"bin/") != 0) continue;
+    bool ok = false;
+    const std::vector<char> image = ReadWholeFile(file.path, ok);
+    ASSERT_TRUE(ok && ImageMachine(image.data(), image.size()) != 0) << ::testing::PrintToString(file.path);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* header = reinterpret_cast<const IMAGE_FILE_HEADER*>(image.data() + dos->e_lfanew + 4);
+    EXPECT_EQ(header->TimeDateStamp, 0u) << ::testing::PrintToString(file.name);
+    ++programs;
+  }
+  EXPECT_EQ(programs, 14);
+}
+
 struct WindowSearch {
   DWORD processId;
   HWND found;
