@@ -1,0 +1,195 @@
+// The sample program observed from outside: its version resource, its
+// architecture, the instance counter it holds while it runs, and the
+// installer's start-up seeing it as the running product.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+#include "dialog_driver.h"
+#include "platform/file_version_info.h"
+#include "platform/handles.h"
+#include "platform/instance_counter.h"
+#include "product/lang/language_strings.h"
+#include "product/meridel/main_window.h"
+#include "wine.h"
+#include "sample_product_manifest.h"
+
+namespace qw::test {
+namespace {
+
+std::wstring ProgramPath(const wchar_t* name) { return ProductFolder() + L"bin\\" + name; }
+
+TEST(MeridelProgram, VersionResourceNamesTheProduct) {
+  const FileVersionInfo info = FileVersionInfo::FromFile(ProgramPath(L"Meridel.exe"));
+  ASSERT_FALSE(info.empty());
+  EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ull);
+  EXPECT_EQ(info.StringValue(L"FileVersion"), L"6.7.3.1");
+  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+  EXPECT_EQ(info.StringValue(L"CompanyName"), L"Quillon Works");
+  EXPECT_EQ(info.StringValue(L"FileDescription"), L"Meridel 6.07c");
+  EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");
+}
+
+TEST(MeridelProgram, CarriesTheApplicationIcon) {
+  const UniqueModule module(::LoadLibraryExW(ProgramPath(L"Meridel.exe").c_str(), nullptr,
+                                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  ASSERT_TRUE(module);
+  EXPECT_TRUE(::FindResourceW(module.get(), MAKEINTRESOURCEW(128), RT_GROUP_ICON));
+}
+
+TEST(ProductPrograms, AreBuiltForThisTreesArchitecture) {
+  int programs = 0;
+  for (const SampleProductFile& file : ReadSampleProductManifest()) {
+    if (file.source.compare(0, 4, L"bin/") != 0) continue;
+    bool ok = false;
+    const std::vector<char> image = ReadWholeFile(file.path, ok);
+    ASSERT_TRUE(ok) << ::testing::PrintToString(file.path);
+    EXPECT_EQ(ImageMachine(image.data(), image.size()), ThisTreesMachine()) << ::testing::PrintToString(file.name);
+    ++programs;
+  }
+  EXPECT_EQ(programs, 14);  // the program, the uninstaller and twelve language libraries
+}
+
+// A time stamp in the image would make every build's payload differ.
+TEST(ProductPrograms, CarryNoLinkTimeStamp) {
+  int programs = 0;
+  for (const SampleProductFile& file : ReadSampleProductManifest()) {
+    if (file.source.compare(0, 4, L"bin/") != 0) continue;
+    bool ok = false;
+    const std::vector<char> image = ReadWholeFile(file.path, ok);
+    ASSERT_TRUE(ok && ImageMachine(image.data(), image.size()) != 0) << ::testing::PrintToString(file.path);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* header = reinterpret_cast<const IMAGE_FILE_HEADER*>(image.data() + dos->e_lfanew + 4);
+    EXPECT_EQ(header->TimeDateStamp, 0u) << ::testing::PrintToString(file.name);
+    ++programs;
+  }
+  EXPECT_EQ(programs, 14);
+}
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[64] = {};
+  ::GetClassNameW(window, className, 64);
+  if ((search->processId == 0 || owner == search->processId) && std::wstring(className) == L"QwMeridelSampleWindow" &&
+      ::IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The program's window in process `processId`, or in any process for 0.
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    ::Sleep(50);
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+TEST(MeridelProgram, HoldsTheInstanceCounterWhileItRuns) {
+  // A handle of our own to the application's counter: it reads the count
+  // without adding to it.
+  InstanceCounter counter(L"Meridel6");
+  const std::uint32_t before = counter.Count();
+
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"");
+  ASSERT_TRUE(program.valid()) << "CreateProcess failed: " << ::GetLastError();
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr) << "no window; running: " << program.Running();
+  wchar_t title[64] = {};
+  ::GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Meridel 6.07c");
+  EXPECT_EQ(counter.Count(), before + 1);
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(program.ExitCode(), 0u);
+  EXPECT_EQ(counter.Count(), before);
+}
+
+TEST(MeridelProgram, ExtraCommandLineStillShowsTheWindow) {
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"/Whatever now");
+  ASSERT_TRUE(program.valid());
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+std::wstring LibraryDescription(const std::wstring& code) {
+  const UniqueModule library(::LoadLibraryExW((ProductFolder() + L"bin\\Lang\\Meridel." + code + L".dll").c_str(),
+                                              nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  const wchar_t* text = nullptr;
+  const int length = library ? ::LoadStringW(library.get(), IDS_PRODUCT_DESCRIPTION, reinterpret_cast<LPWSTR>(&text), 0) : 0;
+  return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+// Starts the program in a Unix locale, reads its description and language
+// lines, and closes it again.
+void ExpectTextsIn(const std::wstring& unixLocale, const std::wstring& libraryCode) {
+  SCOPED_TRACE(::testing::PrintToString(unixLocale));
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  ASSERT_TRUE(StartInUnixLocale(ProgramPath(L"Meridel.exe"), unixLocale));
+  const HWND window = WaitForMainWindow(0, 20000);
+  ASSERT_NE(window, nullptr);
+  const std::wstring expected = LibraryDescription(libraryCode);
+  EXPECT_FALSE(expected.empty());
+  EXPECT_EQ(WindowText(::GetDlgItem(window, meridel::kDescriptionTextId)), expected);
+  const std::wstring language = WindowText(::GetDlgItem(window, meridel::kLanguageTextId));
+  EXPECT_NE(language.find(L"\\Lang\\Meridel." + libraryCode + L".dll"), std::wstring::npos)
+      << ::testing::PrintToString(language);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForWindowGone(window));
+  // The process is not ours to wait for: its unit leaves the count when it ends.
+  for (int i = 0; i < 200 && counter.Count() != 0; ++i) ::Sleep(50);
+  EXPECT_EQ(counter.Count(), 0u);
+}
+
+TEST(MeridelProgram, SpeaksTheUserLanguageThroughItsLanguageLibrary) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "the user language is chosen through Wine's Unix locale";
+  ExpectTextsIn(L"de_DE.UTF-8", L"de");
+  ExpectTextsIn(L"vi_VN.UTF-8", L"vi");
+  // No French library: the English one speaks.
+  ExpectTextsIn(L"fr_FR.UTF-8", L"en");
+}
+
+TEST(MeridelProgram, TheInstallerAsksToCloseIt) {
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), L"");
+  ASSERT_TRUE(program.valid());
+  const HWND window = WaitForMainWindow(program.id(), 20000);
+  ASSERT_NE(window, nullptr);
+
+  ChildProcess installer = ChildProcess::Start(QW_TEST_INSTALLER, L"");
+  ASSERT_TRUE(installer.valid());
+  const HWND box = WaitForMessageBox(installer.id());
+  ASSERT_NE(box, nullptr) << "the installer did not ask";
+  EXPECT_EQ(MessageBoxText(box), L"You should close 'Meridel' before continuing Installation.");
+  ASSERT_TRUE(PressButton(box, IDCANCEL));
+  ASSERT_TRUE(installer.WaitForExit(20000));
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(counter.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace qw::test
