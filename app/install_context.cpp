@@ -23,7 +23,7 @@ InstalledState InstallContext::GetInstalledState(std::wstring* versionText) cons
 }
 
 std::wstring InstallContext::BuildTitle(bool withProduct) {
-  std::wstring title = LoadMessage(1000);
+  std::wstring title = LoadMessage(msg::kInstallerTitle);
   if (withProduct) title += std::wstring(L" \u2013 ") + ProductIdentity::kDisplayName;
   return title;
 }

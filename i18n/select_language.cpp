@@ -7,7 +7,7 @@
 namespace qw {
 
 namespace {
-constexpr MessageId kInstallerStillInEnglish = 1129;
+constexpr MessageId kInstallerStillInEnglish = msg::kInstallerInEnglish;
 }  // namespace
 
 void SelectLanguage(LanguageIndex index) {

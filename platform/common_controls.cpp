@@ -63,7 +63,10 @@ bool InitializeCommonControls() {
       acceptable = CommonControlsAcceptable(packed, ModulePath(module));
     }
   }
-  INITCOMMONCONTROLSEX classes{sizeof(classes), 0xC0FF};
+  // Every class of the Windows 95 set, plus the standard controls and the
+  // link control that version 6 adds.
+  INITCOMMONCONTROLSEX classes{sizeof(classes),
+                               ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   ::InitCommonControlsEx(&classes);  // result ignored: the dialogs report missing classes
   return acceptable;
 }

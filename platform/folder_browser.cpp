@@ -13,10 +13,11 @@ namespace qw {
 
 namespace {
 
-// BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_NEWDIALOGSTYLE, and
-// with a suffix BIF_EDITBOX | BIF_VALIDATE as well.
-constexpr UINT kDialogFlags = 0x49;
-constexpr UINT kSuffixFlags = 0x79;
+// With a suffix the dialog also shows the edit box that holds it, and
+// validates what is typed there.
+constexpr UINT kDialogFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_NEWDIALOGSTYLE;
+constexpr UINT kSuffixFlags = kDialogFlags | BIF_EDITBOX | BIF_VALIDATE;
+static_assert(kDialogFlags == 0x49 && kSuffixFlags == 0x79, "the dialog's documented flag values");
 
 std::wstring ItemPath(LPCITEMIDLIST item, bool& ok) {
   wchar_t path[MAX_PATH] = {};

@@ -109,30 +109,30 @@ void CDlgStart::Relabel() {
   std::wstring installed;
   const qw::InstalledState state = m_context.GetInstalledState(&installed);
   const std::wstring product = qw::InstallContext::ProductDisplayName(false);
-  const std::wstring next = LoadMessage(1006), cancel = LoadMessage(1002);
+  const std::wstring next = LoadMessage(qw::msg::kNext), cancel = LoadMessage(qw::msg::kCancel);
   std::wstring situation, status;
   switch (state) {
     case qw::InstalledState::NotInstalled:
-      situation = FormatMessageText(1100, product);
-      status = FormatMessageText(1106, next);
+      situation = FormatMessageText(qw::msg::kInstallationOf, product);
+      status = FormatMessageText(qw::msg::kClickToContinue, next);
       break;
     case qw::InstalledState::SameVersion:
-      situation = FormatMessageText(1102, product) + L"\r\n" + LoadMessage(1104);
-      status = FormatMessageText(1105, next, cancel);
+      situation = FormatMessageText(qw::msg::kAlreadyInstalled, product) + L"\r\n" + LoadMessage(qw::msg::kConfirmReinstallation);
+      status = FormatMessageText(qw::msg::kContinueOrExit, next, cancel);
       break;
     case qw::InstalledState::OlderVersion:
-      situation = FormatMessageText(1101, installed, product);
-      status = FormatMessageText(1106, next);
+      situation = FormatMessageText(qw::msg::kUpdateFromTo, installed, product);
+      status = FormatMessageText(qw::msg::kClickToContinue, next);
       break;
     case qw::InstalledState::NewerVersion:
-      situation = FormatMessageText(1100, product) + L"\r\n" + FormatMessageText(1103, installed);
-      status = FormatMessageText(1107, cancel);
+      situation = FormatMessageText(qw::msg::kInstallationOf, product) + L"\r\n" + FormatMessageText(qw::msg::kNewerInstalled, installed);
+      status = FormatMessageText(qw::msg::kClickToExit, cancel);
       break;
   }
   SetDlgItemText(IDC_INFO, situation);
   SetDlgItemText(IDC_STATUS, status);
-  SetDlgItemText(IDC_COPYRIGHT, FormatMessageText(1109, product));
-  SetDlgItemText(IDC_LANGUAGE_LABEL, LoadMessage(1014));
+  SetDlgItemText(IDC_COPYRIGHT, FormatMessageText(qw::msg::kCopyright, product));
+  SetDlgItemText(IDC_LANGUAGE_LABEL, LoadMessage(qw::msg::kSelectLanguage));
 }
 
 void CDlgStart::Stretch(int dx, int dy) {

@@ -11,7 +11,7 @@ namespace {
 // "&About 'Installer'..." left to right, "...About 'Installer'" right to left.
 std::wstring AboutItemText() {
   const std::wstring about =
-      qw::FormatMessageText(1003, qw::InstallContext::BuildTitle(false));
+      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallContext::BuildTitle(false));
   if (about.empty()) return about;
   return qw::IsCurrentLanguageLeftToRight() ? L"&" + about + L"..." : L"..." + about;
 }
@@ -148,10 +148,10 @@ bool CInstallDlg::ShowPage(int requested) {
 
 void CInstallDlg::UpdateButtons() {
   const bool succeeded = m_context.m_installSucceeded;
-  SetDlgItemText(IDOK, m_current == kInstallPage && !succeeded ? qw::LoadMessage(1007)
-                                                               : qw::LoadMessage(1006) + L"  >");
-  SetDlgItemText(IDC_BACK, L"<  " + qw::LoadMessage(1005));
-  SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? 1004 : 1002));
+  SetDlgItemText(IDOK, m_current == kInstallPage && !succeeded ? qw::LoadMessage(qw::msg::kInstall)
+                                                               : qw::LoadMessage(qw::msg::kNext) + L"  >");
+  SetDlgItemText(IDC_BACK, L"<  " + qw::LoadMessage(qw::msg::kBack));
+  SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? qw::msg::kExit : qw::msg::kCancel));
 }
 
 // Enter, Escape and the close box send the buttons' commands whether the
@@ -184,7 +184,7 @@ void CInstallDlg::OnCancel() {
   const qw::InstalledState state = m_context.m_installedState;
   const bool ask = !m_context.m_installSucceeded && state != qw::InstalledState::NewerVersion &&
                    !(state == qw::InstalledState::SameVersion && m_current == kStartPage);
-  if (ask && AfxMessageBox(qw::LoadMessage(1110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+  if (ask && AfxMessageBox(qw::LoadMessage(qw::msg::kConfirmExit), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     return;
   }
   if (CWinApp* app = AfxGetApp(); app && app->MainWindow() == m_hWnd) app->SetMainWindow(nullptr);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "payload/payload_format.h"
+#include "payload/payload_kind.h"
 #include "payload/wide_path.h"
 #include "tools/payload_packer/destination_folder.h"
 #include "tools/payload_packer/entry_kinds.h"
@@ -33,7 +34,8 @@ std::vector<std::string> SplitFields(const std::string& line) {
 }
 
 std::uint32_t ParseKind(const std::string& field) {
-  if (field.size() != 1 || field[0] < '0' || field[0] > '5')
+  if (field.size() != 1 || field[0] < '0' ||
+      static_cast<std::uint32_t>(field[0] - '0') >= kPayloadKindCount)
     throw std::runtime_error("kind \"" + field + "\" is not a number from 0 to 5");
   return static_cast<std::uint32_t>(field[0] - '0');
 }
