@@ -7,6 +7,7 @@
 
 #include "i18n/language_state.h"
 #include "platform/folder_path_rules.h"
+#include "platform/owner_window.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -47,13 +48,6 @@ HWND FirstEditChild(HWND dialog) {
   return found;
 }
 
-BOOL CALLBACK FindCaptionedRootOwner(HWND window, LPARAM found) {
-  HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-  if (!root || !(::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = root;
-  return FALSE;
-}
-
 // PathSearchAndQualifyW with `folder` (when given) as the process's current
 // folder for the time of the call. Returns 0 or a system error code.
 DWORD QualifyIn(const std::wstring& folder, const wchar_t* text, wchar_t (&out)[MAX_PATH]) {
@@ -78,16 +72,6 @@ bool StartFolder(const std::wstring& parent, const std::wstring& path, wchar_t (
 
 }  // namespace
 
-HWND ApplicationOwnerWindow() {
-  HWND owner = ::GetActiveWindow();
-  if (owner) owner = ::GetAncestor(owner, GA_ROOTOWNER);
-  if (!owner) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindCaptionedRootOwner,
-                        reinterpret_cast<LPARAM>(&owner));
-  }
-  return owner ? ::GetLastActivePopup(owner) : nullptr;
-}
-
 void ShowFolderBrowserError(HWND owner, DWORD code) {
   const bool rightToLeft = owner ? (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0
                                  : IsCurrentLanguageRightToLeft();
@@ -97,10 +81,7 @@ void ShowFolderBrowserError(HWND owner, DWORD code) {
 
 FolderBrowser::FolderBrowser(std::wstring title) : title_(std::move(title)) {}
 
-FolderBrowser::~FolderBrowser() {
-  ::CoTaskMemFree(root_);
-  if (flags_ & kComInitialized) ::CoUninitialize();
-}
+FolderBrowser::~FolderBrowser() { ::CoTaskMemFree(root_); }
 
 void FolderBrowser::SetRoot(int csidl) {
   ::CoTaskMemFree(root_);
@@ -155,13 +136,13 @@ void FolderBrowser::Complete() {
 BrowseResult FolderBrowser::Run(const std::wstring& initial, const std::wstring& suffix) {
   BrowseResult result;
   HWND owner = ApplicationOwnerWindow();
-  if (!(flags_ & kComInitialized)) {
-    const HRESULT hr = ::CoInitialize(nullptr);
+  if (!com_) {
+    const HRESULT hr = com_.emplace().result();
     if (FAILED(hr)) {
+      com_.reset();
       ShowFolderBrowserError(owner, static_cast<DWORD>(hr));
       return result;
     }
-    flags_ |= kComInitialized;
   }
   flags_ &= ~(kInitialized | kTypedPathAccepted);
   editBox_ = nullptr;

@@ -54,12 +54,6 @@ struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-struct FindHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-
 struct ModuleTraits {  // a module this code loaded with LoadLibrary
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }
@@ -78,18 +72,10 @@ struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyIcon(h); }
-};
-
 using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 using UniqueFile = ScopedHandle<FileHandleTraits>;
-using UniqueFind = ScopedHandle<FindHandleTraits>;
 using UniqueModule = ScopedHandle<ModuleTraits>;
 using UniqueRegKey = ScopedHandle<RegKeyTraits>;
 using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
-using UniqueIcon = ScopedHandle<IconTraits>;
 
 }  // namespace qw
