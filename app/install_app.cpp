@@ -4,6 +4,7 @@
 #include "app/previous_installation.h"
 #include "app/product_identity.h"
 #include "engine/installation_detection.h"
+#include "engine/uninstall_key.h"
 #include "i18n/language_state.h"
 #include "i18n/startup_language.h"
 #include "platform/configuration_check.h"
@@ -34,10 +35,6 @@ CInstallApp::CInstallApp() : m_context(qw::ApplicationId()) {
 
 CInstallApp::~CInstallApp() = default;
 
-CInstallApp* CInstallApp::Get() { return static_cast<CInstallApp*>(AfxGetApp()); }
-
-void CInstallApp::SetTitle(const std::wstring& title) { SetAppName(title); }
-
 bool CInstallApp::InitInstance() {
   if (!qw::ConfigurationCheckPassed()) {
     ShowSystemErrorText(static_cast<DWORD>(E_UNEXPECTED));
@@ -49,8 +46,8 @@ bool CInstallApp::InitInstance() {
   }
   CWinApp::InitInstance();
 
-  qw::SelectStartupLanguage(qw::InstallContext::ProductKey());
-  SetTitle(qw::InstallContext::BuildTitle(true));
+  qw::SelectStartupLanguage(qw::UninstallKeyPath(qw::InstallContext::ProductKey()));
+  SetAppName(qw::InstallContext::BuildTitle(true));
 
   if (!qw::IsUserAdministrator()) {
     AfxMessageBox(qw::LoadMessage(qw::msg::kNeedAdministrator), MB_ICONEXCLAMATION);

@@ -82,7 +82,6 @@ void CDlgShortcut::OnBrowse() {
       qw::BrowseForFolder(m_context.m_startMenuFolder, qw::InstallContext::ProductKey(),
                           qw::LoadMessage(qw::msg::kStartMenuShortcutChoice), CSIDL_COMMON_PROGRAMS);
   if (chosen.path.empty()) return;
-  m_relativeFolder = chosen.relative;
   m_context.m_startMenuFolder = chosen.path;
   UpdateData(false);
 }

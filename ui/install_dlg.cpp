@@ -1,6 +1,7 @@
 #include "ui/install_dlg.h"
 
 #include "i18n/language_state.h"
+#include "i18n/select_language.h"
 #include "platform/system_error.h"
 #include "ui/about_dlg.h"
 #include "ui/control_layout.h"
@@ -33,9 +34,29 @@ CInstallDlg::CInstallDlg(qw::InstallContext& context)
       m_end(context),
       m_pages{&m_start, &m_mode, &m_path, &m_shortcut, &m_install, &m_end} {}
 
+CInstallDlg::~CInstallDlg() { qw::SetLanguageChoiceHandlers({}); }
+
+// A language chosen on the Start page: the message that the installer
+// stays in English, then the new title as the application name (the caption
+// of message boxes) and every text of the wizard.
+void CInstallDlg::RegisterLanguageChoiceHandlers() {
+  qw::LanguageChoiceHandlers handlers;
+  handlers.announceEnglish = [] {
+    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish,
+                                        qw::InstallContext::ProductDisplayName(true)),
+                  MB_ICONINFORMATION);
+  };
+  handlers.relabel = [this] {
+    if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
+    ApplyLanguage();
+  };
+  qw::SetLanguageChoiceHandlers(std::move(handlers));
+}
+
 BOOL CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
+  RegisterLanguageChoiceHandlers();
   SetWindowText(qw::InstallContext::BuildTitle(true));
   AddAboutItem();
   if (HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
