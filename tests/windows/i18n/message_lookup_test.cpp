@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/install_context.h"
 #include "i18n/language_state.h"
 #include "installer_strings.h"
 
@@ -88,16 +87,6 @@ TEST_F(MessageLookup, MissingResourceIsEmpty) {
     EXPECT_EQ(LoadMessage(1116), L"");
     EXPECT_EQ(LoadMessage(1130), L"");
   }
-}
-
-TEST_F(MessageLookup, TitleFollowsTheLanguage) {
-  SetLanguage(kEnglish);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
-  EXPECT_EQ(InstallContext::BuildTitle(false), L"Installer");
-  SetLanguage(kFrench);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installeur \u2013 Meridel 6.07c");
-  SetLanguage(kDutch);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(FormatText, ReplacesFirstAndSecondArgument) {
