@@ -27,11 +27,10 @@ std::wstring ItemPath(LPCITEMIDLIST item, bool& ok) {
 }
 
 std::wstring DocumentsFolder() {
-  wchar_t* path = nullptr;
-  std::wstring result;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path) result = path;
-  ::CoTaskMemFree(path);
-  return result;
+  wchar_t* raw = nullptr;
+  const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &raw);
+  const UniqueCoTaskMem<wchar_t> path(raw);  // set even on failure
+  return SUCCEEDED(hr) && path ? std::wstring(path.get()) : std::wstring();
 }
 
 BOOL CALLBACK FindEditChild(HWND child, LPARAM found) {
@@ -81,18 +80,18 @@ void ShowFolderBrowserError(HWND owner, DWORD code) {
 
 FolderBrowser::FolderBrowser(std::wstring title) : title_(std::move(title)) {}
 
-FolderBrowser::~FolderBrowser() { ::CoTaskMemFree(root_); }
+FolderBrowser::~FolderBrowser() = default;
 
 void FolderBrowser::SetRoot(int csidl) {
-  ::CoTaskMemFree(root_);
-  root_ = nullptr;
+  root_.reset();
   rootParentKnown_ = false;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &root_))) root_ = nullptr;
+  LPITEMIDLIST root = nullptr;
+  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, csidl, &root))) root_.reset(root);
 }
 
 std::wstring FolderBrowser::RootFolder() const {
   bool ok = false;
-  return root_ ? ItemPath(root_, ok) : std::wstring();
+  return root_ ? ItemPath(root_.get(), ok) : std::wstring();
 }
 
 const std::wstring& FolderBrowser::RootParent() {
@@ -151,17 +150,16 @@ BrowseResult FolderBrowser::Run(const std::wstring& initial, const std::wstring&
   wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW info{};
   info.hwndOwner = owner;
-  info.pidlRoot = root_;
+  info.pidlRoot = root_.get();
   info.pszDisplayName = displayName;
   info.lpszTitle = title_.empty() ? nullptr : title_.c_str();
   info.ulFlags = suffix_.empty() ? kDialogFlags : kSuffixFlags;
   info.lpfn = Callback;
   info.lParam = reinterpret_cast<LPARAM>(this);
-  LPITEMIDLIST item = ::SHBrowseForFolderW(&info);
+  const UniqueCoTaskMem<ITEMIDLIST> item(::SHBrowseForFolderW(&info));
   if (!item) return result;
   bool ok = false;
-  const std::wstring folder = ItemPath(item, ok);
-  ::CoTaskMemFree(item);
+  const std::wstring folder = ItemPath(item.get(), ok);
   if (!ok) return result;
   if (!(flags_ & kTypedPathAccepted)) path_ = folder;
 

@@ -31,7 +31,7 @@ class FolderBrowser {
   explicit FolderBrowser(std::wstring title);
   FolderBrowser(const FolderBrowser&) = delete;
   FolderBrowser& operator=(const FolderBrowser&) = delete;
-  ~FolderBrowser();  // frees the root; com_ then balances the COM initialisation
+  ~FolderBrowser();
 
   // Limits the tree to a special folder (CSIDL); the tree stays
   // unrestricted when the folder cannot be had.
@@ -75,8 +75,8 @@ class FolderBrowser {
   std::wstring path_;
   std::wstring suffix_;
   std::wstring title_;
-  std::optional<ComInitialization> com_;  // from the first Run on
-  LPITEMIDLIST root_ = nullptr;
+  std::optional<ComInitialization> com_;  // from the first Run on; outlives root_
+  UniqueCoTaskMem<ITEMIDLIST> root_;
   std::wstring rootParent_;
   bool rootParentKnown_ = false;
   HWND editBox_ = nullptr;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/com_ptr.h"
 #include "platform/common_controls.h"
 #include "platform/file_version_info.h"
 #include "platform/instance_counter.h"
@@ -20,15 +21,15 @@ struct LibraryRecord {
 };
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id, std::error_code& error) {
-  wchar_t* path = nullptr;
-  const HRESULT hr = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  wchar_t* raw = nullptr;
+  const HRESULT hr = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw);
+  const UniqueCoTaskMem<wchar_t> path(raw);  // set even on failure
   std::wstring result;
   if (SUCCEEDED(hr) && path) {
-    result = path;
+    result = path.get();
   } else if (!error) {
     error = std::error_code(static_cast<int>(hr), std::system_category());
   }
-  ::CoTaskMemFree(path);
   return result;
 }
 
