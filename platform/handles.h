@@ -5,6 +5,7 @@
 // the handles; the code that opens a handle keeps its own error handling.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -72,10 +73,24 @@ struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
+struct IconTraits {  // an icon loaded without LR_SHARED
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DestroyIcon(h); }
+};
+
+struct ImageListTraits {
+  using Handle = HIMAGELIST;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::ImageList_Destroy(h); }
+};
+
 using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 using UniqueFile = ScopedHandle<FileHandleTraits>;
 using UniqueModule = ScopedHandle<ModuleTraits>;
 using UniqueRegKey = ScopedHandle<RegKeyTraits>;
 using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
+using UniqueIcon = ScopedHandle<IconTraits>;
+using UniqueImageList = ScopedHandle<ImageListTraits>;
 
 }  // namespace qw

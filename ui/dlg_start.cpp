@@ -4,6 +4,7 @@
 
 #include "i18n/language_state.h"
 #include "i18n/select_language.h"
+#include "platform/handles.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -13,24 +14,20 @@ constexpr int kDroppedWidthMargin = 30;
 
 // Appends the flag `icon` to `images`; -1 when it cannot be loaded.
 int AddFlag(HIMAGELIST images, int icon) {
-  HICON flag = static_cast<HICON>(::LoadImageW(qw::GetResourceModule(), MAKEINTRESOURCEW(icon),
-                                               IMAGE_ICON, 16, 12, 0));
+  const qw::UniqueIcon flag(static_cast<HICON>(::LoadImageW(
+      qw::GetResourceModule(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 12, 0)));
   if (!flag) return -1;
-  const int index = ::ImageList_ReplaceIcon(images, -1, flag);
-  ::DestroyIcon(flag);
-  return index;
+  return ::ImageList_ReplaceIcon(images, -1, flag.get());  // the list keeps a copy
 }
 
 }  // namespace
 
-CDlgStart::~CDlgStart() {
-  if (m_images) ::ImageList_Destroy(m_images);
-}
+CDlgStart::~CDlgStart() = default;
 
 BOOL CDlgStart::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_images = ::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1);
-  ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images));
+  m_images.reset(::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1));
+  ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
   const int current = FillLanguageList();
   FitDroppedWidth();
   ::SendMessageW(m_languageList, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
@@ -42,7 +39,7 @@ int CDlgStart::FillLanguageList() {
   int item = 0;
   for (const qw::LanguageIndex language : qw::kProductLanguageListOrder) {
     std::wstring name = qw::LanguageNativeName(language);
-    const int image = m_images ? AddFlag(m_images, qw::LanguageFlagIcon(language)) : -1;
+    const int image = m_images ? AddFlag(m_images.get(), qw::LanguageFlagIcon(language)) : -1;
     COMBOBOXEXITEMW entry{};
     entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
     entry.iItem = item;
