@@ -86,6 +86,10 @@ void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKi
   }
 }
 
+void InstallJournal::RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy) {
+  RecordFile(path, static_cast<std::int32_t>(payloadKind), copy);
+}
+
 void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& folder) {
   lastError_ = CreateFolders(folder);
   JournalEntry& entry = Open(kind);

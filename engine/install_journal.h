@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/journal_entry.h"
+#include "payload/payload_kind.h"
 
 namespace qw {
 
@@ -60,6 +61,7 @@ class InstallJournal {
   // Just before a payload file is written: its folders, then a File entry;
   // an existing file is set aside (copied when `copy`, else moved).
   void RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy);
+  void RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy);
   // Just before a shortcut is created in `folder`: an entry of `kind`, and
   // the previous installation's shortcut of that kind moved aside.
   void RecordShortcut(JournalEntryKind kind, const std::wstring& folder);

@@ -20,7 +20,7 @@ TEST(InstallJournal, FileInNewFoldersRecordsEachFolderAndRollbackRemovesThem) {
   ScratchFolder root(L"journal_folders");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   const std::wstring file = root / L"Q\\R\\file.txt";
-  journal.RecordFile(file, 1, false);
+  journal.RecordFile(file, PayloadKind::MainProgram, false);
   WriteTestFile(file, "new");
   journal.CompleteEntry(true);
 
@@ -74,7 +74,7 @@ TEST(InstallJournal, RecordingKeepsTheEntryAndSaysWhyAFolderFailed) {
   ScratchFolder root(L"journal_record_error");
   WriteTestFile(root / L"plain", "x");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-  journal.RecordFile(root / L"plain\\sub\\file.txt", 0, false);
+  journal.RecordFile(root / L"plain\\sub\\file.txt", PayloadKind::ProgramFile, false);
   ASSERT_EQ(journal.Entries().size(), 1u);
   EXPECT_EQ(journal.Entries().back().kind, JournalEntryKind::File);
   EXPECT_EQ(journal.LastRecordingError(), std::error_code(ERROR_ALREADY_EXISTS, std::system_category()));
@@ -205,7 +205,7 @@ TEST(InstallJournal, UnsettledBackupsAreKeptAndListed) {
   std::wstring list;
   {
     InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-    journal.RecordFile(file, 1, false);
+    journal.RecordFile(file, PayloadKind::MainProgram, false);
     journal.CompleteEntry(false);
     backup = journal.Entries().back().backup;
     ASSERT_FALSE(backup.empty());

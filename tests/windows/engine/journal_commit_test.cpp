@@ -45,7 +45,7 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
 
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(root / L"previous.ulog");
-  journal.RecordFile(root / L"Rewritten.dll", 1, false);
+  journal.RecordFile(root / L"Rewritten.dll", PayloadKind::MainProgram, false);
   WriteTestFile(root / L"Rewritten.dll", "new");
   journal.CompleteEntry(true);
   const std::wstring backup = journal.Entries().back().backup;
@@ -101,9 +101,9 @@ TEST(JournalCommit, UnwritableLogStillDiscardsBackups) {
   WriteTestFile(root / L"a.txt", "old a");
   WriteTestFile(root / L"b.txt", "old b");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-  journal.RecordFile(root / L"a.txt", 1, false);
+  journal.RecordFile(root / L"a.txt", PayloadKind::MainProgram, false);
   journal.CompleteEntry(true);
-  journal.RecordFile(root / L"b.txt", 3, true);
+  journal.RecordFile(root / L"b.txt", PayloadKind::UserData, true);
   journal.CompleteEntry(true);
   std::vector<std::wstring> backups;
   for (const JournalEntry& entry : journal.Entries()) backups.push_back(entry.backup);
