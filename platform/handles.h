@@ -93,4 +93,32 @@ using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
 using UniqueIcon = ScopedHandle<IconTraits>;
 using UniqueImageList = ScopedHandle<ImageListTraits>;
 
+// A window's device context (GetDC), released to that window, with the
+// font selected into it for the time of the owner put back first.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (!dc_) return;
+    if (previousFont_) ::SelectObject(dc_, previousFont_);
+    ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+  // Selects `font` until the owner ends (once; a second call keeps the
+  // first previous font to put back).
+  void SelectFont(HFONT font) noexcept {
+    const HGDIOBJ previous = ::SelectObject(dc_, font);
+    if (!previousFont_) previousFont_ = previous;
+  }
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HGDIOBJ previousFont_ = nullptr;
+};
+
 }  // namespace qw

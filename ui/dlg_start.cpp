@@ -55,9 +55,9 @@ int CDlgStart::FillLanguageList() {
 }
 
 void CDlgStart::FitDroppedWidth() {
-  HDC dc = ::GetDC(m_languageList);
+  qw::WindowDc dc(m_languageList);
   if (!dc) return;
-  HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  dc.SelectFont(reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
   int widest = 0;
   const int count = static_cast<int>(::SendMessageW(m_languageList, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
@@ -69,12 +69,10 @@ void CDlgStart::FitDroppedWidth() {
     entry.cchTextMax = 256;
     if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) continue;
     SIZE size{};
-    if (::GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size)) {
+    if (::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &size)) {
       widest = std::max(widest, static_cast<int>(size.cx));
     }
   }
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(m_languageList, dc);
   ::SendMessageW(m_languageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + kDroppedWidthMargin), 0);
 }
 
