@@ -43,12 +43,12 @@ fi
 host_runs_i386=0
 "$top/scripts/host-runs-i386.sh" && host_runs_i386=1
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
-# this host can run 32-bit programs (wine32). Hosts that run 64-bit user code
-# only test a 64-bit build of the same code under wine64 instead.
 # Wine only recommends the X extensions its display driver loads; packages
 # are installed without recommendations, so they are listed here.
 wine_x_libraries=(libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3)
+# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
+# this host can run 32-bit programs (wine32). Hosts that run 64-bit user code
+# only test a 64-bit build of the same code under wine64 instead.
 wine32_packages=(wine32:i386 "${wine_x_libraries[@]/%/:i386}")
 wine64_packages=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                  binutils-mingw-w64-x86-64 "${wine_x_libraries[@]}")

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "payload/payload_archive.h"
+#include "payload/unicode_text.h"
 #include "payload/wide_path.h"
 #include "test_archive.h"
 #include "tools/payload_packer/archive_inspection.h"

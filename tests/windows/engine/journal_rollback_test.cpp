@@ -269,7 +269,7 @@ TEST(JournalRollback, ExistingFileThatCannotBeSetAsideIsNotDeleted) {
   ScratchFolder root(L"rollback_locked");
   const std::wstring file = root / L"locked.dat";
   WriteTestFile(file, "the user's");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   {
     // Held open without delete sharing: it can be neither moved nor deleted.
     UniqueFile lock(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -24,8 +24,8 @@ TEST(AboutBox, OpensFromTheSystemMenuWithTitleAndTexts) {
   HWND about = robot.WaitForDialog();
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(WindowText(about), L"About 'Installer'");
-  EXPECT_EQ(WindowText(::GetDlgItem(about, 1019)), L"Install 2.03a");
-  EXPECT_EQ(WindowText(::GetDlgItem(about, 1020)),
+  EXPECT_EQ(WindowText(::GetDlgItem(about, IDC_ABOUT_NAME)), L"Install 2.03a");
+  EXPECT_EQ(WindowText(::GetDlgItem(about, IDC_ABOUT_COPYRIGHT)),
             L"Copyright \u00A9 2026 Quillon Works. All rights reserved.");
   EXPECT_EQ(WindowText(::GetDlgItem(about, IDOK)), L"OK");
   const std::wstring texts = AllTexts(about);

@@ -51,7 +51,7 @@ void ShootDialog(const InstallerRobot& robot, const std::wstring& path, DWORD se
 // The shell's folder dialog opened by the page's Browse button; cancelled
 // (its tree takes a while to fill in).
 void ShootFolderDialog(InstallerRobot& robot, const std::wstring& folder, const wchar_t* page) {
-  ASSERT_TRUE(robot.Click(1006));
+  ASSERT_TRUE(robot.Click(IDC_BROWSE));
   ShootDialog(robot, folder + L"\\" + page + L"-browse.png", 1000, IDCANCEL);
 }
 
