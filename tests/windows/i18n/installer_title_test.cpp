@@ -117,7 +117,7 @@ class StoredProductLanguage {
 
 // The user's language of a child process can be chosen only through
 // Wine's Unix locale; the probe says whether that is at hand.
-#define SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE()                     \
+#define SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE()                                \
   if (const test::ProbeResult probe = test::ProbeUnixLocaleStart(); !probe.works) \
   GTEST_SKIP() << probe.finding
 
