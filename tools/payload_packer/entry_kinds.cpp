@@ -9,8 +9,8 @@
 namespace qw {
 
 void EntryKindRules::Check(std::uint32_t kind, const std::wstring& destination, int number, const char* unit) {
-  // The installer would treat an unknown kind as an ordinary file, which is
-  // not what whoever wrote it meant.
+  // The installer gives no meaning to any other number: whatever it did
+  // with one would not be what the archive's maker meant.
   if (kind >= kPayloadKindCount)
     throw std::runtime_error("kind " + std::to_string(kind) + " is not one of 0 to " +
                              std::to_string(kPayloadKindCount - 1));
