@@ -9,6 +9,11 @@
 namespace qw {
 
 void EntryKindRules::Check(std::uint32_t kind, const std::wstring& destination, int number, const char* unit) {
+  // The installer gives no meaning to any other number: whatever it did
+  // with one would not be what the archive's maker meant.
+  if (kind >= kPayloadKindCount)
+    throw std::runtime_error("kind " + std::to_string(kind) + " is not one of 0 to " +
+                             std::to_string(kPayloadKindCount - 1));
   const std::vector<std::wstring> components = SplitPlaceholderPath(destination);
   const bool temporary = components.size() == 1 && components.front() == L"<Temporary>";
   const bool deletedAfterwards = IsPayloadKind(kind, PayloadKind::TemporarySetup);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "scratch_folder.h"
-#include "wine.h"
+#include "platform_probes.h"
 
 namespace qw {
 namespace {
@@ -73,9 +73,8 @@ TEST(UninstallLog, WrittenLogIsReadOnlyArchivedAndNotIndexed) {
   ASSERT_TRUE(UninstallLog::Write(path, kMeridel, entries, kInstall, kMenu, L""));
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   EXPECT_EQ(attributes & 0x21u, DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE});
-  if (test::RunningUnderWine() && !(attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)) {
-    GTEST_SKIP() << "Wine does not keep FILE_ATTRIBUTE_NOT_CONTENT_INDEXED on files";
-  }
+  const test::ProbeResult attribute = test::ProbeNotContentIndexedAttribute();
+  if (!attribute.works) GTEST_SKIP() << attribute.finding;
   EXPECT_EQ(attributes,
             DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED});
 }
