@@ -56,7 +56,8 @@ bool CInstallApp::InitInstance() {
   }
   if (!WaitForRunningProduct()) return false;
 
-  const qw::InstallationClassification found = qw::ClassifyInstallation();
+  const qw::InstallationClassification found = qw::ClassifyInstallation(
+      qw::InstallContext::ProductKey(), qw::ProductIdentity::kReleaseFileVersion);
   m_context.m_installedState = found.state;
   m_context.m_installedVersion = found.installedVersion;
   TakeOverPreviousInstallation();
@@ -81,7 +82,7 @@ bool CInstallApp::WaitForRunningProduct() {
 
 // Step 11: the previous installation's log and folders.
 void CInstallApp::TakeOverPreviousInstallation() {
-  qw::TakeOverPreviousInstallation(m_context, qw::FindUninstallLog);
+  qw::TakeOverPreviousInstallation(m_context, [] { return qw::FindUninstallLog(qw::InstallContext::ProductKey()); });
 }
 
 void CInstallApp::FillDefaultFolders() {
