@@ -55,7 +55,8 @@ bool CInstallApp::InitInstance() {
   }
   if (!WaitForRunningProduct()) return false;
 
-  const qw::InstallationClassification found = qw::ClassifyInstallation();
+  const qw::InstallationClassification found = qw::ClassifyInstallation(
+      qw::InstallContext::ProductKey(), qw::ProductIdentity::kReleaseFileVersion);
   m_context.m_installedState = found.state;
   m_context.m_installedVersion = found.installedVersion;
   TakeOverPreviousInstallation();
@@ -81,7 +82,7 @@ bool CInstallApp::WaitForRunningProduct() {
 // An earlier installation of this or an older version: its log goes into
 // the journal and its folders become the proposed ones.
 void CInstallApp::TakeOverPreviousInstallation() {
-  qw::TakeOverPreviousInstallation(m_context, qw::FindUninstallLog);
+  qw::TakeOverPreviousInstallation(m_context, [] { return qw::FindUninstallLog(qw::InstallContext::ProductKey()); });
 }
 
 void CInstallApp::FillDefaultFolders() {

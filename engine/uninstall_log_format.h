@@ -10,6 +10,8 @@
 
 namespace qw {
 
+// The log's file name, in the folder of the uninstaller.
+constexpr wchar_t kUninstallLogFileName[] = L"Uninstall.ulog";
 constexpr wchar_t kLogLineEnd[] = L"\r\n";
 constexpr wchar_t kLogHeaderPrefix[] = L"// ";
 constexpr wchar_t kLogVersionMarker[] = L"Uninstall Log File v";

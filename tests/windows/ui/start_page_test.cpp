@@ -1,8 +1,8 @@
 // The Start page: the language list (the thirteen product languages in
 // their order, native names, item data, the current language selected, the
 // dropped width), choosing a language, and the situation texts of the four
-// installed states (provoked through the provisional detection's test
-// variable QW_TEST_INSTALLED_STATE).
+// installed states (made by recording a versioned stand-in of the main
+// program as the installed one).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 
 #include "installer_robot.h"
 #include "installer_strings.h"
+#include "placed_installation.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -193,7 +194,7 @@ TEST(StartPage, ChoosingGreekKeepsTheInstallerInEnglish) {
 }
 
 struct InstalledCase {
-  const wchar_t* variable;
+  const wchar_t* program;  // the installed main program's version; empty: none
   std::wstring situation;
   std::wstring status;
   bool nextEnabled;
@@ -201,18 +202,19 @@ struct InstalledCase {
 
 TEST(StartPage, TextsOfTheFourInstalledStates) {
   const std::wstring next = English(msg::kNext), cancel = English(msg::kCancel);
-  const std::wstring old = L"Meridel 6.05";
   const InstalledCase cases[] = {
-      {L"0", Format(English(msg::kInstallationOf), kProduct), Format(English(msg::kClickToContinue), next), true},
-      {L"1", Format(English(msg::kAlreadyInstalled), kProduct) + L"\r\n" + English(msg::kConfirmReinstallation), Format(English(msg::kContinueOrExit), next, cancel), true},
-      {L"2|Meridel 6.05", Format(English(msg::kUpdateFromTo), old, kProduct), Format(English(msg::kClickToContinue), next), true},
-      {L"-1|Meridel 7.01", Format(English(msg::kInstallationOf), kProduct) + L"\r\n" + Format(English(msg::kNewerInstalled), L"Meridel 7.01"),
+      {L"", Format(English(msg::kInstallationOf), kProduct), Format(English(msg::kClickToContinue), next), true},
+      {L"6.7.3.1", Format(English(msg::kAlreadyInstalled), kProduct) + L"\r\n" + English(msg::kConfirmReinstallation), Format(English(msg::kContinueOrExit), next, cancel), true},
+      {L"6.7.3.0", Format(English(msg::kUpdateFromTo), L"Meridel 6.07b", kProduct), Format(English(msg::kClickToContinue), next), true},
+      {L"6.8.0.0", Format(English(msg::kInstallationOf), kProduct) + L"\r\n" + Format(English(msg::kNewerInstalled), L"Meridel 6.08"),
        Format(English(msg::kClickToExit), cancel), false},
   };
   for (const InstalledCase& c : cases) {
-    SCOPED_TRACE(std::string("state ") + std::string(c.variable, c.variable + wcslen(c.variable)));
+    SCOPED_TRACE(std::string("installed ") + std::string(c.program, c.program + wcslen(c.program)));
+    const std::wstring program = *c.program ? QW_INSTALLED_PROGRAMS L"\\Meridel-" + std::wstring(c.program) + L".exe" : L"";
+    PlacedInstallation installed(program);
+    ASSERT_TRUE(installed.ok());
     InstallerRobot robot;
-    robot.SetExtraEnvironment({std::wstring(L"QW_TEST_INSTALLED_STATE=") + c.variable});
     ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
     ASSERT_TRUE(robot.WaitForPage(Page::Start));
     EXPECT_EQ(robot.Text(kInfo), c.situation);
@@ -226,8 +228,9 @@ TEST(StartPage, TextsOfTheFourInstalledStates) {
 // An update keeps the folder of the existing installation; the Shortcut
 // page stays editable.
 TEST(StartPage, ExistingInstallationKeepsItsFolder) {
+  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe");
+  ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
-  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=2|Meridel 6.05"});
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
