@@ -10,6 +10,7 @@
 
 #include "engine/product_registry.h"
 #include "engine/registry_string.h"
+#include "engine/uninstall_key.h"
 #include "engine/uninstall_log_format.h"
 #include "platform/file_version_info.h"
 
