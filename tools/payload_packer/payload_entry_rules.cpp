@@ -13,7 +13,7 @@ void PayloadEntryRules::Check(std::uint32_t kind, const std::wstring& destinatio
   CheckDestinationFolder(destination);
   kinds_.Check(kind, destination, number, unit);
   const std::string fault = WindowsFileNameFault(fileName);
-  if (!fault.empty()) throw std::runtime_error("file name " + fault);
+  if (!fault.empty()) throw std::runtime_error("source file name " + fault);
   const std::wstring key = InstalledFileKey(destination, fileName);
   if (const auto first = numberOfFile_.find(key); first != numberOfFile_.end())
     throw std::runtime_error("destination " + Utf8FromWide(destination + L"\\" + fileName) +

@@ -328,7 +328,7 @@ TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
   VerifyRefuses({{u"a.txt", u"<InstallPath>", "", 0}, {u"A.TXT", u"<InstallPath>\\", "content", 0}}, dir,
                 "entry 1: destination <InstallPath>\\\\A.TXT repeats entry 0");
   VerifyRefuses({{u"a<b.txt", u"<InstallPath>", "content", 0}}, dir,
-                "entry 0: file name \"a<b.txt\" holds one of");
+                "entry 0: source file name \"a<b.txt\" holds one of");
   test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"C:\\b\\a.txt", u"<UserData>\\Q", "x", 3}})));
   EXPECT_NO_THROW(VerifyArchiveFile(path));
 }
