@@ -52,15 +52,6 @@ TEST(SystemLibrariesOnly, RestrictsTheSearchBeforeOtherStaticInitialisers) {
   EXPECT_TRUE(LibrarySearchRestrictedToSystem());
 }
 
-TEST(SystemLibrariesOnly, ALibraryLoadedByNameComesFromTheSystemFolder) {
-  // The search that every later load by name uses, also inside system
-  // libraries: it must not include this program's folder.
-  HMODULE module = ::LoadLibraryW(L"version.dll");
-  ASSERT_NE(module, nullptr);
-  EXPECT_EQ(FolderOf(module), SystemFolder());
-  ::FreeLibrary(module);
-}
-
 TEST(LoadSystemLibrary, LoadsFromTheSystemFolder) {
   HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
   ASSERT_NE(module, nullptr) << ::GetLastError();
@@ -79,10 +70,70 @@ TEST(LoadSystemLibrary, RefusesAnythingButAFileName) {
   EXPECT_EQ(LoadSystemLibrary(nullptr), nullptr);
 }
 
-TEST(LoadSystemLibrary, AMissingLibraryIsNotSearchedElsewhere) {
+// A library (any that is not the system's) planted under a name of its own
+// in the current folder and beside this program, the two folders that the
+// search would otherwise take first. Each test also loads a copy by asking
+// for its folder, so that only the restriction keeps the copies out.
+class PlantedBesideTheProgram : public ::testing::Test {
+ protected:
+  static constexpr const wchar_t* kName = L"qw-planted-search.dll";
+
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    currentFolder_ = std::wstring(temp) + L"qw-search-" + std::to_wstring(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryW(currentFolder_.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    inCurrentFolder_ = currentFolder_ + L"\\" + kName;
+    besideProgram_ = ProgramFolder() + L"\\" + kName;
+    ASSERT_TRUE(::CopyFileW(QW_PLANTED_LIBRARY, inCurrentFolder_.c_str(), FALSE)) << ::GetLastError();
+    ASSERT_TRUE(::CopyFileW(QW_PLANTED_LIBRARY, besideProgram_.c_str(), FALSE)) << ::GetLastError();
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    previousFolder_ = previous;
+    ASSERT_TRUE(::SetCurrentDirectoryW(currentFolder_.c_str()));
+  }
+
+  void TearDown() override {
+    ::SetCurrentDirectoryW(previousFolder_.c_str());
+    for (const std::wstring& path : {inCurrentFolder_, besideProgram_}) {
+      ::DeleteFileW(path.c_str());
+      ::DeleteFileW((path + L".loaded").c_str());
+    }
+    ::RemoveDirectoryW(currentFolder_.c_str());
+  }
+
+  static std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring program(path, n);
+    return program.substr(0, program.find_last_of(L'\\'));
+  }
+
+  std::wstring currentFolder_, inCurrentFolder_, besideProgram_, previousFolder_;
+};
+
+TEST_F(PlantedBesideTheProgram, ALoadByNameFindsNeitherCopy) {
   ::SetLastError(0);
-  EXPECT_EQ(LoadSystemLibrary(L"qw-no-such-library.dll"), nullptr);
+  HMODULE module = ::LoadLibraryW(kName);
+  EXPECT_EQ(module, nullptr) << "loaded from a folder that the search should not include";
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  if (module) ::FreeLibrary(module);
+
+  HMODULE beside = ::LoadLibraryExW(kName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+  EXPECT_NE(beside, nullptr) << "the copy beside the program cannot be loaded at all: " << ::GetLastError();
+  if (beside) ::FreeLibrary(beside);
+}
+
+TEST_F(PlantedBesideTheProgram, LoadSystemLibraryFindsNeitherCopy) {
+  ::SetLastError(0);
+  HMODULE module = LoadSystemLibrary(kName);
+  EXPECT_EQ(module, nullptr) << "loaded from a folder other than the system's";
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  if (module) ::FreeLibrary(module);
+
+  HMODULE current = ::LoadLibraryW(inCurrentFolder_.c_str());
+  EXPECT_NE(current, nullptr) << "the copy in the current folder cannot be loaded at all: " << ::GetLastError();
+  if (current) ::FreeLibrary(current);
 }
 
 TEST(SystemLibrariesOnly, TheDelayLoadHelperAsksTheSystemLoader) {
