@@ -19,9 +19,10 @@ __attribute__((constructor(101))) void RestrictLibrarySearchFirst() {
   g_firstStepDone = true;
 }
 
-// The loader's own retry (LoadLibraryA) searches the program's folder where
-// the search could not be restricted; a library missing from the system
-// therefore ends here, with the exception that retry would have raised.
+// Answering nothing would let the delay-load helper try LoadLibraryA itself,
+// which searches the program's folder where the search could not be
+// restricted; so a library missing from the system folder ends here, with
+// the exception that the helper raises for it.
 [[noreturn]] void RaiseModuleNotFound(PDelayLoadInfo info) {
   ULONG_PTR arguments[] = {reinterpret_cast<ULONG_PTR>(info)};
   ::RaiseException(VcppException(ERROR_SEVERITY_ERROR, ERROR_MOD_NOT_FOUND), 0, 1, arguments);
