@@ -1,6 +1,8 @@
 // The installer's entry: process initialisation as static initialisers in a
 // fixed order (one translation unit keeps their order), then wWinMain, which
-// hands over to the application object's InitInstance.
+// hands over to the application object's InitInstance. Ahead of all of them,
+// the library search is restricted to the system folder
+// (platform/system_libraries_only.cpp, linked into the program whole).
 
 #include <windows.h>
 

@@ -56,15 +56,24 @@ struct Pe32 {
     return bytes.size();
   }
 
+  // The name at `rva`, in lower case; empty when it lies outside the file.
+  std::string NameAt(DWORD rva) const {
+    const std::size_t at = Offset(rva);
+    if (at >= bytes.size()) return {};
+    const auto end = std::find(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end(), '\0');
+    std::string name(bytes.begin() + static_cast<std::ptrdiff_t>(at), end);
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    return name;
+  }
+
+  // The libraries that the loader binds before the program runs.
   std::set<std::string> ImportedDlls() const {
     std::set<std::string> names;
     const DWORD rva = Headers().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (std::size_t at = Offset(rva);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
       const auto d = At<IMAGE_IMPORT_DESCRIPTOR>(bytes, at);
       if (d.Name == 0 || at >= bytes.size()) break;
-      std::string name(&bytes[Offset(d.Name)]);
-      std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-      names.insert(name);
+      names.insert(NameAt(d.Name));
     }
     return names;
   }
@@ -146,7 +155,7 @@ std::vector<ResourceEntry> ResourceEntries(const Pe32& pe) {
   return entries;
 }
 
-TEST(ShippedInstaller, IsA32BitGuiProgramWithSystemDllsOnly) {
+TEST(ShippedInstaller, IsA32BitGuiProgram) {
   const std::vector<char> bytes = ReadFile(QW_SHIPPED_INSTALLER);
   ASSERT_GT(bytes.size(), 4096u);
   const auto dos = At<IMAGE_DOS_HEADER>(bytes, 0);
@@ -157,14 +166,31 @@ TEST(ShippedInstaller, IsA32BitGuiProgramWithSystemDllsOnly) {
   EXPECT_EQ(nt.FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
   EXPECT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
   EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
 
-  const std::set<std::string> windowsOwn = {
-      "advapi32.dll", "bcrypt.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
-      "msvcrt.dll",   "ole32.dll",  "oleaut32.dll", "shell32.dll",  "shlwapi.dll", "user32.dll",
-      "version.dll"};
+// The known DLLs that every Windows version of the manifest (Vista to 10)
+// lists under HKLM\System\CurrentControlSet\Control\Session Manager\KnownDLLs
+// (32-bit processes on 64-bit Windows: the same names, from SysWOW64).
+// Windows maps these from its own copies and never looks for them in a
+// program's folder. comctl32, version and bcrypt are not among them on any
+// version.
+const std::set<std::string> kKnownDlls = {
+    "advapi32.dll", "clbcatq.dll",  "comdlg32.dll", "gdi32.dll",    "imagehlp.dll",
+    "imm32.dll",    "kernel32.dll", "msctf.dll",    "msvcrt.dll",   "normaliz.dll",
+    "nsi.dll",      "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",   "setupapi.dll",
+    "shell32.dll",  "shlwapi.dll",  "user32.dll",   "wldap32.dll",  "ws2_32.dll"};
+
+TEST(ShippedInstaller, ImportsOnlyKnownDllsStatically) {
+  const std::vector<char> bytes = ReadFile(QW_SHIPPED_INSTALLER);
+  ASSERT_GT(bytes.size(), 4096u);
+  const Pe32 pe{bytes, static_cast<std::size_t>(At<IMAGE_DOS_HEADER>(bytes, 0).e_lfanew)};
+  ASSERT_EQ(pe.Headers().Signature, IMAGE_NT_SIGNATURE);
+
   const std::set<std::string> imported = pe.ImportedDlls();
-  EXPECT_TRUE(imported.count("kernel32.dll"));
-  for (const std::string& dll : imported) EXPECT_TRUE(windowsOwn.count(dll)) << dll;
+  EXPECT_EQ(imported, (std::set<std::string>{"advapi32.dll", "gdi32.dll", "kernel32.dll",
+                                             "msvcrt.dll", "ole32.dll", "shell32.dll",
+                                             "shlwapi.dll", "user32.dll"}));
+  for (const std::string& dll : imported) EXPECT_TRUE(kKnownDlls.count(dll)) << dll << " is not a known DLL";
 }
 
 class ShippedResources : public ::testing::Test {
