@@ -13,7 +13,7 @@ packages=(
   wine xvfb xdotool imagemagick x11-utils
   googletest libboost1.74-dev libboost-filesystem1.74-dev
   libboost-iostreams1.74-dev libbz2-dev
-  liblnk-utils
+  liblnk-utils gcab
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-wqy-microhei fonts-liberation
 )

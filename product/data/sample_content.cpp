@@ -16,7 +16,6 @@ bool MakeSampleContent(const std::string& name, std::string& content) {
   else if (EndsWith(name, ".mr-cab")) content = MakeProjectCabinet(name);
   else if (EndsWith(name, ".bmp")) content = MakeBitmap(name, 320, 240);
   else if (EndsWith(name, ".jpg")) content = MakeTexture(name);
-  else if (EndsWith(name, ".dll") || EndsWith(name, ".cab")) return MakeSetupPlaceholder(name, content);
   else return false;
   return true;
 }

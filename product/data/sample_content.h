@@ -33,12 +33,6 @@ std::string MakeBitmap(const std::string& name, int width, int height);
 // that is as incompressible as a photograph's.
 std::string MakeTexture(const std::string& name);
 
-// A stand-in of a file of the DirectX runtime setup (".dll", ".cab") of a
-// size like the original's. Deliberately not an executable image, so that
-// nothing can load it by mistake. False, with `content` untouched, for a
-// name that is none of the setup's files.
-bool MakeSetupPlaceholder(const std::string& name, std::string& content);
-
 // The content for a file of this name, chosen by its extension; false for a
 // name whose kind of file is not known.
 bool MakeSampleContent(const std::string& name, std::string& content);

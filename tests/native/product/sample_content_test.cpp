@@ -27,7 +27,7 @@ std::uint32_t U32At(const std::string& bytes, std::size_t at) {
 
 TEST(SampleContent, TheSameNameGivesTheSameBytes) {
   for (const char* name : {"Furniture.mr-lib", "Woods.mat-quillon", "Garden.mr-proj", "Staircase.mr-cab",
-                           "UserImages.bmp", "Oak.jpg", "dsetup32.dll", "dxupdate.cab"}) {
+                           "UserImages.bmp", "Oak.jpg"}) {
     const std::string first = Content(name);
     EXPECT_FALSE(first.empty()) << name;
     EXPECT_EQ(first, Content(name)) << name;
@@ -41,10 +41,10 @@ TEST(SampleContent, NamesOfNoKnownKindAreRefused) {
   EXPECT_FALSE(MakeSampleContent("Readme.txt", content));
   EXPECT_FALSE(MakeSampleContent("Meridel.exe", content));
   EXPECT_FALSE(MakeSampleContent("jpg", content));
-  // Libraries and cabinets only as the DirectX setup's own files.
+  // Libraries and cabinets are built, not written as data.
   EXPECT_FALSE(MakeSampleContent("Meridel.fr.dll", content));
-  EXPECT_FALSE(MakeSampleContent("dsetup.dll", content));
-  EXPECT_FALSE(MakeSampleContent("Other.cab", content));
+  EXPECT_FALSE(MakeSampleContent("DSETUP.dll", content));
+  EXPECT_FALSE(MakeSampleContent("dxupdate.cab", content));
   EXPECT_EQ(content, "untouched");
 }
 
@@ -82,20 +82,6 @@ TEST(SampleContent, BitmapsStateTheirOwnSize) {
   EXPECT_EQ(U32At(bmp, 18), 320u);
   EXPECT_EQ(U32At(bmp, 22), 240u);
   EXPECT_EQ(U32At(bmp, 34), bmp.size() - 54);
-}
-
-TEST(SampleContent, SetupPlaceholdersHaveTheOriginalsSizeAndCannotBeLoaded) {
-  EXPECT_EQ(Content("DSETUP.dll").size(), 94040u);
-  EXPECT_EQ(Content("dsetup32.dll").size(), 1523544u);
-  EXPECT_EQ(Content("dxdllreg_x86.cab").size(), 26234u);
-  for (const char* name : {"DSETUP.dll", "dsetup32.dll"}) {
-    const std::string library = Content(name);
-    EXPECT_NE(library.compare(0, 2, "MZ"), 0) << name << " must not look like an executable image";
-    EXPECT_NE(library.find("Not a program."), std::string::npos) << name;
-  }
-  const std::string cabinet = Content("Jun2010_d3dx9_43_x86.cab");
-  EXPECT_EQ(cabinet.compare(0, 4, "MSCF"), 0);
-  EXPECT_EQ(U32At(cabinet, 8), cabinet.size());
 }
 
 TEST(SampleContent, LibrariesAndProjectsCarryTheirHeaders) {
