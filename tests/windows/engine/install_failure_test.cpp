@@ -1,0 +1,311 @@
+// Failed installations through the real wizard leave the machine exactly
+// as they found it: the prefix's files (path, size, content hash) and the
+// registry below HKLM\Software and HKCU\Software are compared before and
+// after, leaving out only what Wine changes by itself (WineExclusions,
+// each with its reason). Also: a run that fails can be repeated in the same
+// wizard, a failing uninstall log does not fail the run, and the progress
+// of a long extraction can be watched.
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <commctrl.h>
+#include <sddl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "install_robot.h"
+#include "scratch_folder.h"
+#include "wizard_expectations.h"
+
+namespace qw::test {
+namespace {
+
+constexpr int kFolder = 1007, kMenuShortcut = 1011, kDesktopShortcut = 1010;
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+std::string Listing(const std::vector<std::wstring>& lines) {
+  std::string out;
+  for (const std::wstring& line : lines) out += Narrow(line) + "\n";
+  return out;
+}
+
+// The advanced method to the Install page, installing into `folder`.
+void StartInto(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder) {
+  ASSERT_TRUE(robot.Start(installer, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  robot.SendWithRemoteText(robot.Control(kFolder), WM_SETTEXT, 0, folder);
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Install));
+}
+
+class FailedInstallation : public InstallationTest {
+ protected:
+  // A failed run of `installer` into `folder` (the quick method's when
+  // empty) with status "Installation failed (Error Code `code`)."; the
+  // machine is then compared with the snapshot of SetUp.
+  void ExpectFailureLeavesNothing(const std::wstring& installer, const std::wstring& code,
+                                  const std::wstring& folder = std::wstring()) {
+    InstallerRobot robot;
+    if (folder.empty()) {
+      StartQuick(robot, installer, L"en_US.UTF-8");
+    } else {
+      StartInto(robot, installer, folder);
+    }
+    const RunResult run = PressInstall(robot);
+    ASSERT_TRUE(run.finished) << Narrow(run.status);
+    EXPECT_EQ(run.status, L"Installation failed (Error Code " + code + L").") << Narrow(run.log);
+    lastLog_ = run.log;
+    const std::vector<std::wstring> changes = ChangesSinceSetUp();
+    EXPECT_TRUE(changes.empty()) << Listing(changes);
+  }
+
+  std::wstring lastLog_;
+};
+
+TEST_F(FailedInstallation, CrcMismatchInTheMiddleRemovesTheFilesWrittenBefore) {
+  const std::string damaged = WithCorruptedContent(testArchive_, "MIDDLE-FILE-MARKER");
+  ASSERT_FALSE(damaged.empty());
+  ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3");
+  const std::vector<std::wstring> lines = Lines(lastLog_);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), L"Copying File  " + DefaultInstallFolder() + L"\\Lang\\Strings.en.txt...Failed");
+  std::size_t written = 0;
+  for (const std::wstring& line : lines) written += line.find(L"Copying File") == 0 && line.size() > 2 &&
+                                                    line.substr(line.size() - 2) == L"OK";
+  EXPECT_GE(written, 2u) << "files before the damaged one had been written";
+}
+
+TEST_F(FailedInstallation, ArchiveTestFailureWritesNothing) {
+  const std::string truncated = testArchive_.substr(0, testArchive_.size() / 2);
+  ExpectFailureLeavesNothing(InstallerWith(truncated, L"install_truncated"), L"4");
+  EXPECT_NE(lastLog_.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
+  EXPECT_EQ(lastLog_.find(L"Copying File"), std::wstring::npos);
+}
+
+TEST_F(FailedInstallation, FullDiskReportsError112) {
+  // The small disk is a tmpfs that the CTest fixture mounts as Q: (as root).
+  if (!Exists(L"Q:\\qw-small-disk")) {
+    GTEST_SKIP() << "probe: no small disk at Q: (Q:\\qw-small-disk missing; mounting needs root)";
+  }
+  std::vector<PackedFile> files;
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    files.push_back({0, L"<InstallPath>", L"Part" + std::to_wstring(i) + L".bin", IncompressibleBytes(120000, i + 1)});
+  }
+  ExpectFailureLeavesNothing(InstallerWith(PackArchive(files), L"install_large"), L"1:00000070",
+                             L"Q:\\Meridel 6");
+}
+
+// A file in the install folder held open without sharing by this process,
+// made (with its folder) before the snapshot and removed at the end.
+class LockedDestination : public FailedInstallation {
+ protected:
+  void SetUp() override {
+    WriteTestFile(kFolderPath + std::wstring(L"\\License.txt"), "the file someone holds open");
+    lock_.reset(::CreateFileW((kFolderPath + std::wstring(L"\\License.txt")).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock_.valid());
+    FailedInstallation::SetUp();
+  }
+  void TearDown() override {
+    lock_.reset();
+    FailedInstallation::TearDown();
+    RemoveTree(L"C:\\QwLocked");
+  }
+
+  static constexpr const wchar_t* kFolderPath = L"C:\\QwLocked\\Meridel 6";
+  UniqueFile lock_;
+};
+
+TEST_F(LockedDestination, SharingViolationThenInstallAgainInTheSameWizard) {
+  InstallerRobot robot;
+  StartInto(robot, InstallerWith(testArchive_, L"install_small"), kFolderPath);
+  const RunResult failed = PressInstall(robot);
+  ASSERT_TRUE(failed.finished);
+  EXPECT_EQ(failed.status, L"Installation failed (Error Code 1:00000020).") << Narrow(failed.log);
+  const std::vector<std::wstring> changes = ChangesSinceSetUp();
+  EXPECT_TRUE(changes.empty()) << Listing(changes);
+  EXPECT_TRUE(LeftoverTemporaryFolders().empty());
+
+  // The file is let go: Install again runs the whole sequence anew.
+  lock_.reset();
+  const RunResult second = PressInstall(robot);
+  ASSERT_TRUE(second.succeeded) << Narrow(second.status) << "\n" << Narrow(second.log);
+  const std::vector<std::wstring> lines = Lines(second.log);
+  std::vector<std::wstring> temporaryLines;
+  std::size_t rules = 0;
+  for (const std::wstring& line : lines) {
+    rules += !line.empty() && line.find_first_not_of(L'-') == std::wstring::npos;
+    if (line.find(L"quillon_{") != std::wstring::npos) temporaryLines.push_back(line);
+  }
+  EXPECT_EQ(rules, 2u) << "a rule line for each run";
+  ASSERT_EQ(temporaryLines.size(), 1u) << "the failed run stopped before its setup files";
+  EXPECT_EQ(second.log.substr(0, failed.log.size()), failed.log) << "the first run's lines stay";
+  EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")).substr(0, 15), "Meridel test li");
+}
+
+// A file of the product's own that an earlier copy left: overwritten by
+// the run, then put back byte for byte when a later file fails.
+class PreexistingFile : public FailedInstallation {
+ protected:
+  void SetUp() override {
+    WriteTestFile(kFolderPath + std::wstring(L"\\License.txt"), "an older licence, kept by the rollback\r\n");
+    FailedInstallation::SetUp();
+  }
+  void TearDown() override {
+    FailedInstallation::TearDown();
+    RemoveTree(L"C:\\QwRestore");
+  }
+  static constexpr const wchar_t* kFolderPath = L"C:\\QwRestore\\Meridel 6";
+};
+
+TEST_F(PreexistingFile, OverwrittenThenRestoredByTheRollback) {
+  const std::string damaged = WithCorruptedContent(testArchive_, "MIDDLE-FILE-MARKER");
+  ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3", kFolderPath);
+  EXPECT_NE(lastLog_.find(L"Copying File  " + std::wstring(kFolderPath) + L"\\License.txt...OK"),
+            std::wstring::npos)
+      << "the file had been overwritten: " << Narrow(lastLog_);
+  EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")), "an older licence, kept by the rollback\r\n");
+}
+
+// Whether this prefix enforces a registry key's DACL: a key whose DACL
+// grants only reading refuses to be opened for writing.
+bool RegistryDaclsAreEnforced(std::wstring& finding) {
+  const wchar_t* probe = L"Software\\QwDaclProbe";
+  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                         &attributes.lpSecurityDescriptor, nullptr);
+  HKEY key = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, probe, 0, nullptr, 0, KEY_READ, &attributes, &key, nullptr);
+  ::LocalFree(attributes.lpSecurityDescriptor);
+  if (key) ::RegCloseKey(key);
+  key = nullptr;
+  const LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, probe, 0, KEY_SET_VALUE, &key);
+  if (key) ::RegCloseKey(key);
+  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
+  finding = L"opening a read-only key for writing gave " + std::to_wstring(status);
+  return status == ERROR_ACCESS_DENIED;
+}
+
+// The maker's key exists (before the snapshot) with a DACL that lets
+// nobody write the product path value.
+class ProductPathLocked : public FailedInstallation {
+ protected:
+  void SetUp() override {
+    std::wstring finding;
+    if (!RegistryDaclsAreEnforced(finding)) {
+      GTEST_SKIP() << "probe: Wine does not enforce registry DACLs here (" << Narrow(finding) << ")";
+    }
+    existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &raw_) == ERROR_SUCCESS;
+    if (raw_) ::RegCloseKey(raw_);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                           &attributes.lpSecurityDescriptor, nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | WRITE_DAC, &attributes, &key,
+                                nullptr),
+              ERROR_SUCCESS);
+    if (existed_) {
+      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
+                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
+    }
+    ::RegCloseKey(key);
+    ::LocalFree(attributes.lpSecurityDescriptor);
+    FailedInstallation::SetUp();
+  }
+  void TearDown() override {
+    if (IsSkipped()) return;
+    FailedInstallation::TearDown();
+    // Writable again for everybody; deleted when this test made it.
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;KA;;;WD)", SDDL_REVISION_1,
+                                                           &attributes.lpSecurityDescriptor, nullptr);
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
+                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
+      ::RegCloseKey(key);
+    }
+    ::LocalFree(attributes.lpSecurityDescriptor);
+    if (!existed_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+  }
+
+  static constexpr const wchar_t* kKey = L"Software\\Quillon Works";
+  bool existed_ = false;
+  HKEY raw_ = nullptr;
+};
+
+TEST_F(ProductPathLocked, RollsBackWithCodeMinusOne) {
+  ExpectFailureLeavesNothing(InstallerWith(testArchive_, L"install_small"), L"-1");
+  EXPECT_NE(lastLog_.find(L"Registry Data Writing...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
+}
+
+// A folder named like the uninstall log stands in its way.
+class UninstallLogBlocked : public InstallationTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(::SHCreateDirectoryExW(nullptr, kBlocker, nullptr) == ERROR_SUCCESS);
+    InstallationTest::SetUp();
+  }
+  void TearDown() override {
+    InstallationTest::TearDown();
+    RemoveTree(L"C:\\QwNoLog");
+  }
+  static constexpr const wchar_t* kBlocker = L"C:\\QwNoLog\\Meridel 6\\Uninstall.ulog";
+};
+
+TEST_F(UninstallLogBlocked, TheRunStillSucceeds) {
+  InstallerRobot robot;
+  StartInto(robot, InstallerWith(testArchive_, L"install_small"), L"C:\\QwNoLog\\Meridel 6");
+  const RunResult run = PressInstall(robot);
+  ASSERT_TRUE(run.succeeded) << Narrow(run.status) << "\n" << Narrow(run.log);
+  EXPECT_EQ(Lines(run.log).back(), L"Installation Data Writing...Failed");
+  EXPECT_EQ(run.status, L"Click on 'Next' to continue.");
+}
+
+class LongExtraction : public InstallationTest {};
+
+TEST_F(LongExtraction, StatusAndProgressBarAdvance) {
+  std::vector<PackedFile> files;
+  for (std::uint32_t i = 0; i < 12; ++i) {
+    files.push_back({0, L"<InstallPath>\\Textures", L"Texture" + std::to_wstring(i) + L".bin",
+                     IncompressibleBytes(2u << 20, i + 7)});
+  }
+  InstallerRobot robot;
+  StartInto(robot, InstallerWith(PackArchive(files), L"install_long"), L"C:\\QwLong\\Meridel 6");
+  ASSERT_TRUE(robot.Click(kNext));
+  std::vector<std::wstring> statuses;
+  std::vector<LRESULT> positions;
+  WaitUntil(
+      [&] {
+        const std::wstring status = robot.Text(kStatus);
+        if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+        const LRESULT position = Send(robot.Control(kProgress), PBM_GETPOS);
+        if (positions.empty() || positions.back() != position) positions.push_back(position);
+        return robot.IsEnabled(kExit) && status.find(L"Next") != std::wstring::npos;
+      },
+      180000);
+  std::size_t copying = 0;
+  for (const std::wstring& s : statuses) copying += s.find(L"Copying File") == 0;
+  EXPECT_GE(copying, 3u) << "the status line followed the files";
+  std::size_t between = 0;
+  for (LRESULT p : positions) between += p > 0 && p < 100;
+  EXPECT_GE(between, 3u) << "the progress bar moved during the extraction";
+  EXPECT_EQ(positions.back(), 100);
+  RemoveTree(L"C:\\QwLong");
+}
+
+}  // namespace
+}  // namespace qw::test
