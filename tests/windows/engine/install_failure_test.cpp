@@ -36,14 +36,14 @@ std::string Listing(const std::vector<std::wstring>& lines) {
 
 // The advanced method to the Install page, installing into `folder`.
 void StartInto(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder) {
-  ASSERT_TRUE(robot.Start(installer, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.Start(installer));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
   ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  robot.SendWithRemoteText(robot.Control(kFolder), WM_SETTEXT, 0, folder);
+  Send(robot.Control(kFolder), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
   ASSERT_TRUE(robot.Click(kNext));
@@ -59,7 +59,7 @@ class FailedInstallation : public InstallationTest {
                                   const std::wstring& folder = std::wstring()) {
     InstallerRobot robot;
     if (folder.empty()) {
-      StartQuick(robot, installer, L"en_US.UTF-8");
+      StartQuick(robot, installer);
     } else {
       StartInto(robot, installer, folder);
     }

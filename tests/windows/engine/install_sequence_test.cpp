@@ -290,6 +290,18 @@ TEST_F(InstallSequence, UninstallLogNotWritableStillSucceeds) {
   EXPECT_EQ(page.Status(), L"Click on 'Next' to continue.");
 }
 
+TEST_F(InstallSequence, RelativeOrEmptyFolderIsRefusedBeforeAnythingIsWritten) {
+  for (const std::wstring& folder : {std::wstring(), std::wstring(L"Meridel 6"), std::wstring(L"\\Meridel 6")}) {
+    RecordingPage page;
+    EXPECT_FALSE(Run(archive_, folder, std::wstring(), page).succeeded);
+    EXPECT_EQ(page.Status(), L"Installation failed (Error Code 1:000000A1).");
+    EXPECT_EQ(page.LogLines(),
+              (std::vector<std::wstring>{L"<rule>", L"Installation failed (Error Code 1:000000A1)."}));
+    EXPECT_TRUE(request_->journal.Entries().empty());
+    EXPECT_TRUE(request_->tempFolder.empty());
+  }
+}
+
 TEST_F(InstallSequence, RunAfterAFailureStartsAfreshInANewTemporaryFolder) {
   ScratchFolder scratch(L"sequence");
   const std::wstring folder = scratch / L"Meridel";
