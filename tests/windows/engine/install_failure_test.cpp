@@ -80,7 +80,7 @@ TEST_F(FailedInstallation, CrcMismatchInTheMiddleRemovesTheFilesWrittenBefore) {
   ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3");
   const std::vector<std::wstring> lines = Lines(lastLog_);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), L"Copying File  " + DefaultInstallFolder() + L"\\Lang\\Strings.en.txt...Failed");
+  EXPECT_EQ(lines.back(), L"Copying File  \"" + DefaultInstallFolder() + L"\\Lang\\Strings.en.txt\"...Failed");
   std::size_t written = 0;
   for (const std::wstring& line : lines) written += line.find(L"Copying File") == 0 && line.size() > 2 &&
                                                     line.substr(line.size() - 2) == L"OK";
@@ -105,6 +105,25 @@ TEST_F(FailedInstallation, FullDiskReportsError112) {
   }
   ExpectFailureLeavesNothing(InstallerWith(PackArchive(files), L"install_large"), L"1:00000070",
                              L"Q:\\Meridel 6");
+}
+
+// Starting the installer and leaving it changes nothing but what
+// WineExclusions names: the exclusions hide no change of the installer's.
+TEST_F(FailedInstallation, AnInstallerLeftAtOnceChangesOnlyWhatWineChanges) {
+  {
+    InstallerRobot robot;
+    ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+    ASSERT_TRUE(robot.WaitForPage(Page::Start));
+    ASSERT_TRUE(robot.Click(kExit));
+    const HWND question = robot.WaitForDialog();
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    ASSERT_TRUE(robot.WaitForExit());
+  }
+  const std::vector<std::wstring> all = Differences(before_, TakeMachineSnapshot(SnapshotRoots()), {});
+  std::printf("a run that installs nothing changed %u places:\n%s", static_cast<unsigned>(all.size()),
+              Listing(all).c_str());
+  EXPECT_TRUE(ChangesSinceSetUp().empty()) << Listing(ChangesSinceSetUp());
 }
 
 // A file in the install folder held open without sharing by this process,
@@ -173,7 +192,7 @@ class PreexistingFile : public FailedInstallation {
 TEST_F(PreexistingFile, OverwrittenThenRestoredByTheRollback) {
   const std::string damaged = WithCorruptedContent(testArchive_, "MIDDLE-FILE-MARKER");
   ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3", kFolderPath);
-  EXPECT_NE(lastLog_.find(L"Copying File  " + std::wstring(kFolderPath) + L"\\License.txt...OK"),
+  EXPECT_NE(lastLog_.find(L"Copying File  \"" + std::wstring(kFolderPath) + L"\\License.txt\"...OK"),
             std::wstring::npos)
       << "the file had been overwritten: " << Narrow(lastLog_);
   EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")), "an older licence, kept by the rollback\r\n");

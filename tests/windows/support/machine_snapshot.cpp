@@ -132,10 +132,8 @@ HKEY SplitRoot(const std::wstring& path, std::wstring& rest) {
 
 const std::vector<SnapshotExclusion>& WineExclusions() {
   static const std::vector<SnapshotExclusion> exclusions{
-      {L"HKLM\\Software\\Wine\\", "Wine's own state, rewritten by its services on any start"},
-      {L"HKCU\\Software\\Wine\\", "Wine's per-user state (window positions, explorer)"},
-      {L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\", "performance counters"},
-      {L"HKLM\\Software\\Microsoft\\Cryptography\\RNG\\", "the random seed the random generator saves"},
+      {L"HKCU\\Software\\Wine\\Temporary System Parameters\\",
+       "Wine's user32 keeps the session's system parameters (the mouse's) here on a window's first start"},
   };
   return exclusions;
 }
