@@ -198,72 +198,72 @@ TEST_F(PreexistingFile, OverwrittenThenRestoredByTheRollback) {
   EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")), "an older licence, kept by the rollback\r\n");
 }
 
-// Whether this prefix enforces a registry key's DACL: a key whose DACL
-// grants only reading refuses to be opened for writing.
-bool RegistryDaclsAreEnforced(std::wstring& finding) {
-  const wchar_t* probe = L"Software\\QwDaclProbe";
-  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                         &attributes.lpSecurityDescriptor, nullptr);
-  HKEY key = nullptr;
-  ::RegCreateKeyExW(HKEY_CURRENT_USER, probe, 0, nullptr, 0, KEY_READ, &attributes, &key, nullptr);
-  ::LocalFree(attributes.lpSecurityDescriptor);
-  if (key) ::RegCloseKey(key);
-  key = nullptr;
-  const LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, probe, 0, KEY_SET_VALUE, &key);
-  if (key) ::RegCloseKey(key);
-  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
-  finding = L"opening a read-only key for writing gave " + std::to_wstring(status);
-  return status == ERROR_ACCESS_DENIED;
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+
+// Deletes the link key `path` of HKEY_LOCAL_MACHINE itself, not its target.
+void DeleteLinkKey(const wchar_t* path) {
+  HKEY link = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, REG_OPTION_OPEN_LINK, DELETE, &link) != ERROR_SUCCESS) return;
+  const auto deleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+  if (deleteKey) deleteKey(link);
+  ::RegCloseKey(link);
 }
 
-// The maker's key exists (before the snapshot) with a DACL that lets
-// nobody write the product path value.
+// Makes HKEY_LOCAL_MACHINE\`path` a registry link to itself: nothing can
+// be created or opened through it. Returns whether creating a key there
+// then fails, with what was seen in `finding`.
+bool MakeSelfLink(const wchar_t* path, std::wstring& finding) {
+  HKEY link = nullptr;
+  LONG status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_CREATE_LINK,
+                                  KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+  if (status != ERROR_SUCCESS) {
+    finding = L"creating a link key gave " + std::to_wstring(status);
+    return false;
+  }
+  const std::wstring target = std::wstring(L"\\Registry\\Machine\\") + path;
+  status = ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                            static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+  ::RegCloseKey(link);
+  if (status != ERROR_SUCCESS) {
+    finding = L"setting the link's target gave " + std::to_wstring(status);
+    return false;
+  }
+  HKEY through = nullptr;
+  status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &through, nullptr);
+  if (through) ::RegCloseKey(through);
+  finding = L"creating the key through a link to itself gave " + std::to_wstring(status);
+  return status != ERROR_SUCCESS;
+}
+
+// The maker's key, where the product path value goes, is a registry link
+// to itself (made before the snapshot, when the key did not exist): the
+// value cannot be written.
 class ProductPathLocked : public FailedInstallation {
  protected:
   void SetUp() override {
+    HKEY existing = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+      ::RegCloseKey(existing);
+      GTEST_SKIP() << "the maker's key exists already; this test needs to make it";
+    }
     std::wstring finding;
-    if (!RegistryDaclsAreEnforced(finding)) {
-      GTEST_SKIP() << "probe: Wine does not enforce registry DACLs here (" << Narrow(finding) << ")";
+    const bool locked = MakeSelfLink(kKey, finding);
+    if (!locked) {
+      DeleteLinkKey(kKey);
+      GTEST_SKIP() << "probe: this Wine has no registry link that refuses keys (" << Narrow(finding) << ")";
     }
-    existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &raw_) == ERROR_SUCCESS;
-    if (raw_) ::RegCloseKey(raw_);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                           &attributes.lpSecurityDescriptor, nullptr);
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | WRITE_DAC, &attributes, &key,
-                                nullptr),
-              ERROR_SUCCESS);
-    if (existed_) {
-      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
-                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
-    }
-    ::RegCloseKey(key);
-    ::LocalFree(attributes.lpSecurityDescriptor);
+    made_ = true;
     FailedInstallation::SetUp();
   }
   void TearDown() override {
-    if (IsSkipped()) return;
+    if (!made_) return;
     FailedInstallation::TearDown();
-    // Writable again for everybody; deleted when this test made it.
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;KA;;;WD)", SDDL_REVISION_1,
-                                                           &attributes.lpSecurityDescriptor, nullptr);
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
-                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
-      ::RegCloseKey(key);
-    }
-    ::LocalFree(attributes.lpSecurityDescriptor);
-    if (!existed_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+    DeleteLinkKey(kKey);
   }
 
   static constexpr const wchar_t* kKey = L"Software\\Quillon Works";
-  bool existed_ = false;
-  HKEY raw_ = nullptr;
+  bool made_ = false;
 };
 
 TEST_F(ProductPathLocked, RollsBackWithCodeMinusOne) {
