@@ -14,6 +14,7 @@
 #include <shlwapi.h>
 
 #include "install_robot.h"
+#include "platform/security.h"
 #include "scratch_folder.h"
 #include "wizard_expectations.h"
 
@@ -253,22 +254,99 @@ class ProductPathLocked : public FailedInstallation {
       DeleteLinkKey(kKey);
       GTEST_SKIP() << "probe: this Wine has no registry link that refuses keys (" << Narrow(finding) << ")";
     }
-    made_ = true;
+    linkMade_ = true;
     FailedInstallation::SetUp();
   }
   void TearDown() override {
-    if (!made_) return;
+    if (!linkMade_) return;
     FailedInstallation::TearDown();
     DeleteLinkKey(kKey);
   }
 
   static constexpr const wchar_t* kKey = L"Software\\Quillon Works";
-  bool made_ = false;
+  bool linkMade_ = false;
 };
 
 TEST_F(ProductPathLocked, RollsBackWithCodeMinusOne) {
   ExpectFailureLeavesNothing(InstallerWith(testArchive_, L"install_small"), L"-1");
   EXPECT_NE(lastLog_.find(L"Registry Data Writing...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
+}
+
+// Whether RegRestoreKeyW puts a saved key back: a value saved, changed and
+// restored must read as saved.
+bool RegRestoreKeyWorks(std::wstring& finding) {
+  const wchar_t* probe = L"Software\\QwRestoreProbe";
+  EnableTokenPrivilege(L"SeBackupPrivilege", true);
+  EnableTokenPrivilege(L"SeRestorePrivilege", true);
+  ScratchFolder scratch(L"restore_probe");
+  const std::wstring hive = scratch / L"probe.hive";
+  HKEY key = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, probe, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  DWORD value = 1;
+  ::RegSetValueExW(key, L"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  const LONG saved = ::RegSaveKeyW(key, hive.c_str(), nullptr);
+  value = 2;
+  ::RegSetValueExW(key, L"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  const LONG restored = ::RegRestoreKeyW(key, hive.c_str(), REG_FORCE_RESTORE);
+  DWORD read = 0, size = sizeof read;
+  ::RegQueryValueExW(key, L"Value", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size);
+  ::RegCloseKey(key);
+  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
+  finding = L"RegSaveKeyW gave " + std::to_wstring(saved) + L", RegRestoreKeyW gave " + std::to_wstring(restored) +
+            L", the value saved as 1 reads " + std::to_wstring(read);
+  return saved == ERROR_SUCCESS && restored == ERROR_SUCCESS && read == 1;
+}
+
+// An uninstall key of an earlier installation, with a value this installer
+// does not write, and the maker's key a link to itself so that the run
+// fails after writing the uninstall key and rolls it back.
+class ExistingUninstallKey : public ProductPathLocked {
+ protected:
+  void SetUp() override {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      ::RegCloseKey(key);
+      GTEST_SKIP() << "an uninstall key of the product exists already; this test needs to make it";
+    }
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring name = L"Meridel 6.05", extra = L"kept by the rollback";
+    ::RegSetValueExW(key, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                     static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)));
+    ::RegSetValueExW(key, L"EarlierValue", 0, REG_SZ, reinterpret_cast<const BYTE*>(extra.c_str()),
+                     static_cast<DWORD>((extra.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    made_ = true;
+    ProductPathLocked::SetUp();
+  }
+  void TearDown() override {
+    if (IsSkipped() && !made_) return;
+    ProductPathLocked::TearDown();
+    if (made_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kEntry);
+  }
+
+  static constexpr const wchar_t* kEntry = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
+  bool made_ = false;
+};
+
+TEST_F(ExistingUninstallKey, IsPutBackByTheRollback) {
+  std::wstring finding;
+  const bool restores = RegRestoreKeyWorks(finding);
+  InstallerRobot robot;
+  StartQuick(robot, InstallerWith(testArchive_, L"install_small"));
+  const RunResult run = PressInstall(robot);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.status, L"Installation failed (Error Code -1).") << Narrow(run.log);
+  std::vector<SnapshotExclusion> exclusions = WineExclusions();
+  if (!restores) {
+    std::printf("probe: %s; the uninstall key is left out of the comparison\n", Narrow(finding).c_str());
+    exclusions.push_back({L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6\\",
+                          "RegRestoreKeyW does not restore a saved key under this Wine"});
+  }
+  const std::vector<std::wstring> changes =
+      Differences(before_, TakeMachineSnapshot(SnapshotRoots()), exclusions);
+  EXPECT_TRUE(changes.empty()) << Listing(changes);
+  if (!restores) GTEST_SKIP() << "probe: " << Narrow(finding);
 }
 
 // A folder named like the uninstall log stands in its way.
