@@ -142,6 +142,9 @@ TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {
   ASSERT_FALSE(page.progress.empty());
   EXPECT_EQ(page.progress.front(), 0);
   EXPECT_EQ(page.progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(page.progress.begin(), page.progress.end()));
+  EXPECT_EQ(std::adjacent_find(page.progress.begin(), page.progress.end()), page.progress.end())
+      << "the bar is set only when its percentage changes";
   EXPECT_GT(page.pumps, static_cast<int>(listed_.size()));
   EXPECT_FALSE(temp.empty());
   EXPECT_FALSE(Exists(temp)) << "the temporary folder is removed";
