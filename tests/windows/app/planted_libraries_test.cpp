@@ -22,7 +22,9 @@
 #include <string>
 
 #include "child_process.h"
+#include "installer_copy.h"
 #include "installer_robot.h"
+#include "machine_cleanup.h"
 #include "scratch_folder.h"
 #include "wine.h"
 #include "wizard_expectations.h"
@@ -105,8 +107,13 @@ TEST(PlantedLibraries, InstallerBesideThemNeverLoadsThem) {
   }
 
   ScratchFolder folder(UniqueName(L"qw-planted-download"));
-  Plant(folder, QW_TEST_INSTALLER, L"Install.exe");
+  // The installer with the small test payload, so that the installation
+  // below is quick; everything it installs goes again at the end.
+  ScratchFolder build(UniqueName(L"qw-planted-build"));
+  ASSERT_TRUE(MakeInstallerWithPayload(QW_TEST_INSTALLER, build / L"Install.exe", ReadTestFile(QW_TEST_PAYLOAD)));
+  Plant(folder, build / L"Install.exe", L"Install.exe");
   ASSERT_FALSE(HasFatalFailure());
+  ScopedMachineCleanup cleanup;
   // The planted libraries that the installer's own doing loaded.
   const auto loadedByInstaller = [&] {
     std::wstring loaded;
