@@ -143,6 +143,9 @@ const std::vector<SnapshotExclusion>& WineExclusions() {
   static const std::vector<SnapshotExclusion> exclusions{
       {L"HKCU\\Software\\Wine\\Temporary System Parameters\\",
        "Wine's user32 keeps the session's system parameters (the mouse's) here on a window's first start"},
+      {L"HKCU\\Software\\Wine\\Fonts\\[Codepages]",
+       "Wine's gdi32 notes the code pages of the locale a process starts in, and a test may start the "
+       "installer in another locale than the one before it"},
   };
   return exclusions;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "installer_robot.h"
+#include "machine_cleanup.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -62,6 +63,7 @@ void ExpectFillsWidth(const std::wstring& line, int available) {
 }
 
 TEST(InstallLog, OptionsSummaryAndRuleLinesFillTheLog) {
+  ScopedMachineCleanup installed;  // Install installs for real: taken away afterwards
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
   ASSERT_TRUE(robot.Click(kNext));

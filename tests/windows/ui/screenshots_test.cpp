@@ -112,9 +112,14 @@ void ShootEveryPage(const Language& language) {
     if (page == Page::Path || page == Page::Shortcut) ShootFolderDialog(robot, folder, name);
   }
   ASSERT_TRUE(robot.Click(kNext));  // the run
-  ASSERT_TRUE(WaitUntil([&] { return robot.IsEnabled(kExit) && !robot.IsEnabled(kBack); }));
+  // The run is over when Next is back (Exit alone also shows a failure).
+  ASSERT_TRUE(WaitUntil([&] { return robot.IsEnabled(kNext) && !robot.IsEnabled(kBack); }, 120000))
+      << ::testing::PrintToString(robot.Text(kStatus));
+  // The page is shown again at the end of the run: its buttons settle and
+  // the window repaints a moment later.
+  ::Sleep(1000);
   Shoot(robot, robot.Wizard(), folder, L"5-install-done");
-  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Click(kNext); }));
   ASSERT_TRUE(robot.WaitForPage(Page::End));
   Shoot(robot, robot.Wizard(), folder, L"6-end");
   ASSERT_TRUE(robot.Click(kExit));
