@@ -4,6 +4,7 @@
 #include "app/previous_installation.h"
 #include "app/product_identity.h"
 #include "engine/installation_detection.h"
+#include "engine/uninstall_key.h"
 #include "i18n/language_state.h"
 #include "i18n/startup_language.h"
 #include "platform/configuration_check.h"
@@ -12,11 +13,13 @@
 #include "platform/message_box_service.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
+#include "ui/resource_ids.h"
 #include "ui/install_dlg.h"
 
 namespace {
 
-// F2: the system's text for `code`, without owner window.
+// A refusal before the language is known: the system's text for `code`,
+// without owner window.
 void ShowSystemErrorText(DWORD code) {
   qw::ShowMessageBox(nullptr, qw::SystemErrorText(code), MB_ICONEXCLAMATION);
 }
@@ -24,17 +27,13 @@ void ShowSystemErrorText(DWORD code) {
 }  // namespace
 
 CInstallApp::CInstallApp() : m_context(qw::ApplicationId()) {
-  m_icon = static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0,
+  m_icon = static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0, 0,
                                            LR_SHARED));  // at the resource's own size
   HICON icon = m_icon;
   qw::SetMessageBoxIconProvider([icon] { return icon; });
 }
 
 CInstallApp::~CInstallApp() = default;
-
-CInstallApp* CInstallApp::Get() { return static_cast<CInstallApp*>(AfxGetApp()); }
-
-void CInstallApp::SetTitle(const std::wstring& title) { SetAppName(title); }
 
 bool CInstallApp::InitInstance() {
   if (!qw::ConfigurationCheckPassed()) {
@@ -47,16 +46,17 @@ bool CInstallApp::InitInstance() {
   }
   CWinApp::InitInstance();
 
-  qw::SelectStartupLanguage(qw::InstallContext::ProductKey());
-  SetTitle(qw::InstallContext::BuildTitle(true));
+  qw::SelectStartupLanguage(qw::UninstallKeyPath(qw::InstallContext::ProductKey()));
+  SetAppName(qw::InstallContext::BuildTitle(true));
 
   if (!qw::IsUserAdministrator()) {
-    AfxMessageBox(qw::LoadMessage(1126), MB_ICONEXCLAMATION);
+    AfxMessageBox(qw::LoadMessage(qw::msg::kNeedAdministrator), MB_ICONEXCLAMATION);
     return false;
   }
   if (!WaitForRunningProduct()) return false;
 
-  const qw::InstallationClassification found = qw::ClassifyInstallation();
+  const qw::InstallationClassification found = qw::ClassifyInstallation(
+      qw::InstallContext::ProductKey(), qw::ProductIdentity::kReleaseFileVersion);
   m_context.m_installedState = found.state;
   m_context.m_installedVersion = found.installedVersion;
   TakeOverPreviousInstallation();
@@ -73,15 +73,16 @@ bool CInstallApp::InitInstance() {
 // Returns false when the user cancels while the product still runs.
 bool CInstallApp::WaitForRunningProduct() {
   while (qw::CountRunningInstances() > 1) {
-    const std::wstring text = qw::FormatMessageText(1127, qw::InstallContext::ProductDisplayName(true));
+    const std::wstring text = qw::FormatMessageText(qw::msg::kCloseProduct, qw::InstallContext::ProductDisplayName(true));
     if (AfxMessageBox(text, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDCANCEL) return false;
   }
   return true;
 }
 
-// Step 11: the previous installation's log and folders.
+// An earlier installation of this or an older version: its log goes into
+// the journal and its folders become the proposed ones.
 void CInstallApp::TakeOverPreviousInstallation() {
-  qw::TakeOverPreviousInstallation(m_context, qw::FindUninstallLog);
+  qw::TakeOverPreviousInstallation(m_context, [] { return qw::FindUninstallLog(qw::InstallContext::ProductKey()); });
 }
 
 void CInstallApp::FillDefaultFolders() {

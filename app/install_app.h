@@ -18,14 +18,6 @@ class CInstallApp : public CWinApp {
   // run modally. Always returns false: the process ends when it returns.
   bool InitInstance() override;
 
-  qw::InstallContext& Context() { return m_context; }
-
-  // The application object of this process (null before it exists).
-  static CInstallApp* Get();
-
-  // Installs `title` as the application name.
-  void SetTitle(const std::wstring& title);
-
  private:
   bool WaitForRunningProduct();
   void TakeOverPreviousInstallation();

@@ -8,7 +8,8 @@ namespace qw {
 
 // The lock is created here, not owned; start-up acquires it.
 InstallContext::InstallContext(const std::wstring& applicationId)
-    : m_appLock(ApplicationLockName(applicationId), false, true) {}
+    : m_appLock(ApplicationLockName(applicationId), false, true),
+      m_journal(ProductIdentity::kDisplayName, ProductKey()) {}
 
 // Members are destroyed in reverse order of declaration: the journal first,
 // then the folders, the lock and the version text, as the lifecycle needs.
@@ -23,7 +24,7 @@ InstalledState InstallContext::GetInstalledState(std::wstring* versionText) cons
 }
 
 std::wstring InstallContext::BuildTitle(bool withProduct) {
-  std::wstring title = LoadMessage(1000);
+  std::wstring title = LoadMessage(msg::kInstallerTitle);
   if (withProduct) title += std::wstring(L" \u2013 ") + ProductIdentity::kDisplayName;
   return title;
 }

@@ -1,6 +1,8 @@
 // The installer's entry: process initialisation as static initialisers in a
 // fixed order (one translation unit keeps their order), then wWinMain, which
-// hands over to the application object's InitInstance.
+// hands over to the application object's InitInstance. Ahead of all of them,
+// the library search is restricted to the system folder
+// (platform/system_libraries_only.cpp, linked into the program whole).
 
 #include <windows.h>
 
@@ -17,14 +19,15 @@ namespace {
 
 constexpr int kInitializationFailedExitCode = -11;
 
-// F1: no owner, no caption, error icon; then the process ends.
+// A failed initialisation: no owner, no caption, error icon; then the
+// process ends.
 [[noreturn]] void FailInitialization() {
   ::MessageBoxW(nullptr, L"Initialization Error", nullptr,
                 MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   ::ExitProcess(static_cast<UINT>(kInitializationFailedExitCode));
 }
 
-// Step 2: error mode, and the locale that converts paths between narrow and
+// The error mode, and the locale that converts paths between narrow and
 // wide characters.
 bool PrepareProcess() {
   ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -36,13 +39,14 @@ bool PrepareProcess() {
   return true;
 }
 
-// Step 3.
+// The maker's library: known folders, common controls, application id and
+// the instance counter.
 bool InitializeLibrary() {
   if (qw::InitializeMakerLibrary()) FailInitialization();
   return true;
 }
 
-// Step 4: the message-box service's caption is the application name.
+// The message-box service's caption is the application name.
 bool InstallMessageBoxDefaults() {
   qw::SetMessageBoxCaptionProvider([] {
     CWinApp* app = AfxGetApp();
@@ -56,7 +60,7 @@ const bool g_configurationChecked = (qw::ConfigurationCheck(), true);
 const bool g_processPrepared = PrepareProcess();
 const bool g_libraryInitialized = InitializeLibrary();
 const bool g_messageBoxDefaults = InstallMessageBoxDefaults();
-CInstallApp theApp;  // step 5
+CInstallApp theApp;  // last: its context creates the application lock
 
 }  // namespace
 

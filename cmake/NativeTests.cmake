@@ -6,3 +6,16 @@ function(qw_add_native_test name)
   qw_warnings(${name})
   gtest_discover_tests(${name} PROPERTIES LABELS native)
 endfunction()
+
+# qw_add_fuzz_corpus_replay(NAME FUZZ_SOURCE CORPUS_DIR [LIBRARIES lib...])
+# The committed corpus of a fuzz target, replayed through its fuzz entry by
+# the ordinary compiler: the test FuzzCorpusReplay.NAME.
+function(qw_add_fuzz_corpus_replay name fuzz_source corpus)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  set(program fuzz_corpus_replay_${name})
+  add_executable(${program} ${fuzz_source} ${CMAKE_SOURCE_DIR}/tests/native/fuzz_corpus_replay.cpp)
+  target_link_libraries(${program} PRIVATE ${ARG_LIBRARIES})
+  qw_warnings(${program})
+  add_test(NAME FuzzCorpusReplay.${name} COMMAND ${program} ${corpus})
+  set_tests_properties(FuzzCorpusReplay.${name} PROPERTIES LABELS native)
+endfunction()

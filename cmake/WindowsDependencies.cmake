@@ -34,8 +34,10 @@ add_library(qw_boost_headers INTERFACE)
 target_include_directories(qw_boost_headers SYSTEM INTERFACE ${QW_BOOST_INCLUDE})
 target_compile_definitions(qw_boost_headers INTERFACE
   BOOST_ALL_NO_LIB BOOST_FILESYSTEM_STATIC_LINK=1 BOOST_IOSTREAMS_NO_LIB)
-# Boost.UUID's random generator uses the CNG API on Windows.
-target_link_libraries(qw_boost_headers INTERFACE bcrypt)
+# Boost.UUID's random generator uses the CNG API on Windows; bcrypt.dll is
+# not a known DLL, so it is delay-loaded (cmake/SystemLibrariesOnly.cmake).
+qw_delay_import_library(bcrypt)
+target_link_libraries(qw_boost_headers INTERFACE qw_delay_bcrypt)
 add_library(Boost::headers ALIAS qw_boost_headers)
 
 file(GLOB QW_BOOST_FS_SOURCES ${QW_BOOST_SOURCE}/libs/filesystem/src/*.cpp)

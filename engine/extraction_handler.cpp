@@ -43,7 +43,11 @@ notification::result ExtractionHandler::operator()(notification& n) {
         } else if constexpr (std::is_same_v<T, notification::file_end>) {
           return FileEnd(value.entry);
         } else if constexpr (std::is_same_v<T, notification::progress>) {
-          page_.SetProgress(Percent(value.done, value.total));
+          // Reports come per block, thousands of them; redrawing the bar
+          // for an unchanged percentage cost more than the extraction.
+          const int percent = Percent(value.done, value.total);
+          if (percent != shownPercent_) page_.SetProgress(percent);
+          shownPercent_ = percent;
           return notification::proceed;
         } else if constexpr (std::is_same_v<T, notification::failure>) {
           return Failure(value);

@@ -5,11 +5,12 @@
 
 #include <utility>
 
-#include "app/product_identity.h"
+#include "engine/uninstall_key.h"
 #include "engine/uninstall_log.h"
 #include "engine/uninstall_log_format.h"
 #include "platform/handles.h"
 #include "platform/security.h"
+#include "platform/system_error.h"
 
 namespace qw {
 namespace {
@@ -35,15 +36,15 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
-UninstallKeyLocation UninstallKeyLocation::ForProduct() {
-  return {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-          ProductKeyFor(ProductIdentity::kProductId)};
+UninstallKeyLocation UninstallKeyLocation::ForProduct(const std::wstring& productKey) {
+  return {HKEY_LOCAL_MACHINE, kUninstallKeyParent, productKey};
 }
 
-InstallJournal::InstallJournal() : InstallJournal(UninstallKeyLocation::ForProduct()) {}
+InstallJournal::InstallJournal(std::wstring productDisplayName, const std::wstring& productKey)
+    : InstallJournal(UninstallKeyLocation::ForProduct(productKey), std::move(productDisplayName)) {}
 
-InstallJournal::InstallJournal(UninstallKeyLocation keyLocation)
-    : keyLocation_(std::move(keyLocation)) {}
+InstallJournal::InstallJournal(UninstallKeyLocation keyLocation, std::wstring productDisplayName)
+    : productDisplayName_(std::move(productDisplayName)), keyLocation_(std::move(keyLocation)) {}
 
 // Deleting unsettled copies here could lose files the user had (the
 // installation may have failed without a rollback); putting them back could
@@ -66,25 +67,36 @@ JournalEntry& InstallJournal::Open(JournalEntryKind kind) {
   return entry;
 }
 
+std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy) {
+  std::error_code error;
+  std::wstring backup = MakeBackup(file, copy, error);
+  if (!lastError_) lastError_ = error;
+  return backup;
+}
+
 void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
-  EnsureFolder(FolderOf(path));
+  lastError_ = CreateFolders(FolderOf(path));
   JournalEntry& entry = Open(JournalEntryKind::File);
   entry.path = path;
   entry.value = payloadKind;
   if (FileExists(path)) {
     entry.existedBefore = true;
-    entry.backup = MakeBackup(path, copy);
+    entry.backup = BackUp(path, copy);
     if (!entry.backup.empty()) entry.backupOrigin = path;
   }
 }
 
+void InstallJournal::RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy) {
+  RecordFile(path, static_cast<std::int32_t>(payloadKind), copy);
+}
+
 void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& folder) {
-  EnsureFolder(folder);
+  lastError_ = CreateFolders(folder);
   JournalEntry& entry = Open(kind);
   for (const JournalEntry& previous : previous_.entries) {
     if (previous.kind != kind) continue;
     if (!previous.path.empty() && FileExists(previous.path)) {
-      entry.backup = MakeBackup(previous.path, false);
+      entry.backup = BackUp(previous.path, false);
       // Rollback puts the old shortcut back where it was, not under the
       // new shortcut's name (which carries the new version, or is empty
       // when the new shortcut failed).
@@ -95,12 +107,13 @@ void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& f
 }
 
 void InstallJournal::RecordUninstallKey(HKEY existingKey) {
+  lastError_.clear();
   JournalEntry& entry = Open(JournalEntryKind::UninstallKey);
   if (!existingKey) return;
   // Remembered even when the key cannot be saved, so that rollback leaves
   // the user's key in place rather than deleting it.
   entry.existedBefore = true;
-  const std::wstring hive = MakeBackup(std::nullopt, false);
+  const std::wstring hive = MakeBackup(std::nullopt, false, lastError_);
   if (hive.empty()) return;
   EnableTokenPrivilege(SE_BACKUP_NAME, true);
   const LONG saved = ::RegSaveKeyW(existingKey, hive.c_str(), nullptr);
@@ -109,13 +122,20 @@ void InstallJournal::RecordUninstallKey(HKEY existingKey) {
     entry.backup = hive;
     return;
   }
+  lastError_ = SystemError(static_cast<DWORD>(saved));
   ::SetFileAttributesW(hive.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileW(hive.c_str());
 }
 
-void InstallJournal::RecordSelfRegistration() { Open(JournalEntryKind::SelfRegistration); }
+void InstallJournal::RecordSelfRegistration() {
+  lastError_.clear();
+  Open(JournalEntryKind::SelfRegistration);
+}
 
-void InstallJournal::RecordDirectXSetup() { Open(JournalEntryKind::DirectXSetup); }
+void InstallJournal::RecordDirectXSetup() {
+  lastError_.clear();
+  Open(JournalEntryKind::DirectXSetup);
+}
 
 void InstallJournal::CompleteEntry(bool done, const std::optional<std::wstring>& path) {
   if (!open_ || entries_.empty()) return;
@@ -131,8 +151,11 @@ bool InstallJournal::WasInstalledBefore(const std::wstring& path) const {
   return false;
 }
 
-void InstallJournal::EnsureFolder(const std::wstring& path) {
-  if (path.empty() || path.size() >= MAX_PATH) return;
+void InstallJournal::EnsureFolder(const std::wstring& path) { lastError_ = CreateFolders(path); }
+
+std::error_code InstallJournal::CreateFolders(const std::wstring& path) {
+  if (path.empty()) return {};  // a file without folder: nothing to create
+  if (path.size() >= MAX_PATH) return SystemError(ERROR_FILENAME_EXCED_RANGE);
   wchar_t buffer[MAX_PATH] = {};
   path.copy(buffer, path.size());
   const wchar_t* afterRoot = ::PathSkipRootW(buffer);
@@ -146,7 +169,7 @@ void InstallJournal::EnsureFolder(const std::wstring& path) {
   }
   for (const std::wstring& prefix : prefixes) {
     if (::PathIsDirectoryW(prefix.c_str())) continue;
-    if (!::CreateDirectoryW(prefix.c_str(), nullptr)) return;
+    if (!::CreateDirectoryW(prefix.c_str(), nullptr)) return LastError();
     ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, prefix.c_str(), nullptr);
     JournalEntry& folder = entries_.emplace_back();
     folder.kind = JournalEntryKind::Folder;
@@ -155,14 +178,32 @@ void InstallJournal::EnsureFolder(const std::wstring& path) {
     // Folders are never open: an open entry stays the tail only because
     // the recording operations create folders before appending.
   }
+  return {};
 }
 
 std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file, bool copy) {
+  std::error_code ignored;
+  return MakeBackup(file, copy, ignored);
+}
+
+std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file, bool copy,
+                                        std::error_code& error) {
+  error.clear();
   wchar_t tempFolder[MAX_PATH + 1] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH, tempFolder);
-  if (length == 0 || length > MAX_PATH - 14) return {};
+  if (length == 0) {
+    error = LastError();
+    return {};
+  }
+  if (length > MAX_PATH - 14) {  // no room for the unique name
+    error = SystemError(ERROR_FILENAME_EXCED_RANGE);
+    return {};
+  }
   wchar_t name[MAX_PATH] = {};
-  if (!::GetTempFileNameW(tempFolder, L"qw", 0, name)) return {};
+  if (!::GetTempFileNameW(tempFolder, L"qw", 0, name)) {
+    error = LastError();
+    return {};
+  }
   ::DeleteFileW(name);  // only the name is reserved
   if (!file) return name;
 
@@ -176,6 +217,7 @@ std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file,
     }
     return name;
   }
+  error = LastError();
   if (known) ::SetFileAttributesW(file->c_str(), attributes);
   return {};
 }

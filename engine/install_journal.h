@@ -13,9 +13,11 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/journal_entry.h"
+#include "payload/payload_kind.h"
 
 namespace qw {
 
@@ -27,13 +29,19 @@ struct UninstallKeyLocation {
   std::wstring parentPath;
   std::wstring name;
 
-  static UninstallKeyLocation ForProduct();
+  // The uninstall key of the product named `productKey`.
+  static UninstallKeyLocation ForProduct(const std::wstring& productKey);
 };
 
 class InstallJournal {
  public:
-  InstallJournal();
-  explicit InstallJournal(UninstallKeyLocation keyLocation);
+  // The journal of an installation of the product `productDisplayName`
+  // (which heads the uninstall log) whose uninstall key is the one of
+  // `productKey` under HKEY_LOCAL_MACHINE.
+  InstallJournal(std::wstring productDisplayName, const std::wstring& productKey);
+  // The same with the uninstall key at `keyLocation`, whose name is then
+  // the product key that the uninstall log records.
+  explicit InstallJournal(UninstallKeyLocation keyLocation, std::wstring productDisplayName = {});
   InstallJournal(const InstallJournal&) = delete;
   InstallJournal& operator=(const InstallJournal&) = delete;
   // Frees the entries. Set-aside copies that neither Commit nor Rollback
@@ -45,9 +53,15 @@ class InstallJournal {
   // An unreadable file leaves the previous data empty.
   void LoadPreviousLog(const std::optional<std::wstring>& logPath);
 
+  // The recording operations below always append their entry. What they
+  // could not do on the way (a folder not created, a file or key not set
+  // aside) they skip silently, leaving that entry without backup; the reason
+  // is then kept in LastRecordingError().
+
   // Just before a payload file is written: its folders, then a File entry;
   // an existing file is set aside (copied when `copy`, else moved).
   void RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy);
+  void RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy);
   // Just before a shortcut is created in `folder`: an entry of `kind`, and
   // the previous installation's shortcut of that kind moved aside.
   void RecordShortcut(JournalEntryKind kind, const std::wstring& folder);
@@ -75,13 +89,23 @@ class InstallJournal {
               const std::wstring& startMenuFolder);
 
   // Creates `path` and its missing parents, recording each created folder.
-  // Stops silently at the first folder that cannot be created.
+  // Stops silently at the first folder that cannot be created (the folders
+  // created before it stay, recorded); the reason is kept in
+  // LastRecordingError().
   void EnsureFolder(const std::wstring& path);
+
+  // Why the latest Record* or EnsureFolder call fell short, in the
+  // operating-system category; empty when it did everything. Each of those
+  // calls replaces it.
+  const std::error_code& LastRecordingError() const { return lastError_; }
 
   // Sets `file` aside under a new unique "qw" name in the temporary folder
   // (copied or moved, attributes kept) and returns that name; with no file
   // only reserves a name that does not exist. Empty on any failure, the
-  // file then keeping its attributes.
+  // file then keeping its attributes; `error` then says why (and is cleared
+  // on success).
+  static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy,
+                                 std::error_code& error);
   static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy);
 
   // Whether both paths name the same folder or file: equal elements, the
@@ -104,6 +128,10 @@ class InstallJournal {
 
  private:
   JournalEntry& Open(JournalEntryKind kind);
+  std::error_code CreateFolders(const std::wstring& path);
+  // MakeBackup, keeping its error unless the current operation already
+  // failed before.
+  std::wstring BackUp(const std::wstring& file, bool copy);
   void Merge();
   void DiscardBackups();
   void UndoFile(const JournalEntry& entry);
@@ -114,12 +142,14 @@ class InstallJournal {
     std::wstring origin;
   };
 
+  std::wstring productDisplayName_;
   UninstallKeyLocation keyLocation_;
   std::list<JournalEntry> entries_;
   bool open_ = false;
   PreviousInstallation previous_;
   std::vector<UnsettledBackup> unsettled_;  // what Rollback could not put back
   bool unsettledReported_ = false;
+  std::error_code lastError_;
 };
 
 }  // namespace qw

@@ -17,8 +17,9 @@ bool NamesPath(JournalEntryKind kind) {
 bool InstallJournal::Commit(const std::wstring& logPath, const std::wstring& installFolder,
                             const std::wstring& startMenuFolder) {
   Merge();
-  const bool written = UninstallLog::Write(logPath, entries_, installFolder, startMenuFolder,
-                                           previous_.productText);
+  const LoggedProduct product{productDisplayName_, keyLocation_.name};
+  const bool written = UninstallLog::Write(logPath, product, entries_, installFolder,
+                                           startMenuFolder, previous_.productText);
   DiscardBackups();
   return written;
 }

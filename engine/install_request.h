@@ -38,8 +38,9 @@ struct InstallRequest {
 
   // The compressed payload; empty bytes make the archive test fail.
   ArchiveBytes archive;
-  // The uninstall key; must be the place the journal rolls back.
-  UninstallKeyLocation uninstallKey = UninstallKeyLocation::ForProduct();
+  // The uninstall key; must be the place the journal rolls back (for the
+  // installer: UninstallKeyLocation::ForProduct of the product key).
+  UninstallKeyLocation uninstallKey;
   ProductPathLocation productPath;
 
   InstallJournal& journal;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/directx_setup.h"
+#include "engine/error_code_text.h"
 #include "engine/extraction_handler.h"
 #include "engine/product_path.h"
 #include "engine/self_registration.h"
@@ -14,6 +15,7 @@
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
 #include "payload/temporary_folder.h"
+#include "platform/system_error.h"
 
 namespace qw {
 namespace {
@@ -41,6 +43,20 @@ void MakeReadOnly(const std::wstring& path) {
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
   }
+}
+
+// A folder typed as "" or "Meridel" would resolve against whatever the
+// current folder happens to be: refuse before anything is written.
+bool FoldersAreAbsolute(const InstallRequest& request) {
+  // A drive and its root ("C:\\...") or a network share ("\\\\server\\...");
+  // "\\Meridel" would still depend on the current drive.
+  auto absolute = [](const std::wstring& folder) {
+    const bool drive = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
+                       ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
+    const bool share = folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\';
+    return (drive || share) && folder.size() < MAX_PATH;
+  };
+  return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
 }
 
 // Extracts the payload into the placeholder folders. Returns false after
@@ -136,7 +152,12 @@ InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& 
   page.SetStatus(LoadMessage(msg::kPreparingInstallation));
 
   std::wstring errorText;
-  if (!MakeTemporaryFolderPath(request.tempFolder, errorText)) {
+  if (!FoldersAreAbsolute(request)) {
+    errorText = ErrorCodeText(SystemError(ERROR_BAD_PATHNAME));
+  } else if (MakeTemporaryFolderPath(request.tempFolder, errorText)) {
+    errorText.clear();
+  }
+  if (!errorText.empty()) {
     const std::wstring text = FormatMessageText(msg::kInstallationFailed, errorText);
     page.SetStatus(text);
     page.AppendLog(text + L"\r\n");

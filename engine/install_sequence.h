@@ -11,8 +11,9 @@
 
 namespace qw {
 
-// Runs the whole sequence. The run fails when the temporary folder cannot
-// be named (nothing was changed), when the extraction fails or when the
+// Runs the whole sequence. The run fails when the install folder (or the
+// Start-menu folder, when shortcuts go there) is not an absolute path or
+// the temporary folder cannot be named (nothing was changed), when the extraction fails or when the
 // product path cannot be recorded; the last two roll the journal back, so
 // that the machine is left as the run found it. Any other step that fails
 // is only logged as "Failed" and the run still succeeds. The temporary

@@ -22,7 +22,9 @@ bool CopyToPathBuffer(const std::wstring& text, wchar_t (&buffer)[MAX_PATH]) {
 std::optional<std::wstring> CreateShellShortcut(const std::wstring& targetPath, const std::wstring& folder,
                                                 const std::optional<std::wstring>& displayName) {
   wchar_t workingFolder[MAX_PATH];
-  if (!CopyToPathBuffer(targetPath, workingFolder) || !::PathRemoveFileSpecW(workingFolder)) {
+  // A bare file name loses its only element and leaves no folder at all.
+  if (!CopyToPathBuffer(targetPath, workingFolder) || !::PathRemoveFileSpecW(workingFolder) ||
+      workingFolder[0] == L'\0') {
     return std::nullopt;
   }
 

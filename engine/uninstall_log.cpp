@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "app/product_identity.h"
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
 #include "platform/handles.h"
@@ -35,7 +34,8 @@ std::wstring DecodeAnsi(const std::string& bytes) {
 
 }  // namespace
 
-bool UninstallLog::Write(const std::wstring& path, std::list<JournalEntry>& entries,
+bool UninstallLog::Write(const std::wstring& path, const LoggedProduct& product,
+                         std::list<JournalEntry>& entries,
                          const std::wstring& installFolder, const std::wstring& startMenuFolder,
                          const std::wstring& previousProductText) {
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only previous log
@@ -45,9 +45,9 @@ bool UninstallLog::Write(const std::wstring& path, std::list<JournalEntry>& entr
 
   static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
   bool ok = WriteBytes(file.get(), kByteOrderMark, sizeof kByteOrderMark);
-  ok = WriteText(file.get(), FormatLogHeader(ProductIdentity::kDisplayName, installFolder,
+  ok = WriteText(file.get(), FormatLogHeader(product.displayName, installFolder,
                                              startMenuFolder, previousProductText)) && ok;
-  const std::wstring keyText = UninstallKeyLogText(ProductKeyFor(ProductIdentity::kProductId));
+  const std::wstring keyText = UninstallKeyLogText(product.key);
   std::uint32_t sequence = 0;
   for (JournalEntry& entry : entries) {
     if (entry.kind == JournalEntryKind::UninstallKey) entry.path = keyText;

@@ -12,6 +12,12 @@
 
 namespace qw {
 
+// The installed product as the log names it.
+struct LoggedProduct {
+  std::wstring displayName;  // "Meridel 6.07c", in the header
+  std::wstring key;          // "Meridel 6", in the UninstallKey entry's text
+};
+
 class UninstallLog {
  public:
   // Writes the log at `path` (UTF-16LE with byte order mark, CR LF lines,
@@ -19,7 +25,8 @@ class UninstallLog {
   // texts of UninstallKey and SelfRegistration entries first. Every line is
   // attempted even after a failed write. Returns false when the file could
   // not be created or any write failed.
-  static bool Write(const std::wstring& path, std::list<JournalEntry>& entries,
+  static bool Write(const std::wstring& path, const LoggedProduct& product,
+                    std::list<JournalEntry>& entries,
                     const std::wstring& installFolder, const std::wstring& startMenuFolder,
                     const std::wstring& previousProductText);
 

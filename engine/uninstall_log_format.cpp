@@ -1,5 +1,7 @@
 #include "engine/uninstall_log_format.h"
 
+#include "engine/uninstall_key.h"
+
 namespace qw {
 namespace {
 
@@ -48,26 +50,7 @@ std::wstring FormatLogEntryLine(std::uint32_t sequenceNumber, const JournalEntry
 }
 
 std::wstring UninstallKeyLogText(const std::wstring& productKey) {
-  return kLogUninstallKeyPrefix + productKey;
-}
-
-std::string EncodeUtf16Le(const std::wstring& text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (wchar_t c : text) {
-    const auto unit = static_cast<std::uint32_t>(c);
-    if (unit > 0xFFFF) {  // wchar_t of 32 bits (native builds): a surrogate pair
-      const std::uint32_t v = unit - 0x10000;
-      for (std::uint32_t u : {0xD800 + (v >> 10), 0xDC00 + (v & 0x3FF)}) {
-        bytes.push_back(static_cast<char>(u & 0xFF));
-        bytes.push_back(static_cast<char>(u >> 8));
-      }
-      continue;
-    }
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
+  return L"HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(productKey);
 }
 
 }  // namespace qw

@@ -10,6 +10,8 @@
 
 namespace qw {
 
+// The log's file name, in the folder of the uninstaller.
+constexpr wchar_t kUninstallLogFileName[] = L"Uninstall.ulog";
 constexpr wchar_t kLogLineEnd[] = L"\r\n";
 constexpr wchar_t kLogHeaderPrefix[] = L"// ";
 constexpr wchar_t kLogVersionMarker[] = L"Uninstall Log File v";
@@ -17,8 +19,6 @@ constexpr wchar_t kLogInstallMarker[] = L"Install";
 constexpr wchar_t kLogInstallPathMarker[] = L"Install Path : ";
 constexpr wchar_t kLogShortcutPathMarker[] = L"Shortcut Path : ";
 constexpr wchar_t kLogSelfRegistrationText[] = L"HKEY_CLASSES_ROOT\\...";
-constexpr wchar_t kLogUninstallKeyPrefix[] =
-    L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // The six header lines, each with its "// " prefix and CR LF.
 // `previousProductText` empty: a first installation.
@@ -30,10 +30,8 @@ std::wstring FormatLogHeader(const std::wstring& productDisplayName,
 // "%04d:%04x:%d -- text" with CR LF. The text is the entry's path.
 std::wstring FormatLogEntryLine(std::uint32_t sequenceNumber, const JournalEntry& entry);
 
-// The text a log line carries for an UninstallKey entry of `productKey`.
+// The text a log line carries for an UninstallKey entry of `productKey`: the
+// key's full path, "HKEY_LOCAL_MACHINE\" included.
 std::wstring UninstallKeyLogText(const std::wstring& productKey);
-
-// `text` as UTF-16 little-endian bytes (no byte order mark).
-std::string EncodeUtf16Le(const std::wstring& text);
 
 }  // namespace qw

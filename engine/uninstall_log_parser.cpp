@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/uninstall_log_format.h"
+#include "payload/unicode_text.h"
 
 namespace qw {
 namespace {
@@ -85,17 +86,12 @@ class LogLineReader {
       narrow = narrow.substr(0, narrow.find('\0'));
       text = source_.decodeAnsi ? source_.decodeAnsi(narrow) : std::wstring();
     } else {
+      std::u16string units;
+      units.reserve((end - begin) / 2);
       for (std::size_t i = begin; i + 1 < end; i += 2) {
-        std::uint32_t u = bytes_[i] | (static_cast<std::uint32_t>(bytes_[i + 1]) << 8);
-        if (sizeof(wchar_t) == 4 && u >= 0xD800 && u < 0xDC00 && i + 3 < end) {
-          const std::uint32_t low = bytes_[i + 2] | (static_cast<std::uint32_t>(bytes_[i + 3]) << 8);
-          if (low >= 0xDC00 && low < 0xE000) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-          }
-        }
-        text.push_back(static_cast<wchar_t>(u));
+        units.push_back(static_cast<char16_t>(bytes_[i] | (bytes_[i + 1] << 8)));
       }
+      text = WideFromUtf16(units);
     }
     return text.substr(0, text.find(L'\0'));
   }

@@ -1,25 +1,30 @@
 #include "i18n/select_language.h"
 
-#include "app/install_context.h"
-#include "ui/apply_language.h"
-#include "ui/win_app.h"
+#include <utility>
 
 namespace qw {
 
 namespace {
-constexpr MessageId kInstallerStillInEnglish = 1129;
+
+LanguageChoiceHandlers& Handlers() {
+  static LanguageChoiceHandlers handlers;
+  return handlers;
+}
+
 }  // namespace
+
+void SetLanguageChoiceHandlers(LanguageChoiceHandlers handlers) { Handlers() = std::move(handlers); }
 
 void SelectLanguage(LanguageIndex index) {
   SetLanguage(index);
+  // Copies: a handler may replace the registration (a wizard that closes).
+  const LanguageChoiceHandlers handlers = Handlers();
   if (!IsInstallerLanguage(index)) {
     // Still in the chosen language, whose lookup reads English.
-    AfxMessageBox(FormatMessageText(kInstallerStillInEnglish, InstallContext::ProductDisplayName(true)),
-                  MB_ICONINFORMATION);
+    if (handlers.announceEnglish) handlers.announceEnglish();
     SetLanguage(kEnglish);
   }
-  if (CWinApp* app = AfxGetApp()) app->SetAppName(InstallContext::BuildTitle(true));
-  ApplyLanguageToMainWindow();
+  if (handlers.relabel) handlers.relabel();
 }
 
 }  // namespace qw

@@ -1,13 +1,29 @@
 #pragma once
 // The language choice of the Start page: makes the chosen language current
-// (English when the installer has no texts in it, after telling the user),
-// installs the title in the new language as the application name and asks
-// the wizard frame to re-label itself. It does not record anything: the
-// install sequence records the current language later.
+// (English when the installer has no texts in it, after the user was told)
+// and has the wizard re-labelled. It does not record anything: the install
+// sequence records the current language later.
+//
+// The telling and the re-labelling belong to the wizard above this layer,
+// which registers them as handlers while it exists; without handlers the
+// choice only changes the current language.
+
+#include <functional>
 
 #include "i18n/language_state.h"
 
 namespace qw {
+
+struct LanguageChoiceHandlers {
+  // Tells the user that the installer runs in English (a modal message);
+  // called while the chosen language is still current.
+  std::function<void()> announceEnglish;
+  // Shows the title and every page in the language now current.
+  std::function<void()> relabel;
+};
+
+// Replaces the registered handlers; empty handlers are skipped.
+void SetLanguageChoiceHandlers(LanguageChoiceHandlers handlers);
 
 void SelectLanguage(LanguageIndex index);
 

@@ -7,12 +7,12 @@
 #include "payload/compress_error.h"
 #include "payload/file_crc.h"
 #include "payload/payload_format.h"
+#include "payload/unicode_text.h"
 #include "payload/wide_path.h"
 
 namespace qw {
 namespace {
 
-constexpr std::size_t kOffsetBytes = 8;
 // Decoded blocks are 4 KiB; handing each to the system on its own made the
 // system calls a tenth of the extraction time. Gathering 64 KiB per write
 // keeps memory flat all the same.
@@ -35,8 +35,7 @@ ArchiveExtractor::ArchiveExtractor(PlaceholderFolders folders, const PayloadCall
                                    SpecialFolderLookup lookup)
     : folders_(std::move(folders)),
       callback_(callback),
-      lookup_(std::move(lookup)),
-      header_(std::make_unique<memstream>()) {}
+      lookup_(std::move(lookup)) {}
 
 ArchiveExtractor::~ArchiveExtractor() = default;
 
@@ -67,30 +66,15 @@ const PayloadEntry* ArchiveExtractor::OpenEntry() const {
 }
 
 std::size_t ArchiveExtractor::WriteHeader(const char* data, std::size_t size) {
-  const std::size_t buffered = header_->rdbuf()->size();
-  if (buffered < kOffsetBytes) {
-    const std::size_t take = std::min(size, kOffsetBytes - buffered);
-    header_->write(data, static_cast<std::streamsize>(take));
-    if (header_->rdbuf()->size() == kOffsetBytes) {
-      dataOffset_ = ReadDataOffset(header_->rdbuf()->data());
-      if (dataOffset_ < kMinimumDataOffset || dataOffset_ > kMaximumDataOffset)
-        ThrowCompressError(compress_errc::unexpected_error);
-    }
-    return take;
-  }
-  const std::size_t take =
-      static_cast<std::size_t>(std::min<std::uint64_t>(size, dataOffset_ - buffered));
-  if (!header_->write(data, static_cast<std::streamsize>(take)))
-    ThrowCompressError(compress_errc::unexpected_error);
-  if (header_->rdbuf()->size() == dataOffset_) ReadDirectory();
+  const std::size_t take = header_.Take(data, size);
+  if (header_.Complete()) ReadDirectory();
   return take;
 }
 
 void ArchiveExtractor::ReadDirectory() {
-  const std::vector<DirectoryRecord> records =
-      DecodeHeader(header_->rdbuf()->data(), header_->rdbuf()->size());
-  header_.reset();
-  expected_ = ExpectedLength(dataOffset_, records);
+  const std::vector<DirectoryRecord> records = header_.TakeRecords();
+  const std::uint64_t dataOffset = header_.DataOffset();
+  expected_ = ExpectedLength(dataOffset, records);
   if (expected_ == 0) ThrowCompressError(compress_errc::unexpected_error);
 
   // Every entry is checked before the first file is written.
@@ -107,7 +91,7 @@ void ArchiveExtractor::ReadDirectory() {
     entry.size = records[i].size;
     entry.crc = records[i].crc;
   }
-  processed_ = dataOffset_;
+  processed_ = dataOffset;
   ReportProgress();
   entryIndex_ = 1;
 }

@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "payload/archive_header_buffer.h"
 #include "payload/file_access.h"
 #include "payload/folder_placeholder.h"
-#include "payload/membuf.h"
 #include "payload/notification.h"
 #include "payload/payload_entry.h"
 #include "payload/placeholder_folders.h"
@@ -70,11 +70,10 @@ class ArchiveExtractor {
   const PayloadCallback& callback_;
   SpecialFolderLookup lookup_;
   std::vector<PayloadEntry> directory_;
-  std::uint64_t dataOffset_ = 0;
   std::uint64_t processed_ = 0;
   std::uint64_t expected_ = 0;
   std::uint64_t remaining_ = 0;
-  std::unique_ptr<memstream> header_;
+  ArchiveHeaderBuffer header_;
   std::size_t entryIndex_ = 0;  // 0 while reading the directory, then entry + 1
   std::unique_ptr<DestinationFile> file_;
   std::string pending_;  // file data not yet handed to the file

@@ -4,6 +4,8 @@
 
 #include <boost/filesystem/exception.hpp>
 
+#include "platform/handles.h"
+
 namespace qw {
 namespace {
 
@@ -54,17 +56,13 @@ void DestinationFile::Close() {
 
 void ReadFileChunks(const boost::filesystem::path& path,
                     const std::function<void(const char*, std::size_t)>& consume) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) ThrowLastError("cannot open file", path);
-  struct Closer {
-    HANDLE h;
-    ~Closer() { ::CloseHandle(h); }
-  } closer{file};
+  const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) ThrowLastError("cannot open file", path);
   char buffer[4096];
   for (;;) {
     DWORD read = 0;
-    if (!::ReadFile(file, buffer, sizeof buffer, &read, nullptr)) ThrowLastError("cannot read file", path);
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError("cannot read file", path);
     if (read == 0) return;
     consume(buffer, read);
   }

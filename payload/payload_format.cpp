@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "payload/compress_error.h"
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 
 namespace qw {
 namespace {

@@ -27,6 +27,11 @@ constexpr std::uint64_t kMinimumDataOffset = 12;
 // allowing some 150,000 entries.
 constexpr std::uint64_t kMaximumDataOffset = 16u << 20;
 
+// Whether the reader accepts `dataOffset` as the length of a header.
+constexpr bool IsPlausibleDataOffset(std::uint64_t dataOffset) {
+  return dataOffset >= kMinimumDataOffset && dataOffset <= kMaximumDataOffset;
+}
+
 // The data offset stored in the first 8 bytes of `header`.
 std::uint64_t ReadDataOffset(const char* header);
 

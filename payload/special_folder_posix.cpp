@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 
 namespace qw {
 namespace {

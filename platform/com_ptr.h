@@ -1,10 +1,14 @@
 #pragma once
-// Owner of one COM interface pointer: releases it in its destructor. Only
-// what the installer's shell calls need; not a general smart pointer.
+// Owners for COM: an interface pointer (released in the destructor), memory
+// that COM or the shell allocated for the caller (freed with CoTaskMemFree),
+// and the thread's COM initialisation. Only what the installer's shell calls
+// need; not general smart pointers.
 
 #include <objbase.h>
 
 #include <utility>
+
+#include "platform/handles.h"
 
 namespace qw {
 
@@ -47,6 +51,17 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
+
+// Paths and item id lists that the shell hands out (SHGetKnownFolderPath,
+// SHGetSpecialFolderLocation, SHBrowseForFolder).
+template <typename T>
+struct CoTaskMemTraits {
+  using Handle = T*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::CoTaskMemFree(h); }
+};
+template <typename T>
+using UniqueCoTaskMem = ScopedHandle<CoTaskMemTraits<T>>;
 
 // Balances CoInitializeEx with CoUninitialize when the call succeeded.
 class ComInitialization {

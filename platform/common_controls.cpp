@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/module_file.h"
+
 namespace qw {
 
 namespace {
@@ -22,19 +24,6 @@ bool IsCommonControls6Assembly(const std::wstring& modulePath) {
   const std::wstring path = Lower(modulePath);
   return path.find(L"\\winsxs\\") != std::wstring::npos &&
          path.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.") != std::wstring::npos;
-}
-
-std::wstring ModulePath(HMODULE module) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 HMODULE FindCommonControls() {
@@ -60,10 +49,13 @@ bool InitializeCommonControls() {
     info.cbSize = sizeof(info);
     if (getVersion && SUCCEEDED(getVersion(&info))) {
       const DWORD packed = (info.dwMajorVersion << 16) | (info.dwMinorVersion & 0xFFFF);
-      acceptable = CommonControlsAcceptable(packed, ModulePath(module));
+      acceptable = CommonControlsAcceptable(packed, ModuleFilePath(module));
     }
   }
-  INITCOMMONCONTROLSEX classes{sizeof(classes), 0xC0FF};
+  // Every class of the Windows 95 set, plus the standard controls and the
+  // link control that version 6 adds.
+  INITCOMMONCONTROLSEX classes{sizeof(classes),
+                               ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   ::InitCommonControlsEx(&classes);  // result ignored: the dialogs report missing classes
   return acceptable;
 }

@@ -7,16 +7,18 @@
 
 #include "i18n/language_state.h"
 #include "platform/folder_path_rules.h"
+#include "platform/owner_window.h"
 #include "platform/system_error.h"
 
 namespace qw {
 
 namespace {
 
-// BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_NEWDIALOGSTYLE, and
-// with a suffix BIF_EDITBOX | BIF_VALIDATE as well.
-constexpr UINT kDialogFlags = 0x49;
-constexpr UINT kSuffixFlags = 0x79;
+// With a suffix the dialog also shows the edit box that holds it, and
+// validates what is typed there.
+constexpr UINT kDialogFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_NEWDIALOGSTYLE;
+constexpr UINT kSuffixFlags = kDialogFlags | BIF_EDITBOX | BIF_VALIDATE;
+static_assert(kDialogFlags == 0x49 && kSuffixFlags == 0x79, "the dialog's documented flag values");
 
 std::wstring ItemPath(LPCITEMIDLIST item, bool& ok) {
   wchar_t path[MAX_PATH] = {};
@@ -25,11 +27,10 @@ std::wstring ItemPath(LPCITEMIDLIST item, bool& ok) {
 }
 
 std::wstring DocumentsFolder() {
-  wchar_t* path = nullptr;
-  std::wstring result;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path) result = path;
-  ::CoTaskMemFree(path);
-  return result;
+  wchar_t* raw = nullptr;
+  const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &raw);
+  const UniqueCoTaskMem<wchar_t> path(raw);  // set even on failure
+  return SUCCEEDED(hr) && path ? std::wstring(path.get()) : std::wstring();
 }
 
 BOOL CALLBACK FindEditChild(HWND child, LPARAM found) {
@@ -44,13 +45,6 @@ HWND FirstEditChild(HWND dialog) {
   HWND found = nullptr;
   ::EnumChildWindows(dialog, FindEditChild, reinterpret_cast<LPARAM>(&found));
   return found;
-}
-
-BOOL CALLBACK FindCaptionedRootOwner(HWND window, LPARAM found) {
-  HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-  if (!root || !(::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = root;
-  return FALSE;
 }
 
 // PathSearchAndQualifyW with `folder` (when given) as the process's current
@@ -77,16 +71,6 @@ bool StartFolder(const std::wstring& parent, const std::wstring& path, wchar_t (
 
 }  // namespace
 
-HWND ApplicationOwnerWindow() {
-  HWND owner = ::GetActiveWindow();
-  if (owner) owner = ::GetAncestor(owner, GA_ROOTOWNER);
-  if (!owner) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindCaptionedRootOwner,
-                        reinterpret_cast<LPARAM>(&owner));
-  }
-  return owner ? ::GetLastActivePopup(owner) : nullptr;
-}
-
 void ShowFolderBrowserError(HWND owner, DWORD code) {
   const bool rightToLeft = owner ? (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0
                                  : IsCurrentLanguageRightToLeft();
@@ -96,21 +80,18 @@ void ShowFolderBrowserError(HWND owner, DWORD code) {
 
 FolderBrowser::FolderBrowser(std::wstring title) : title_(std::move(title)) {}
 
-FolderBrowser::~FolderBrowser() {
-  ::CoTaskMemFree(root_);
-  if (flags_ & kComInitialized) ::CoUninitialize();
-}
+FolderBrowser::~FolderBrowser() = default;
 
 void FolderBrowser::SetRoot(int csidl) {
-  ::CoTaskMemFree(root_);
-  root_ = nullptr;
+  root_.reset();
   rootParentKnown_ = false;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &root_))) root_ = nullptr;
+  LPITEMIDLIST root = nullptr;
+  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, csidl, &root))) root_.reset(root);
 }
 
 std::wstring FolderBrowser::RootFolder() const {
   bool ok = false;
-  return root_ ? ItemPath(root_, ok) : std::wstring();
+  return root_ ? ItemPath(root_.get(), ok) : std::wstring();
 }
 
 const std::wstring& FolderBrowser::RootParent() {
@@ -154,13 +135,13 @@ void FolderBrowser::Complete() {
 BrowseResult FolderBrowser::Run(const std::wstring& initial, const std::wstring& suffix) {
   BrowseResult result;
   HWND owner = ApplicationOwnerWindow();
-  if (!(flags_ & kComInitialized)) {
-    const HRESULT hr = ::CoInitialize(nullptr);
+  if (!com_) {
+    const HRESULT hr = com_.emplace().result();
     if (FAILED(hr)) {
+      com_.reset();
       ShowFolderBrowserError(owner, static_cast<DWORD>(hr));
       return result;
     }
-    flags_ |= kComInitialized;
   }
   flags_ &= ~(kInitialized | kTypedPathAccepted);
   editBox_ = nullptr;
@@ -169,17 +150,16 @@ BrowseResult FolderBrowser::Run(const std::wstring& initial, const std::wstring&
   wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW info{};
   info.hwndOwner = owner;
-  info.pidlRoot = root_;
+  info.pidlRoot = root_.get();
   info.pszDisplayName = displayName;
   info.lpszTitle = title_.empty() ? nullptr : title_.c_str();
   info.ulFlags = suffix_.empty() ? kDialogFlags : kSuffixFlags;
   info.lpfn = Callback;
   info.lParam = reinterpret_cast<LPARAM>(this);
-  LPITEMIDLIST item = ::SHBrowseForFolderW(&info);
+  const UniqueCoTaskMem<ITEMIDLIST> item(::SHBrowseForFolderW(&info));
   if (!item) return result;
   bool ok = false;
-  const std::wstring folder = ItemPath(item, ok);
-  ::CoTaskMemFree(item);
+  const std::wstring folder = ItemPath(item.get(), ok);
   if (!ok) return result;
   if (!(flags_ & kTypedPathAccepted)) path_ = folder;
 

@@ -8,7 +8,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
+
+#include "platform/com_ptr.h"
 
 namespace qw {
 
@@ -28,7 +31,7 @@ class FolderBrowser {
   explicit FolderBrowser(std::wstring title);
   FolderBrowser(const FolderBrowser&) = delete;
   FolderBrowser& operator=(const FolderBrowser&) = delete;
-  ~FolderBrowser();  // frees the root and balances its COM initialisation
+  ~FolderBrowser();
 
   // Limits the tree to a special folder (CSIDL); the tree stays
   // unrestricted when the folder cannot be had.
@@ -36,9 +39,14 @@ class FolderBrowser {
 
   BrowseResult Run(const std::wstring& initial, const std::wstring& suffix);
 
-  // Exposed for tests: the working path after Prepare/Complete.
+  // The steps of Run that decide what the dialog shows. Public because the
+  // dialog cannot be read from outside: Wine's has no edit box, and the
+  // tree's selection is the shell's.
+  // Sets the working path from `initial` and `suffix` (see Run).
   void Prepare(const std::wstring& initial, const std::wstring& suffix);
+  // The working path: what the edit box shows, and the result when accepted.
   const std::wstring& path() const { return path_; }
+  // The folder that contains the root; empty without a root.
   const std::wstring& RootParent();
 
   // The validation of a typed text: 0 and the qualified path, or the code
@@ -48,7 +56,7 @@ class FolderBrowser {
   DWORD ValidateTypedPath(const std::wstring& text, std::wstring& qualified);
 
  private:
-  enum Flag : unsigned { kComInitialized = 1, kInitialized = 2, kTypedPathAccepted = 4 };
+  enum Flag : unsigned { kInitialized = 2, kTypedPathAccepted = 4 };
 
   static int CALLBACK Callback(HWND dialog, UINT message, LPARAM param, LPARAM data);
   // Sees the dialog's OK first, so that the edit box's text is validated
@@ -67,7 +75,8 @@ class FolderBrowser {
   std::wstring path_;
   std::wstring suffix_;
   std::wstring title_;
-  LPITEMIDLIST root_ = nullptr;
+  std::optional<ComInitialization> com_;  // from the first Run on; outlives root_
+  UniqueCoTaskMem<ITEMIDLIST> root_;
   std::wstring rootParent_;
   bool rootParentKnown_ = false;
   HWND editBox_ = nullptr;
@@ -78,10 +87,5 @@ class FolderBrowser {
 // exclamation icon, right-to-left reading when the owner (or, without one,
 // the current language) is right-to-left.
 void ShowFolderBrowserError(HWND owner, DWORD code);
-
-// The window that owns the application's dialogs now: the root owner of
-// the active window (or of the thread's first captioned window), then its
-// last active pop-up.
-HWND ApplicationOwnerWindow();
 
 }  // namespace qw

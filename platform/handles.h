@@ -5,6 +5,7 @@
 // the handles; the code that opens a handle keeps its own error handling.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -54,12 +55,6 @@ struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-struct FindHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-
 struct ModuleTraits {  // a module this code loaded with LoadLibrary
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }
@@ -78,18 +73,52 @@ struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
-struct IconTraits {
+struct IconTraits {  // an icon loaded without LR_SHARED
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { ::DestroyIcon(h); }
 };
 
+struct ImageListTraits {
+  using Handle = HIMAGELIST;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::ImageList_Destroy(h); }
+};
+
 using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 using UniqueFile = ScopedHandle<FileHandleTraits>;
-using UniqueFind = ScopedHandle<FindHandleTraits>;
 using UniqueModule = ScopedHandle<ModuleTraits>;
 using UniqueRegKey = ScopedHandle<RegKeyTraits>;
 using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
 using UniqueIcon = ScopedHandle<IconTraits>;
+using UniqueImageList = ScopedHandle<ImageListTraits>;
+
+// A window's device context (GetDC), released to that window, with the
+// font selected into it for the time of the owner put back first.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (!dc_) return;
+    if (previousFont_) ::SelectObject(dc_, previousFont_);
+    ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+  // Selects `font` until the owner ends (once; a second call keeps the
+  // first previous font to put back).
+  void SelectFont(HFONT font) noexcept {
+    const HGDIOBJ previous = ::SelectObject(dc_, font);
+    if (!previousFont_) previousFont_ = previous;
+  }
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HGDIOBJ previousFont_ = nullptr;
+};
 
 }  // namespace qw

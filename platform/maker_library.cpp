@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/com_ptr.h"
 #include "platform/common_controls.h"
 #include "platform/file_version_info.h"
 #include "platform/instance_counter.h"
+#include "platform/module_file.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -19,26 +21,23 @@ struct LibraryRecord {
 };
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id, std::error_code& error) {
-  wchar_t* path = nullptr;
-  const HRESULT hr = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  wchar_t* raw = nullptr;
+  const HRESULT hr = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw);
+  const UniqueCoTaskMem<wchar_t> path(raw);  // set even on failure
   std::wstring result;
   if (SUCCEEDED(hr) && path) {
-    result = path;
+    result = path.get();
   } else if (!error) {
     error = std::error_code(static_cast<int>(hr), std::system_category());
   }
-  ::CoTaskMemFree(path);
   return result;
 }
 
-std::wstring ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) return path.substr(0, n);
-    path.resize(path.size() * 2);
-  }
+// The version resource's "ApplicationId" string, or the executable's file
+// name without folder and extension when that is empty.
+std::wstring ApplicationIdOfExecutable() {
+  std::wstring id = FileVersionInfo::FromRunningModule().StringValue(L"ApplicationId");
+  return id.empty() ? FileBaseName(ModuleFilePath(nullptr)) : id;
 }
 
 LibraryRecord Initialize() {
@@ -55,8 +54,7 @@ LibraryRecord Initialize() {
     r.result = SystemError(ERROR_OLD_WIN_VERSION);
     return r;
   }
-  r.applicationId = ApplicationIdFrom(
-      FileVersionInfo::FromRunningModule().StringValue(L"ApplicationId"), ExecutablePath());
+  r.applicationId = ApplicationIdOfExecutable();
   RegisterInstance(r.applicationId);
   return r;
 }
@@ -71,15 +69,5 @@ const LibraryRecord& Record() {
 std::error_code InitializeMakerLibrary() { return Record().result; }
 const MakerFolders& MakerLibraryFolders() { return Record().folders; }
 const std::wstring& ApplicationId() { return Record().applicationId; }
-
-std::wstring ApplicationIdFrom(const std::wstring& versionString,
-                               const std::wstring& executablePath) {
-  if (!versionString.empty()) return versionString;
-  const std::size_t slash = executablePath.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? executablePath : executablePath.substr(slash + 1);
-  const std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return name;
-}
 
 }  // namespace qw

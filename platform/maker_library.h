@@ -25,11 +25,6 @@ std::error_code InitializeMakerLibrary();
 const MakerFolders& MakerLibraryFolders();
 const std::wstring& ApplicationId();
 
-// The application id rule: the version resource's "ApplicationId" string,
-// or the executable's file name without folder and extension when that is
-// empty.
-std::wstring ApplicationIdFrom(const std::wstring& versionString, const std::wstring& executablePath);
-
 inline constexpr wchar_t kMakerName[] = L"Quillon Works";
 
 }  // namespace qw

@@ -129,6 +129,14 @@ void SecurityApi::SetFileSecurity(const wchar_t* path, SECURITY_INFORMATION info
   if (!Bind(setFileSecurity_, "SetFileSecurityW")(path, info, descriptor)) RaiseLastError();
 }
 
+SecurityApi::FileSecurityFunctions SecurityApi::ReplaceFileSecurityFunctions(
+    FileSecurityFunctions functions) {
+  const FileSecurityFunctions replaced{getFileSecurity_, setFileSecurity_};
+  getFileSecurity_ = functions.get;
+  setFileSecurity_ = functions.set;
+  return replaced;
+}
+
 void SecurityApi::GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, bool* present,
                                             PACL* dacl, bool* defaulted) {
   auto function = Bind(getSecurityDescriptorDacl_, "GetSecurityDescriptorDacl");

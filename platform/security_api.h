@@ -74,6 +74,17 @@ class SecurityApi {
                                     SECURITY_DESCRIPTOR_CONTROL mask,
                                     SECURITY_DESCRIPTOR_CONTROL bits);
 
+  // Test seam, the only one: the entries that read and write a file's
+  // descriptor, so that a test sees the exact arguments handed to the
+  // system where the file system cannot show the result. A null member
+  // stands for the system's function, bound again on next use. Returns the
+  // entries it replaced (null where not bound yet).
+  struct FileSecurityFunctions {
+    decltype(&::GetFileSecurityW) get = nullptr;
+    decltype(&::SetFileSecurityW) set = nullptr;
+  };
+  FileSecurityFunctions ReplaceFileSecurityFunctions(FileSecurityFunctions functions);
+
  private:
   SecurityApi() = default;
 

@@ -13,7 +13,7 @@ packages=(
   wine xvfb xdotool imagemagick x11-utils
   googletest libboost1.74-dev libboost-filesystem1.74-dev
   libboost-iostreams1.74-dev libbz2-dev
-  liblnk-utils
+  liblnk-utils gcab locales
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-wqy-microhei fonts-liberation
 )
@@ -43,12 +43,12 @@ fi
 host_runs_i386=0
 "$top/scripts/host-runs-i386.sh" && host_runs_i386=1
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
-# this host can run 32-bit programs (wine32). Hosts that run 64-bit user code
-# only test a 64-bit build of the same code under wine64 instead.
 # Wine only recommends the X extensions its display driver loads; packages
 # are installed without recommendations, so they are listed here.
 wine_x_libraries=(libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3)
+# The shipped installer is 32-bit and is tested in a 32-bit Wine prefix when
+# this host can run 32-bit programs (wine32). Hosts that run 64-bit user code
+# only test a 64-bit build of the same code under wine64 instead.
 wine32_packages=(wine32:i386 "${wine_x_libraries[@]/%/:i386}")
 wine64_packages=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                  binutils-mingw-w64-x86-64 "${wine_x_libraries[@]}")
@@ -126,6 +126,27 @@ fi
 [ "$need_update" -eq 0 ] || apt_update
 if [ -f "$top/build/.wine32-unavailable" ] && ! all_installed "${wine32_packages[@]}"; then
   say "wine32 could not be installed earlier (build/setup-apt.log): the tests take the 64-bit path and do not execute the shipped 32-bit installer; remove build/.wine32-unavailable to try again"
+fi
+
+# Wine names files in the character set of the Unix locale it runs in. The
+# tests start the installer as French, German, Danish... users (LC_ALL=xx_YY.UTF-8);
+# a locale that is not generated falls back to ASCII, and an accented file
+# name ("Désinstaller Meridel.lnk") cannot be created.
+test_locales=(fr_FR de_DE en_US da_DK nl_NL cs_CZ he_IL it_IT tr_TR vi_VN zh_CN zh_TW ja_JP)
+missing_locales=()
+for l in "${test_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qx "$l.utf8" || missing_locales+=("$l")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+  say "generating the UTF-8 locales the tests start Wine in: ${missing_locales[*]}"
+  for l in "${missing_locales[@]}"; do
+    if grep -qE "^# *$l.UTF-8 UTF-8" /etc/locale.gen; then
+      as_root sed -i -E "s/^# *($l.UTF-8 UTF-8)/\1/" /etc/locale.gen
+    elif ! grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$l.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  as_root locale-gen >/dev/null
 fi
 
 # Source packages of the Windows dependencies, unpacked once into the build folder.

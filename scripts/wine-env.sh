@@ -5,6 +5,8 @@ qw_wine_dir=$(cd "$1" && pwd)
 export WINEPREFIX="$qw_wine_dir/prefix"
 export WINEARCH=$2
 export WINEDEBUG=${WINEDEBUG:--all}
+# File names in UTF-8 even where the caller's environment names no locale.
+[ -n "${LC_ALL:-}${LANG:-}" ] || export LANG=C.UTF-8
 # No Mono or Gecko install prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 

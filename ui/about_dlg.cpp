@@ -6,7 +6,7 @@
 
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  std::wstring format = qw::LoadMessage(1003);
+  std::wstring format = qw::LoadMessage(qw::msg::kAboutTitle);
   if (format.empty()) format = GetWindowText();
   SetWindowText(qw::FormatText(format, qw::InstallContext::BuildTitle(false)));
 
@@ -17,6 +17,6 @@ BOOL CAboutDlg::OnInitDialog() {
   if (const std::wstring copyright = version.LegalCopyright(); !copyright.empty()) {
     SetDlgItemText(IDC_ABOUT_COPYRIGHT, copyright);
   }
-  SetDlgItemText(IDOK, qw::LoadMessage(1001));
+  SetDlgItemText(IDOK, qw::LoadMessage(qw::msg::kOk));
   return TRUE;
 }

@@ -5,13 +5,13 @@
 
 void CDlgEnd::DoDataExchange(CDataExchange& dx) {
   if (!dx.m_bSaveAndValidate && m_context.m_installSucceeded) {
-    SetDlgItemText(IDC_INFO, qw::LoadMessage(1120));
+    SetDlgItemText(IDC_INFO, qw::LoadMessage(qw::msg::kInstallationComplete));
   }
 }
 
 void CDlgEnd::Relabel() {
   SetDlgItemText(IDC_INFO, std::wstring());
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1107, qw::LoadMessage(1004)));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToExit, qw::LoadMessage(qw::msg::kExit)));
 }
 
 void CDlgEnd::Stretch(int dx, int dy) {

@@ -69,20 +69,20 @@ void CDlgInstall::DoDataExchange(CDataExchange& dx) {
 
 void CDlgInstall::WriteOptionsSummary() {
   ::SetWindowTextW(m_log, L"");
-  AppendLog(qw::FormatMessageText(1100, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
-  AppendLog(qw::LoadMessage(1122), true);
-  AppendLog(qw::FormatMessageText(1123, QuotedPath(m_context.m_installFolder)) + L"\r\n");
+  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
+  AppendLog(qw::LoadMessage(qw::msg::kInstallationOptions), true);
+  AppendLog(qw::FormatMessageText(qw::msg::kOptionFolder, QuotedPath(m_context.m_installFolder)) + L"\r\n");
   if (m_context.m_startMenuShortcut) {
-    AppendLog(qw::FormatMessageText(1124, QuotedPath(m_context.m_startMenuFolder)) + L"\r\n");
+    AppendLog(qw::FormatMessageText(qw::msg::kOptionStartMenu, QuotedPath(m_context.m_startMenuFolder)) + L"\r\n");
   }
-  if (m_context.m_desktopShortcut) AppendLog(qw::LoadMessage(1125) + L"\r\n");
+  if (m_context.m_desktopShortcut) AppendLog(qw::LoadMessage(qw::msg::kOptionDesktop) + L"\r\n");
   while (::SendMessageW(m_log, EM_GETFIRSTVISIBLELINE, 0, 0) != 0) {
     if (::SendMessageW(m_log, EM_LINESCROLL, 0, -1) == 0) break;  // never loop on a failed scroll
   }
 }
 
 void CDlgInstall::Relabel() {
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1108, qw::LoadMessage(1007)));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToInstall, qw::LoadMessage(qw::msg::kInstall)));
 }
 
 void CDlgInstall::Stretch(int dx, int dy) {
@@ -101,6 +101,7 @@ bool CDlgInstall::RunInstallation() {
   request.startMenuShortcut = m_context.m_startMenuShortcut;
   request.desktopShortcut = m_context.m_desktopShortcut;
   request.product = InstalledProductNames();
+  request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
   const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
   m_programPath = outcome.programPath;

@@ -10,10 +10,10 @@ void CDlgMode::DoDataExchange(CDataExchange& dx) {
 }
 
 void CDlgMode::Relabel() {
-  SetDlgItemText(IDC_MODE_GROUP, qw::LoadMessage(1015));
-  SetDlgItemText(IDC_QUICK, qw::LoadMessage(1016));
-  SetDlgItemText(IDC_ADVANCED, qw::LoadMessage(1017));
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1106, qw::LoadMessage(1006)));
+  SetDlgItemText(IDC_MODE_GROUP, qw::LoadMessage(qw::msg::kInstallationMethod));
+  SetDlgItemText(IDC_QUICK, qw::LoadMessage(qw::msg::kQuickInstallation));
+  SetDlgItemText(IDC_ADVANCED, qw::LoadMessage(qw::msg::kAdvancedInstallation));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToContinue, qw::LoadMessage(qw::msg::kNext)));
 }
 
 void CDlgMode::Stretch(int dx, int dy) {

@@ -35,7 +35,7 @@ bool CDlgPath::OnCommand(WORD id, WORD code, HWND) {
 void CDlgPath::OnBrowse() {
   UpdateData(true);
   const std::wstring title =
-      qw::FormatMessageText(1111, qw::InstallContext::ProductDisplayName(true));
+      qw::FormatMessageText(qw::msg::kSelectInstallFolder, qw::InstallContext::ProductDisplayName(true));
   const qw::BrowseResult chosen =
       qw::BrowseForFolder(m_context.m_installFolder, qw::InstallContext::ProductKey(), title);
   if (chosen.path.empty()) return;
@@ -44,11 +44,11 @@ void CDlgPath::OnBrowse() {
 }
 
 void CDlgPath::Relabel() {
-  SetDlgItemText(IDC_PATH_GROUP, qw::LoadMessage(1010));
+  SetDlgItemText(IDC_PATH_GROUP, qw::LoadMessage(qw::msg::kFolderSelectionTitle));
   SetDlgItemText(IDC_PATH_LABEL,
-                 qw::FormatMessageText(1111, qw::InstallContext::ProductDisplayName(true)));
-  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(1008));
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1106, qw::LoadMessage(1006)));
+                 qw::FormatMessageText(qw::msg::kSelectInstallFolder, qw::InstallContext::ProductDisplayName(true)));
+  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(qw::msg::kBrowse));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToContinue, qw::LoadMessage(qw::msg::kNext)));
 }
 
 void CDlgPath::Stretch(int dx, int dy) {

@@ -80,9 +80,8 @@ void CDlgShortcut::OnBrowse() {
   UpdateData(true);
   const qw::BrowseResult chosen =
       qw::BrowseForFolder(m_context.m_startMenuFolder, qw::InstallContext::ProductKey(),
-                          qw::LoadMessage(1112), CSIDL_COMMON_PROGRAMS);
+                          qw::LoadMessage(qw::msg::kStartMenuShortcutChoice), CSIDL_COMMON_PROGRAMS);
   if (chosen.path.empty()) return;
-  m_relativeFolder = chosen.relative;
   m_context.m_startMenuFolder = chosen.path;
   UpdateData(false);
 }
@@ -95,11 +94,11 @@ void CDlgShortcut::UpdateEnabling() {
 }
 
 void CDlgShortcut::Relabel() {
-  SetDlgItemText(IDC_MENU_GROUP, qw::LoadMessage(1009));
-  SetDlgItemText(IDC_MENU_SHORTCUT, qw::LoadMessage(1112));
-  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(1008));
-  SetDlgItemText(IDC_DESKTOP_SHORTCUT, qw::LoadMessage(1113));
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1106, qw::LoadMessage(1006)));
+  SetDlgItemText(IDC_MENU_GROUP, qw::LoadMessage(qw::msg::kStartMenu));
+  SetDlgItemText(IDC_MENU_SHORTCUT, qw::LoadMessage(qw::msg::kStartMenuShortcutChoice));
+  SetDlgItemText(IDC_BROWSE, qw::LoadMessage(qw::msg::kBrowse));
+  SetDlgItemText(IDC_DESKTOP_SHORTCUT, qw::LoadMessage(qw::msg::kDesktopShortcutChoice));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToContinue, qw::LoadMessage(qw::msg::kNext)));
 }
 
 void CDlgShortcut::Stretch(int dx, int dy) {

@@ -4,6 +4,7 @@
 
 #include "i18n/language_state.h"
 #include "i18n/select_language.h"
+#include "platform/handles.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -13,24 +14,20 @@ constexpr int kDroppedWidthMargin = 30;
 
 // Appends the flag `icon` to `images`; -1 when it cannot be loaded.
 int AddFlag(HIMAGELIST images, int icon) {
-  HICON flag = static_cast<HICON>(::LoadImageW(qw::GetResourceModule(), MAKEINTRESOURCEW(icon),
-                                               IMAGE_ICON, 16, 12, 0));
+  const qw::UniqueIcon flag(static_cast<HICON>(::LoadImageW(
+      qw::GetResourceModule(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 12, 0)));
   if (!flag) return -1;
-  const int index = ::ImageList_ReplaceIcon(images, -1, flag);
-  ::DestroyIcon(flag);
-  return index;
+  return ::ImageList_ReplaceIcon(images, -1, flag.get());  // the list keeps a copy
 }
 
 }  // namespace
 
-CDlgStart::~CDlgStart() {
-  if (m_images) ::ImageList_Destroy(m_images);
-}
+CDlgStart::~CDlgStart() = default;
 
 BOOL CDlgStart::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_images = ::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1);
-  ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images));
+  m_images.reset(::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1));
+  ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
   const int current = FillLanguageList();
   FitDroppedWidth();
   ::SendMessageW(m_languageList, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
@@ -42,7 +39,7 @@ int CDlgStart::FillLanguageList() {
   int item = 0;
   for (const qw::LanguageIndex language : qw::kProductLanguageListOrder) {
     std::wstring name = qw::LanguageNativeName(language);
-    const int image = m_images ? AddFlag(m_images, qw::LanguageFlagIcon(language)) : -1;
+    const int image = m_images ? AddFlag(m_images.get(), qw::LanguageFlagIcon(language)) : -1;
     COMBOBOXEXITEMW entry{};
     entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
     entry.iItem = item;
@@ -58,9 +55,9 @@ int CDlgStart::FillLanguageList() {
 }
 
 void CDlgStart::FitDroppedWidth() {
-  HDC dc = ::GetDC(m_languageList);
+  qw::WindowDc dc(m_languageList);
   if (!dc) return;
-  HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  dc.SelectFont(reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
   int widest = 0;
   const int count = static_cast<int>(::SendMessageW(m_languageList, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
@@ -72,12 +69,10 @@ void CDlgStart::FitDroppedWidth() {
     entry.cchTextMax = 256;
     if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) continue;
     SIZE size{};
-    if (::GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size)) {
+    if (::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &size)) {
       widest = std::max(widest, static_cast<int>(size.cx));
     }
   }
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(m_languageList, dc);
   ::SendMessageW(m_languageList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + kDroppedWidthMargin), 0);
 }
 
@@ -109,30 +104,30 @@ void CDlgStart::Relabel() {
   std::wstring installed;
   const qw::InstalledState state = m_context.GetInstalledState(&installed);
   const std::wstring product = qw::InstallContext::ProductDisplayName(false);
-  const std::wstring next = LoadMessage(1006), cancel = LoadMessage(1002);
+  const std::wstring next = LoadMessage(qw::msg::kNext), cancel = LoadMessage(qw::msg::kCancel);
   std::wstring situation, status;
   switch (state) {
     case qw::InstalledState::NotInstalled:
-      situation = FormatMessageText(1100, product);
-      status = FormatMessageText(1106, next);
+      situation = FormatMessageText(qw::msg::kInstallationOf, product);
+      status = FormatMessageText(qw::msg::kClickToContinue, next);
       break;
     case qw::InstalledState::SameVersion:
-      situation = FormatMessageText(1102, product) + L"\r\n" + LoadMessage(1104);
-      status = FormatMessageText(1105, next, cancel);
+      situation = FormatMessageText(qw::msg::kAlreadyInstalled, product) + L"\r\n" + LoadMessage(qw::msg::kConfirmReinstallation);
+      status = FormatMessageText(qw::msg::kContinueOrExit, next, cancel);
       break;
     case qw::InstalledState::OlderVersion:
-      situation = FormatMessageText(1101, installed, product);
-      status = FormatMessageText(1106, next);
+      situation = FormatMessageText(qw::msg::kUpdateFromTo, installed, product);
+      status = FormatMessageText(qw::msg::kClickToContinue, next);
       break;
     case qw::InstalledState::NewerVersion:
-      situation = FormatMessageText(1100, product) + L"\r\n" + FormatMessageText(1103, installed);
-      status = FormatMessageText(1107, cancel);
+      situation = FormatMessageText(qw::msg::kInstallationOf, product) + L"\r\n" + FormatMessageText(qw::msg::kNewerInstalled, installed);
+      status = FormatMessageText(qw::msg::kClickToExit, cancel);
       break;
   }
   SetDlgItemText(IDC_INFO, situation);
   SetDlgItemText(IDC_STATUS, status);
-  SetDlgItemText(IDC_COPYRIGHT, FormatMessageText(1109, product));
-  SetDlgItemText(IDC_LANGUAGE_LABEL, LoadMessage(1014));
+  SetDlgItemText(IDC_COPYRIGHT, FormatMessageText(qw::msg::kCopyright, product));
+  SetDlgItemText(IDC_LANGUAGE_LABEL, LoadMessage(qw::msg::kSelectLanguage));
 }
 
 void CDlgStart::Stretch(int dx, int dy) {

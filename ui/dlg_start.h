@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/handles.h"
 #include "ui/resource_ids.h"
 #include "ui/wizard_page.h"
 
@@ -33,5 +34,5 @@ class CDlgStart : public CWizardPage {
   void OnLanguageChanged();
 
   HWND m_languageList = nullptr;
-  HIMAGELIST m_images = nullptr;  // the flags, owned
+  qw::UniqueImageList m_images;  // the flags; the list does not own them
 };

@@ -1,6 +1,7 @@
 #include "ui/install_dlg.h"
 
 #include "i18n/language_state.h"
+#include "i18n/select_language.h"
 #include "platform/system_error.h"
 #include "ui/about_dlg.h"
 #include "ui/control_layout.h"
@@ -11,7 +12,7 @@ namespace {
 // "&About 'Installer'..." left to right, "...About 'Installer'" right to left.
 std::wstring AboutItemText() {
   const std::wstring about =
-      qw::FormatMessageText(1003, qw::InstallContext::BuildTitle(false));
+      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallContext::BuildTitle(false));
   if (about.empty()) return about;
   return qw::IsCurrentLanguageLeftToRight() ? L"&" + about + L"..." : L"..." + about;
 }
@@ -33,9 +34,29 @@ CInstallDlg::CInstallDlg(qw::InstallContext& context)
       m_end(context),
       m_pages{&m_start, &m_mode, &m_path, &m_shortcut, &m_install, &m_end} {}
 
+CInstallDlg::~CInstallDlg() { qw::SetLanguageChoiceHandlers({}); }
+
+// A language chosen on the Start page: the message that the installer
+// stays in English, then the new title as the application name (the caption
+// of message boxes) and every text of the wizard.
+void CInstallDlg::RegisterLanguageChoiceHandlers() {
+  qw::LanguageChoiceHandlers handlers;
+  handlers.announceEnglish = [] {
+    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish,
+                                        qw::InstallContext::ProductDisplayName(true)),
+                  MB_ICONINFORMATION);
+  };
+  handlers.relabel = [this] {
+    if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
+    ApplyLanguage();
+  };
+  qw::SetLanguageChoiceHandlers(std::move(handlers));
+}
+
 BOOL CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
+  RegisterLanguageChoiceHandlers();
   SetWindowText(qw::InstallContext::BuildTitle(true));
   AddAboutItem();
   if (HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
@@ -148,10 +169,10 @@ bool CInstallDlg::ShowPage(int requested) {
 
 void CInstallDlg::UpdateButtons() {
   const bool succeeded = m_context.m_installSucceeded;
-  SetDlgItemText(IDOK, m_current == kInstallPage && !succeeded ? qw::LoadMessage(1007)
-                                                               : qw::LoadMessage(1006) + L"  >");
-  SetDlgItemText(IDC_BACK, L"<  " + qw::LoadMessage(1005));
-  SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? 1004 : 1002));
+  SetDlgItemText(IDOK, m_current == kInstallPage && !succeeded ? qw::LoadMessage(qw::msg::kInstall)
+                                                               : qw::LoadMessage(qw::msg::kNext) + L"  >");
+  SetDlgItemText(IDC_BACK, L"<  " + qw::LoadMessage(qw::msg::kBack));
+  SetDlgItemText(IDCANCEL, qw::LoadMessage(succeeded ? qw::msg::kExit : qw::msg::kCancel));
 }
 
 // Enter, Escape and the close box send the buttons' commands whether the
@@ -184,7 +205,7 @@ void CInstallDlg::OnCancel() {
   const qw::InstalledState state = m_context.m_installedState;
   const bool ask = !m_context.m_installSucceeded && state != qw::InstalledState::NewerVersion &&
                    !(state == qw::InstalledState::SameVersion && m_current == kStartPage);
-  if (ask && AfxMessageBox(qw::LoadMessage(1110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+  if (ask && AfxMessageBox(qw::LoadMessage(qw::msg::kConfirmExit), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     return;
   }
   if (CWinApp* app = AfxGetApp(); app && app->MainWindow() == m_hWnd) app->SetMainWindow(nullptr);

@@ -23,6 +23,8 @@ class CInstallDlg : public CDialog {
  public:
   enum { IDD = IDD_INSTALL_DIALOG };
   explicit CInstallDlg(qw::InstallContext& context);
+  // Withdraws its language-choice handlers.
+  ~CInstallDlg() override;
 
   // DoModal returns IDOK after a successful installation, else IDCANCEL.
 
@@ -49,6 +51,7 @@ class CInstallDlg : public CDialog {
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
   void OnGetMinMaxInfo(MINMAXINFO* info);
   void AddAboutItem();
+  void RegisterLanguageChoiceHandlers();
   void FitPages();
 
   qw::InstallContext& m_context;

@@ -1,23 +1,15 @@
 #include "ui/win_app.h"
 
 #include "platform/message_box_service.h"
+#include "platform/module_file.h"
 
 namespace {
 CWinApp* g_app = nullptr;
-
-std::wstring ExecutableBaseName() {
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name = path;
-  const std::size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  const std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return name;
-}
 }  // namespace
 
-CWinApp::CWinApp() : m_appName(ExecutableBaseName()), m_instance(::GetModuleHandleW(nullptr)) {
+CWinApp::CWinApp()
+    : m_appName(qw::FileBaseName(qw::ModuleFilePath(nullptr))),
+      m_instance(::GetModuleHandleW(nullptr)) {
   g_app = this;
 }
 

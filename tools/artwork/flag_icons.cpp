@@ -4,13 +4,21 @@
 // rendered with 8 x 8 supersampling, so that small details such as stars
 // and the Union Jack's diagonals blend instead of disappearing.
 //
-//   flag_icons OUTPUT_FOLDER     writes flag_141.ico ... flag_158.ico
+// The icons are written as the two resources Windows keeps of an icon, so
+// that the resource script gives every image an id of its own: the resource
+// compiler numbers the images of its ICON statements from 1 in every
+// script, and the application icon's images already have those numbers.
+// The image of flag N is icon image N.
+//
+//   flag_icons OUTPUT_FOLDER     writes flag_141.icon-image, flag_141.icon-group
+//                                ... flag_158.icon-image, flag_158.icon-group
 
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "output_file.h"
@@ -212,7 +220,9 @@ std::vector<std::uint8_t> RenderBgr(const Flag& flag) {
 void Put16(std::vector<std::uint8_t>& out, unsigned v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); }
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) { Put16(out, v & 0xFFFF); Put16(out, v >> 16); }
 
-std::vector<std::uint8_t> IconFile(const Flag& flag) {
+// The icon image resource (RT_ICON): a DIB of the picture over twice its
+// height, the colour rows followed by the transparency mask.
+std::vector<std::uint8_t> IconImage(const Flag& flag) {
   const std::vector<std::uint8_t> pixels = RenderBgr(flag);
   const int maskStride = ((kWidth + 31) / 32) * 4;
   const std::vector<std::uint8_t> mask(static_cast<std::size_t>(maskStride) * kHeight, 0);  // opaque
@@ -222,13 +232,18 @@ std::vector<std::uint8_t> IconFile(const Flag& flag) {
   Put32(image, 0); Put32(image, 0);
   image.insert(image.end(), pixels.begin(), pixels.end());
   image.insert(image.end(), mask.begin(), mask.end());
+  return image;
+}
 
-  std::vector<std::uint8_t> file;
-  Put16(file, 0); Put16(file, 1); Put16(file, 1);
-  file.push_back(kWidth); file.push_back(kHeight); file.push_back(0); file.push_back(0);
-  Put16(file, 1); Put16(file, 24); Put32(file, image.size()); Put32(file, 6 + 16);
-  file.insert(file.end(), image.begin(), image.end());
-  return file;
+// The icon group resource (RT_GROUP_ICON) naming the one image `imageId`
+// of `imageSize` bytes.
+std::vector<std::uint8_t> IconGroup(int imageId, std::size_t imageSize) {
+  std::vector<std::uint8_t> group;
+  Put16(group, 0); Put16(group, 1); Put16(group, 1);  // reserved, icon, one entry
+  group.push_back(kWidth); group.push_back(kHeight); group.push_back(0); group.push_back(0);
+  Put16(group, 1); Put16(group, 24); Put32(group, static_cast<std::uint32_t>(imageSize));
+  Put16(group, static_cast<unsigned>(imageId));
+  return group;
 }
 
 }  // namespace
@@ -241,13 +256,18 @@ int main(int argc, char** argv) {
   // The flags are one output: a failure takes the ones already written too.
   std::vector<std::string> written;
   for (const auto& [id, flag] : Flags()) {
-    const std::string path = std::string(argv[1]) + "/flag_" + std::to_string(id) + ".ico";
-    if (!artwork::WriteOutputFile(path, IconFile(flag))) {
-      std::cerr << "flag_icons: cannot write " << path << "\n";
-      for (const std::string& done : written) artwork::RemoveOutputFile(done);
-      return 1;
+    const std::string base = std::string(argv[1]) + "/flag_" + std::to_string(id);
+    const std::vector<std::uint8_t> image = IconImage(flag);
+    const std::pair<std::string, std::vector<std::uint8_t>> outputs[] = {
+        {base + ".icon-image", image}, {base + ".icon-group", IconGroup(id, image.size())}};
+    for (const auto& [path, bytes] : outputs) {
+      if (!artwork::WriteOutputFile(path, bytes)) {
+        std::cerr << "flag_icons: cannot write " << path << "\n";
+        for (const std::string& done : written) artwork::RemoveOutputFile(done);
+        return 1;
+      }
+      written.push_back(path);
     }
-    written.push_back(path);
   }
   return 0;
 }

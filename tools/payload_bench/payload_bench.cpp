@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "payload/payload_archive.h"
+#include "payload/unicode_text.h"
 #include "payload/wide_path.h"
 #include "tools/payload_packer/archive_packing.h"
 

@@ -5,14 +5,13 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <stdexcept>
+#include <system_error>
 
+#include "payload/archive_header_buffer.h"
 #include "payload/decompression_pipeline.h"
-#include "payload/wide_path.h"
-#include "tools/payload_packer/destination_folder.h"
-#include "tools/payload_packer/entry_kinds.h"
-#include "tools/payload_packer/windows_file_name.h"
+#include "payload/unicode_text.h"
+#include "tools/payload_packer/payload_entry_rules.h"
 
 namespace qw {
 namespace {
@@ -52,17 +51,18 @@ class ArchiveChecker {
 
  private:
   std::size_t TakeHeader(const char* data, std::size_t size) {
-    std::size_t want = 8;
-    if (header_.size() >= 8) {
-      summary_.dataOffset = ReadDataOffset(header_.data());
-      if (summary_.dataOffset < kMinimumDataOffset || summary_.dataOffset > kMaximumDataOffset)
-        throw std::runtime_error("implausible data offset " + std::to_string(summary_.dataOffset));
-      want = static_cast<std::size_t>(summary_.dataOffset);
+    std::size_t k = 0;
+    try {
+      k = header_.Take(data, size);
+    } catch (const std::system_error&) {
+      const std::uint64_t offset = header_.DataOffset();
+      if (header_.DataOffsetRead() && !IsPlausibleDataOffset(offset))
+        throw std::runtime_error("implausible data offset " + std::to_string(offset));
+      throw;
     }
-    const std::size_t k = std::min(size, want - header_.size());
-    header_.append(data, k);
-    if (header_.size() == want && want > 8) {
-      summary_.records = DecodeHeader(header_.data(), header_.size());
+    if (header_.Complete()) {
+      summary_.dataOffset = header_.DataOffset();
+      summary_.records = header_.TakeRecords();
       headerDone_ = true;
       if (headerOnly_) throw HeaderRead{};
       StartEntry();
@@ -90,7 +90,7 @@ class ArchiveChecker {
 
   ArchiveSummary& summary_;
   bool headerOnly_;
-  std::string header_;
+  ArchiveHeaderBuffer header_;
   bool headerDone_ = false;
   std::size_t entry_ = 0;
   std::uint64_t remaining_ = 0;
@@ -118,25 +118,17 @@ ArchiveSummary Inspect(const std::string& path, bool headerOnly) {
 // The installer's own test of each entry, then the rules the packer
 // applies to a manifest, so that an archive made otherwise is held to both.
 void CheckEntries(const std::vector<DirectoryRecord>& records) {
-  std::map<std::wstring, std::size_t> entryOfFile;  // by InstalledFileKey
-  EntryKindRules kinds;
+  PayloadEntryRules rules;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const std::string at = "entry " + std::to_string(i) + ": ";
     if (const char* fault = DirectoryRecordFault(records[i])) throw std::runtime_error(at + fault);
     const std::wstring destination = WideFromUtf16(records[i].destination);
     const std::wstring name = SourceFileName(WideFromUtf16(records[i].source));
     try {
-      CheckDestinationFolder(destination);
-      kinds.Check(records[i].kind, destination, static_cast<int>(i), "entry");
+      rules.Check(records[i].kind, destination, name, static_cast<int>(i), "entry");
     } catch (const std::runtime_error& error) {
       throw std::runtime_error(at + error.what());
     }
-    const std::string fault = WindowsFileNameFault(name);
-    if (!fault.empty()) throw std::runtime_error(at + "file name " + fault);
-    const auto [first, added] = entryOfFile.emplace(InstalledFileKey(destination, name), i);
-    if (!added)
-      throw std::runtime_error(at + "destination " + Utf8FromWide(destination + L"\\" + name) +
-                               " repeats entry " + std::to_string(first->second));
   }
 }
 

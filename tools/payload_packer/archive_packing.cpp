@@ -9,7 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 #include "tools/payload_packer/bzip2_file_writer.h"
 
 namespace qw {

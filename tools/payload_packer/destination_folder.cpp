@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "payload/folder_placeholder.h"
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 #include "tools/payload_packer/windows_file_name.h"
 
 namespace qw {

@@ -1,9 +1,10 @@
 #pragma once
 // The packer's rules for the kinds of a payload's entries, which the
-// installer relies on without checking: the files of kind 5 are needed only
-// while the installation runs and are deleted after it, unrecorded, so they
-// belong in <Temporary> and nothing else does; the main program (kind 1)
-// and the uninstaller (kind 2) are one file each.
+// installer relies on without checking: a kind is one of 0 to 5, the only
+// ones the installer knows; the files of kind 5 are needed only while the
+// installation runs and are deleted after it, unrecorded, so they belong in
+// <Temporary> and nothing else does; the main program (kind 1) and the
+// uninstaller (kind 2) are one file each.
 
 #include <cstdint>
 #include <string>

@@ -3,14 +3,12 @@
 #include <boost/filesystem/path.hpp>
 
 #include <fstream>
-#include <map>
 #include <stdexcept>
 
 #include "payload/payload_format.h"
-#include "payload/wide_path.h"
-#include "tools/payload_packer/destination_folder.h"
-#include "tools/payload_packer/entry_kinds.h"
-#include "tools/payload_packer/windows_file_name.h"
+#include "payload/payload_kind.h"
+#include "payload/unicode_text.h"
+#include "tools/payload_packer/payload_entry_rules.h"
 
 namespace qw {
 namespace {
@@ -33,7 +31,8 @@ std::vector<std::string> SplitFields(const std::string& line) {
 }
 
 std::uint32_t ParseKind(const std::string& field) {
-  if (field.size() != 1 || field[0] < '0' || field[0] > '5')
+  if (field.size() != 1 || field[0] < '0' ||
+      static_cast<std::uint32_t>(field[0] - '0') >= kPayloadKindCount)
     throw std::runtime_error("kind \"" + field + "\" is not a number from 0 to 5");
   return static_cast<std::uint32_t>(field[0] - '0');
 }
@@ -46,12 +45,9 @@ ManifestEntry ParseManifestLine(const std::string& line) {
   ManifestEntry entry;
   entry.kind = ParseKind(fields[0]);
   entry.destination = WideFromUtf8(fields[1]);
-  CheckDestinationFolder(entry.destination);
   entry.sourceText = fields[2];
-  const std::wstring name = SourceFileName(WideFromUtf8(entry.sourceText));
-  if (name.empty()) throw std::runtime_error("source \"" + entry.sourceText + "\" names no file");
-  const std::string fault = WindowsFileNameFault(name);
-  if (!fault.empty()) throw std::runtime_error("source file name " + fault);
+  if (SourceFileName(WideFromUtf8(entry.sourceText)).empty())
+    throw std::runtime_error("source \"" + entry.sourceText + "\" names no file");
   entry.sourceFile = entry.sourceText;
   return entry;
 }
@@ -61,8 +57,7 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
   if (!in) throw std::runtime_error("cannot read manifest " + path);
   const boost::filesystem::path folder = boost::filesystem::path(path).parent_path();
   std::vector<ManifestEntry> entries;
-  std::map<std::wstring, int> lineOfFile;  // by InstalledFileKey
-  EntryKindRules kinds;
+  PayloadEntryRules rules;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::string text = Trim(line);
@@ -70,12 +65,8 @@ std::vector<ManifestEntry> ReadManifest(const std::string& path) {
     try {
       ManifestEntry entry = ParseManifestLine(text);
       entry.line = number;
-      kinds.Check(entry.kind, entry.destination, number, "line");
-      const std::wstring name = SourceFileName(WideFromUtf8(entry.sourceText));
-      const auto [first, added] = lineOfFile.emplace(InstalledFileKey(entry.destination, name), number);
-      if (!added)
-        throw std::runtime_error("destination " + Utf8FromWide(entry.destination + L"\\" + name) +
-                                 " repeats line " + std::to_string(first->second));
+      rules.Check(entry.kind, entry.destination, SourceFileName(WideFromUtf8(entry.sourceText)),
+                  number, "line");
       const boost::filesystem::path source(entry.sourceFile);
       if (source.is_relative()) entry.sourceFile = (folder / source).string();
       entries.push_back(std::move(entry));

@@ -30,8 +30,10 @@ struct ManifestEntry {
 // installs already (naming both lines). Source files are not opened here.
 std::vector<ManifestEntry> ReadManifest(const std::string& path);
 
-// The same checks on one line's fields; throws std::runtime_error without
-// the line number.
+// One line's fields: the number of fields, the kind and a source that gives
+// a file name; throws std::runtime_error without the line number. The
+// entry rules (PayloadEntryRules) are ReadManifest's, since some of them
+// look at the lines before.
 ManifestEntry ParseManifestLine(const std::string& line);
 
 }  // namespace qw

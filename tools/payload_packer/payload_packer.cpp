@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 #include "tools/payload_packer/archive_inspection.h"
 #include "tools/payload_packer/archive_packing.h"
 #include "tools/payload_packer/payload_manifest.h"

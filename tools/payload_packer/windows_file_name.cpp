@@ -1,6 +1,6 @@
 #include "tools/payload_packer/windows_file_name.h"
 
-#include "payload/wide_path.h"
+#include "payload/unicode_text.h"
 
 namespace qw {
 namespace {

@@ -53,7 +53,7 @@ TEST_F(ArtworkTools, WriteTheirFiles) {
   EXPECT_EQ(Run(QW_BANNER, (folder_ / "b.bmp").string()), 0);
   EXPECT_EQ(Head("b.bmp", 2), "BM");
   EXPECT_EQ(Run(QW_FLAG_ICONS, folder_.string()), 0);
-  EXPECT_EQ(FileCount(), 2u + 18u);
+  EXPECT_EQ(FileCount(), 2u + 2u * 18u);  // each flag: its image and its group
 }
 
 TEST_F(ArtworkTools, FailAndLeaveNothingWhenAWriteFails) {

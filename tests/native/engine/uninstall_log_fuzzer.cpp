@@ -8,6 +8,7 @@
 
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
+#include "utf16le_bytes.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void CheckRoundTrip(const qw::PreviousInstallation& read) {
     if (entry.path.size() > 400) return;  // longer lines are refused by design
     text += qw::FormatLogEntryLine(sequence++, entry);
   }
-  const std::string bytes = "\xFF\xFE" + qw::EncodeUtf16Le(text);
+  const std::string bytes = "\xFF\xFE" + qw::test::Utf16LeBytes(text);
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::size_t size = bytes.size();
   qw::PreviousInstallation again;

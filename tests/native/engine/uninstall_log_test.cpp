@@ -6,6 +6,7 @@
 
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
+#include "utf16le_bytes.h"
 
 namespace qw {
 namespace {
@@ -40,7 +41,7 @@ PreviousInstallation Read(const std::string& bytes, std::set<std::wstring> folde
   return previous;
 }
 
-std::string Utf16Log(const std::wstring& text) { return "\xFF\xFE" + EncodeUtf16Le(text); }
+std::string Utf16Log(const std::wstring& text) { return "\xFF\xFE" + test::Utf16LeBytes(text); }
 
 std::wstring Header(const std::wstring& startMenu = L"C:\\S", const std::wstring& previous = L"") {
   return FormatLogHeader(L"Meridel 6.07c", L"C:\\P", startMenu, previous);
@@ -72,7 +73,7 @@ TEST(UninstallLogFormat, EntryLines) {
 }
 
 TEST(UninstallLogFormat, Utf16LittleEndian) {
-  EXPECT_EQ(EncodeUtf16Le(L"A\u00e9\u4e2d"), std::string("A\0\xe9\0\x2d\x4e", 6));
+  EXPECT_EQ(test::Utf16LeBytes(L"A\u00e9\u4e2d"), std::string("A\0\xe9\0\x2d\x4e", 6));
 }
 
 TEST(UninstallLogReader, ReadsHeaderAndEntries) {

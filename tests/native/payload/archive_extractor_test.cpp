@@ -15,6 +15,17 @@ const std::vector<test::TestFile> kFiles = {
     {u"first.txt", u"<InstallPath>", "0123456789", 0},
     {u"second.txt", u"<InstallPath>\\Sub", "abcdefghij", 0}};
 
+// The error `write` raises, or none.
+template <typename Write>
+std::error_code ErrorOf(Write write) {
+  try {
+    write();
+  } catch (const std::system_error& error) {
+    return error.code();
+  }
+  return {};
+}
+
 class ArchiveExtractorTest : public ::testing::Test {
  protected:
   ArchiveExtractorTest()
@@ -74,7 +85,7 @@ TEST_F(ArchiveExtractorTest, BlockSpanningTwoFilesIsTakenUpToTheFileEnd) {
 
 TEST_F(ArchiveExtractorTest, FailedExtractorSwallowsEverything) {
   std::string bytes = test::ArchiveBytes(kFiles) + "extra";
-  EXPECT_THROW(Feed(bytes, bytes.size()), std::system_error);
+  EXPECT_EQ(ErrorOf([&] { Feed(bytes, bytes.size()); }), compress_errc::unexpected_error);
   EXPECT_EQ(extractor_.Write("more", 4), 4u);
 }
 
@@ -83,7 +94,7 @@ TEST_F(ArchiveExtractorTest, ImplausibleOffsetsAreRejectedAtOnce) {
     ArchiveExtractor extractor({scratch_.wide(), L"", L""}, callback_, [](int) { return std::wstring(); });
     std::string header(8, '\0');
     for (int i = 0; i < 8; ++i) header[i] = static_cast<char>(offset >> (8 * i));
-    EXPECT_THROW(extractor.Write(header.data(), 8), std::system_error) << offset;
+    EXPECT_EQ(ErrorOf([&] { extractor.Write(header.data(), 8); }), compress_errc::unexpected_error) << offset;
   }
 }
 

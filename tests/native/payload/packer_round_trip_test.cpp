@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "payload/payload_archive.h"
+#include "payload/unicode_text.h"
 #include "payload/wide_path.h"
 #include "test_archive.h"
 #include "tools/payload_packer/archive_inspection.h"
@@ -127,6 +128,28 @@ TEST(Packer, RefusesBadInputWithoutLeavingOutput) {
   EXPECT_NE(PackError("0 | <InstallPath> | dir/..\n", dir).find("names no file"), std::string::npos);
 }
 
+// Why verify refuses the archive file at `path`, or "verified".
+std::string VerifyError(const std::string& path) {
+  try {
+    VerifyArchiveFile(path);
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "verified";
+}
+
+// True when verify refuses an archive of `files` with a message holding
+// `part`.
+bool VerifyRefuses(const std::vector<test::TestFile>& files, const std::string& folder,
+                   const std::string& part) {
+  const std::string path = folder + "/verify.bz2";
+  test::WriteFile(path, test::Bzip2(test::ArchiveBytes(files)));
+  const std::string error = VerifyError(path);
+  if (error.find(part) != std::string::npos) return true;
+  ADD_FAILURE() << "verify gave \"" << error << "\", expected \"" << part << "\"";
+  return false;
+}
+
 // True when packing `manifestText` fails with a message holding `part`.
 bool Refuses(const std::string& manifestText, const std::string& folder, const std::string& part) {
   const std::string error = PackError(manifestText, folder);
@@ -143,9 +166,9 @@ TEST(Packer, RefusesTwoEntriesForOneFile) {
   test::WriteFile(scratch.path() / "a.txt", "a");
   test::WriteFile(scratch.path() / "sub" / "A.TXT", "A");
   Refuses("0 | <InstallPath> | a.txt\n0 | <InstallPath> | a.txt\n", dir, ":2: destination");
-  Refuses("0 | <InstallPath> | a.txt\n#\n0 | <InstallPath> | a.txt\n", dir, "line 1");
-  Refuses("0 | <InstallPath> | a.txt\n3 | <InstallPath>/ | sub/A.TXT\n", dir, "line 1");
-  Refuses("0 | <CommonData>\\Q\\M | a.txt\n3 | <CommonData>/q//m\\ | sub/A.TXT\n", dir, "line 1");
+  Refuses("0 | <InstallPath> | a.txt\n#\n0 | <InstallPath> | a.txt\n", dir, ":3: destination <InstallPath>\\a.txt repeats line 1");
+  Refuses("0 | <InstallPath> | a.txt\n3 | <InstallPath>/ | sub/A.TXT\n", dir, ":2: destination <InstallPath>/\\A.TXT repeats line 1");
+  Refuses("0 | <CommonData>\\Q\\M | a.txt\n3 | <CommonData>/q//m\\ | sub/A.TXT\n", dir, "repeats line 1");
   // Other folders, other tokens and other names are other files.
   EXPECT_EQ(PackError("0 | <InstallPath> | a.txt\n0 | <InstallPath>\\Lang | sub/A.TXT\n"
                       "5 | <Temporary> | a.txt\n0 | <InstallPath>\\a.txt | a.txt\n",
@@ -166,23 +189,45 @@ TEST(Packer, KindsKeepTheirPlaces) {
   EXPECT_EQ(PackError("1 | <InstallPath> | a.txt\n2 | <InstallPath> | b.txt\n5 | <Temporary> | a.txt\n", dir),
             "packed");
   // An archive made otherwise is held to the same rules.
-  const std::string path = (scratch.path() / "k.bz2").string();
-  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 5}})));
-  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
-  test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 1},
-                                                        {u"b.txt", u"<InstallPath>", "b", 1}})));
-  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+  VerifyRefuses({{u"a.txt", u"<InstallPath>", "a", 5}}, dir, "entry 0: kind 5 (deleted after the installation)");
+  VerifyRefuses({{u"a.txt", u"<Temporary>", "a", 0}}, dir, "entry 0: only kind 5 may go to <Temporary>");
+  VerifyRefuses({{u"a.txt", u"<InstallPath>", "a", 1}, {u"b.txt", u"<InstallPath>", "b", 1}}, dir,
+                "entry 1: a second main program (kind 1): entry 0 has one");
+  VerifyRefuses({{u"a.txt", u"<InstallPath>", "a", 2}, {u"b.txt", u"<InstallPath>", "b", 2}}, dir,
+                "entry 1: a second uninstaller (kind 2): entry 0 has one");
+}
+
+TEST(Packer, VerifyRefusesKindsTheInstallerDoesNotKnow) {
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  for (std::uint32_t kind : {6u, 99u, 0xFFFFFFFFu})
+    VerifyRefuses({{u"ok.txt", u"<InstallPath>", "ok", 0}, {u"a.txt", u"<InstallPath>", "a", kind}}, dir,
+                  "entry 1: kind " + std::to_string(kind) + " is not one of 0 to 5");
+  for (std::uint32_t kind : {0u, 1u, 2u, 3u, 4u}) {
+    test::WriteFile(dir + "/k.bz2", test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", kind}})));
+    EXPECT_EQ(VerifyError(dir + "/k.bz2"), "verified") << kind;
+  }
 }
 
 TEST(Packer, DestinationMustStartWithAToken) {
   test::ScratchFolder scratch;
   const std::string dir = scratch.path().string();
   test::WriteFile(scratch.path() / "ok.txt", "ok");
-  for (const char* destination :
-       {"\\<InstallPath>\\Lang", "/<InstallPath>", "Lang", "C:\\x", "C:", "\\\\server\\share",
-        "x\\<InstallPath>", "<InstallPath>\\..\\..\\Windows", "<WinDir>\\.", "<InstallPath>\\..",
-        "<Installpath>\\Lang"})
-    Refuses(std::string("0 | ") + destination + " | ok.txt\n", dir, ":1: ");
+  const std::string noToken = " does not start with a folder token";
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"\\<InstallPath>\\Lang", "destination \\<InstallPath>\\Lang" + noToken},
+      {"/<InstallPath>", "destination /<InstallPath>" + noToken},
+      {"Lang", "destination Lang" + noToken},
+      {"C:\\x", "destination C:\\x" + noToken},
+      {"C:", "destination C:" + noToken},
+      {"\\\\server\\share", "destination \\\\server\\share" + noToken},
+      {"x\\<InstallPath>", "destination x\\<InstallPath>" + noToken},
+      {"<InstallPath>\\..\\..\\Windows", "destination <InstallPath>\\..\\..\\Windows holds \"..\""},
+      {"<WinDir>\\.", "destination <WinDir>\\. holds \".\""},
+      {"<InstallPath>\\..", "destination <InstallPath>\\.. holds \"..\""},
+      {"<Installpath>\\Lang", "unknown folder token <Installpath>"}};
+  for (const auto& [destination, reason] : refused)
+    Refuses("0 | " + destination + " | ok.txt\n", dir, ":1: " + reason);
   EXPECT_EQ(PackError("0 | <InstallPath>\\..x\\y.. z | ok.txt\n", dir), "packed");
 }
 
@@ -194,17 +239,30 @@ TEST(Packer, RefusesNamesWindowsCannotCreate) {
   const std::vector<std::string> bad = {
       "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "tab\tin", "bell\x07", "end.", "end ",
       "CON", "con", "Prn.txt", "aux.tar.gz", "NUL", "nul.dat", "COM1", "com9.log", "LPT1", "lpt9.x"};
+  // The reason each name is refused for.
+  const auto reason = [](const std::string& name) -> std::string {
+    if (name.find_first_of("\t\x07") != std::string::npos) return " holds a control character";
+    if (name.find_first_of("<>\"|?*") != std::string::npos) return " holds one of <>:\"|?*";
+    if (name.back() == '.' || name.back() == ' ') return " ends in a dot or space";
+    return " is a reserved device name";
+  };
+  const auto shown = [](std::string name) {
+    for (char& c : name) c = static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return "\"" + name + "\"";
+  };
   for (const std::string& name : bad) {
     // A manifest field cannot hold '|' nor end in a space.
     if (name.find('|') != std::string::npos) continue;
     if (name.back() != ' ') {
       test::WriteFile(scratch.path() / "src" / name, "x");
-      Refuses("0 | <InstallPath> | src/" + name + "\n", dir, ":1: ");
+      Refuses("0 | <InstallPath> | src/" + name + "\n", dir, ":1: source file name " + shown(name) + reason(name));
     }
-      Refuses("0 | <InstallPath>\\" + name + "\\x | ok.txt\n", dir, ":1: ");
+    Refuses("0 | <InstallPath>\\" + name + "\\x | ok.txt\n", dir,
+            ":1: destination folder " + shown(name) + reason(name));
   }
-  Refuses("0 | <InstallPath>\\a:b | ok.txt\n", dir, ":1: ");
-  Refuses(std::string("0 | <InstallPath>\\a\0b | ok.txt\n", 31), dir, ":1: ");
+  Refuses("0 | <InstallPath>\\a:b | ok.txt\n", dir, ":1: destination folder \"a:b\" holds one of <>:\"|?*");
+  Refuses(std::string("0 | <InstallPath>\\a\0b | ok.txt\n", 31), dir,
+          ":1: destination folder \"a?b\" holds a control character");
   // Only whole device names are reserved.
   for (const char* name : {"CONSOLE.txt", "com10", "LPT", "auxiliary", "nul_", ".hidden"}) {
     test::WriteFile(scratch.path() / "src" / name, "x");
@@ -220,9 +278,9 @@ TEST(Packer, RefusesSourcesThatAreNoRegularFiles) {
   boost::filesystem::create_directories(scratch.path() / "folder");
   ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
   // Reading the pipe would wait for a writer forever; this must fail at once.
-  Refuses("0 | <InstallPath> | pipe\n", dir, "manifest line 1: source");
-  Refuses("0 | <InstallPath> | folder\n", dir, "manifest line 1: source");
-  Refuses("0 | <InstallPath> | /dev/zero\n", dir, "manifest line 1: source");
+  Refuses("0 | <InstallPath> | pipe\n", dir, "manifest line 1: source " + dir + "/pipe is not a regular file");
+  Refuses("0 | <InstallPath> | folder\n", dir, "manifest line 1: source " + dir + "/folder is not a regular file");
+  Refuses("0 | <InstallPath> | /dev/zero\n", dir, "manifest line 1: source /dev/zero is not a regular file");
 }
 
 TEST(Packer, LeavesAFileInTheTemporaryFilesWayAlone) {
@@ -242,9 +300,14 @@ TEST(Packer, LeavesAFileInTheTemporaryFilesWayAlone) {
   EXPECT_EQ(files, 5u);  // ok.txt, victim, the link, the manifest and the archive
 
   // A failure after the temporary file was made removes it.
-  EXPECT_THROW(WriteArchive(dir + "/late.bz2", test::Records({{u"a", u"<InstallPath>", "abc", 0}}),
-                            [](std::size_t, const auto& write) { write("ab", 2); }),
-               std::runtime_error);
+  std::string late = "written";
+  try {
+    WriteArchive(dir + "/late.bz2", test::Records({{u"a", u"<InstallPath>", "abc", 0}}),
+                 [](std::size_t, const auto& write) { write("ab", 2); });
+  } catch (const std::runtime_error& error) {
+    late = error.what();
+  }
+  EXPECT_EQ(late, "entry 0 changed size while packing");
   files = 0;
   for (boost::filesystem::directory_iterator i(dir), end; i != end; ++i) ++files;
   EXPECT_EQ(files, 5u);
@@ -253,16 +316,19 @@ TEST(Packer, LeavesAFileInTheTemporaryFilesWayAlone) {
 TEST(Packer, VerifyRefusesWhatTheInstallerRefuses) {
   test::ScratchFolder scratch;
   const std::string path = (scratch.path() / "a.bz2").string();
-  const std::vector<std::vector<test::TestFile>> refused = {
-      {{u"", u"<InstallPath>", "content", 0}},
-      {{u"dir/..", u"<InstallPath>", "content", 0}},
-      {{u"a.txt", std::u16string(u"<InstallPath>\\x\0y", 17), "content", 0}},
-      {{u"a.txt", u"<Unknown>\\x", "content", 0}},
-      {{u"a.txt", u"<InstallPath>", "", 0}, {u"a.txt", u"Lang", "content", 0}}};
-  for (const auto& files : refused) {
-    test::WriteFile(path, test::Bzip2(test::ArchiveBytes(files)));
-    EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error) << files.back().destination.size();
-  }
+  const std::string dir = scratch.path().string();
+  VerifyRefuses({{u"", u"<InstallPath>", "content", 0}}, dir, "entry 0: the source names no file");
+  VerifyRefuses({{u"dir/..", u"<InstallPath>", "content", 0}}, dir, "entry 0: the source names no file");
+  VerifyRefuses({{u"a.txt", std::u16string(u"<InstallPath>\\x\0y", 17), "content", 0}}, dir,
+                "entry 0: the destination holds a NUL");
+  VerifyRefuses({{u"a.txt", u"<Unknown>\\x", "content", 0}}, dir, "entry 0: unknown folder token <Unknown>");
+  // A later entry is checked as well as the first, also after an empty file.
+  VerifyRefuses({{u"a.txt", u"<InstallPath>", "", 0}, {u"a.txt", u"Lang", "content", 0}}, dir,
+                "entry 1: destination Lang does not start with a folder token");
+  VerifyRefuses({{u"a.txt", u"<InstallPath>", "", 0}, {u"A.TXT", u"<InstallPath>\\", "content", 0}}, dir,
+                "entry 1: destination <InstallPath>\\\\A.TXT repeats entry 0");
+  VerifyRefuses({{u"a<b.txt", u"<InstallPath>", "content", 0}}, dir,
+                "entry 0: source file name \"a<b.txt\" holds one of");
   test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"C:\\b\\a.txt", u"<UserData>\\Q", "x", 3}})));
   EXPECT_NO_THROW(VerifyArchiveFile(path));
 }
@@ -273,16 +339,43 @@ TEST(Packer, VerifyFindsCorruption) {
   std::string bytes = test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "content", 0}});
   bytes.back() ^= 1;
   test::WriteFile(path, test::Bzip2(bytes));
-  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+  EXPECT_EQ(VerifyError(path), "entry 0: CRC-32 mismatch");
   test::WriteFile(path, test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "content", 0}}) + "x"));
-  EXPECT_THROW(VerifyArchiveFile(path), std::runtime_error);
+  EXPECT_EQ(VerifyError(path), "data follows the last entry");
+  test::WriteFile(path, test::Bzip2(bytes.substr(0, bytes.size() - 1)));
+  EXPECT_EQ(VerifyError(path), "the archive ends inside entry 0");
+  test::WriteFile(path, "BZh9 not bzip2");
+  EXPECT_EQ(VerifyError(path).find("not a sound bzip2 stream"), 0u) << VerifyError(path);
+}
+
+// Exit status of `command` run by the shell, with its standard output and
+// error in `output`.
+int RunPacker(const std::string& arguments, const std::string& folder, std::string& output) {
+  const std::string file = folder + "/packer-output.txt";
+  const int status = std::system((std::string(QW_PAYLOAD_PACKER) + " " + arguments + " > " + file + " 2>&1").c_str());
+  output = test::ReadFile(file);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(Packer, CommandLineExitCodes) {
-  const std::string packer = QW_PAYLOAD_PACKER;
-  EXPECT_EQ(std::system((packer + " --help > /dev/null").c_str()), 0);
-  EXPECT_NE(std::system((packer + " verify /nonexistent 2> /dev/null").c_str()), 0);
-  EXPECT_NE(std::system((packer + " bogus 2> /dev/null").c_str()), 0);
+  test::ScratchFolder scratch;
+  const std::string dir = scratch.path().string();
+  std::string output;
+  EXPECT_EQ(RunPacker("--help", dir, output), 0);
+  EXPECT_EQ(output.find("usage: payload_packer pack MANIFEST OUTPUT"), 0u);
+  EXPECT_EQ(RunPacker("verify /nonexistent", dir, output), 1);
+  EXPECT_EQ(output, "payload_packer: cannot read /nonexistent\n");
+  EXPECT_EQ(RunPacker("bogus", dir, output), 2);
+  EXPECT_EQ(output, "payload_packer: wrong arguments; see payload_packer --help\n");
+
+  // verify says why it refuses, and never that every CRC-32 matches.
+  test::WriteFile(dir + "/k.bz2", test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 99}})));
+  EXPECT_EQ(RunPacker("verify " + dir + "/k.bz2", dir, output), 1);
+  EXPECT_EQ(output, "payload_packer: entry 0: kind 99 is not one of 0 to 5\n");
+  test::WriteFile(dir + "/k.bz2", test::Bzip2(test::ArchiveBytes({{u"a.txt", u"<InstallPath>", "a", 4}})));
+  EXPECT_EQ(RunPacker("verify " + dir + "/k.bz2", dir, output), 0);
+  EXPECT_NE(output.find(": 1 entries, data offset "), std::string::npos) << output;
+  EXPECT_NE(output.find("every CRC-32 matches"), std::string::npos) << output;
 }
 
 }  // namespace

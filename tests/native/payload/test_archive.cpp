@@ -16,6 +16,15 @@ std::uint32_t Crc32(const std::string& bytes) {
   return crc.checksum();
 }
 
+std::uint32_t BitwiseCrc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
 std::vector<DirectoryRecord> Records(const std::vector<TestFile>& files) {
   std::vector<DirectoryRecord> records;
   for (const TestFile& file : files)

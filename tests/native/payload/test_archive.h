@@ -23,6 +23,9 @@ std::string ArchiveBytes(const std::vector<TestFile>& files);
 // The header alone, as ArchiveBytes writes it.
 std::vector<DirectoryRecord> Records(const std::vector<TestFile>& files);
 std::uint32_t Crc32(const std::string& bytes);
+// The standard reflected CRC-32 computed bit by bit, sharing nothing with
+// the CRC code of the reader or the packer.
+std::uint32_t BitwiseCrc32(const std::string& bytes);
 // One bzip2 stream (900k blocks) of `bytes`.
 std::string Bzip2(const std::string& bytes);
 std::string ReadFile(const boost::filesystem::path& path);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/windows/i18n/installer_strings.h"
+
 namespace qw {
 namespace {
 
@@ -55,6 +57,25 @@ TEST(DefaultFolders, UnderProgramFilesAndTheCommonStartMenu) {
   EXPECT_EQ(DefaultInstallFolder(), L"C:\\Program Files\\Quillon Works\\Meridel 6");
   EXPECT_EQ(DefaultStartMenuFolder(),
             L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillon Works\\Meridel 6");
+}
+
+}  // namespace
+}  // namespace qw
+
+namespace qw {
+namespace {
+
+// The title reads the installer's string tables.
+using InstallContextTitle = InstallerStrings;
+
+TEST_F(InstallContextTitle, FollowsTheLanguage) {
+  SetLanguage(kEnglish);
+  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
+  EXPECT_EQ(InstallContext::BuildTitle(false), L"Installer");
+  SetLanguage(kFrench);
+  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installeur \u2013 Meridel 6.07c");
+  SetLanguage(kDutch);
+  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <shlwapi.h>
 
 #include "install_robot.h"
+#include "platform/security.h"
 #include "scratch_folder.h"
 #include "wizard_expectations.h"
 
@@ -36,14 +37,14 @@ std::string Listing(const std::vector<std::wstring>& lines) {
 
 // The advanced method to the Install page, installing into `folder`.
 void StartInto(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder) {
-  ASSERT_TRUE(robot.Start(installer, L"en_US.UTF-8"));
+  ASSERT_TRUE(robot.Start(installer));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
   ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  robot.SendWithRemoteText(robot.Control(kFolder), WM_SETTEXT, 0, folder);
+  Send(robot.Control(kFolder), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
   ASSERT_TRUE(robot.Click(kNext));
@@ -59,7 +60,7 @@ class FailedInstallation : public InstallationTest {
                                   const std::wstring& folder = std::wstring()) {
     InstallerRobot robot;
     if (folder.empty()) {
-      StartQuick(robot, installer, L"en_US.UTF-8");
+      StartQuick(robot, installer);
     } else {
       StartInto(robot, installer, folder);
     }
@@ -80,7 +81,7 @@ TEST_F(FailedInstallation, CrcMismatchInTheMiddleRemovesTheFilesWrittenBefore) {
   ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3");
   const std::vector<std::wstring> lines = Lines(lastLog_);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), L"Copying File  " + DefaultInstallFolder() + L"\\Lang\\Strings.en.txt...Failed");
+  EXPECT_EQ(lines.back(), L"Copying File  \"" + DefaultInstallFolder() + L"\\Lang\\Strings.en.txt\"...Failed");
   std::size_t written = 0;
   for (const std::wstring& line : lines) written += line.find(L"Copying File") == 0 && line.size() > 2 &&
                                                     line.substr(line.size() - 2) == L"OK";
@@ -105,6 +106,25 @@ TEST_F(FailedInstallation, FullDiskReportsError112) {
   }
   ExpectFailureLeavesNothing(InstallerWith(PackArchive(files), L"install_large"), L"1:00000070",
                              L"Q:\\Meridel 6");
+}
+
+// Starting the installer and leaving it changes nothing but what
+// WineExclusions names: the exclusions hide no change of the installer's.
+TEST_F(FailedInstallation, AnInstallerLeftAtOnceChangesOnlyWhatWineChanges) {
+  {
+    InstallerRobot robot;
+    ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
+    ASSERT_TRUE(robot.WaitForPage(Page::Start));
+    ASSERT_TRUE(robot.Click(kExit));
+    const HWND question = robot.WaitForDialog();
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    ASSERT_TRUE(robot.WaitForExit());
+  }
+  const std::vector<std::wstring> all = Differences(before_, TakeMachineSnapshot(SnapshotRoots()), {});
+  std::printf("a run that installs nothing changed %u places:\n%s", static_cast<unsigned>(all.size()),
+              Listing(all).c_str());
+  EXPECT_TRUE(ChangesSinceSetUp().empty()) << Listing(ChangesSinceSetUp());
 }
 
 // A file in the install folder held open without sharing by this process,
@@ -173,83 +193,160 @@ class PreexistingFile : public FailedInstallation {
 TEST_F(PreexistingFile, OverwrittenThenRestoredByTheRollback) {
   const std::string damaged = WithCorruptedContent(testArchive_, "MIDDLE-FILE-MARKER");
   ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_crc"), L"3", kFolderPath);
-  EXPECT_NE(lastLog_.find(L"Copying File  " + std::wstring(kFolderPath) + L"\\License.txt...OK"),
+  EXPECT_NE(lastLog_.find(L"Copying File  \"" + std::wstring(kFolderPath) + L"\\License.txt\"...OK"),
             std::wstring::npos)
       << "the file had been overwritten: " << Narrow(lastLog_);
   EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")), "an older licence, kept by the rollback\r\n");
 }
 
-// Whether this prefix enforces a registry key's DACL: a key whose DACL
-// grants only reading refuses to be opened for writing.
-bool RegistryDaclsAreEnforced(std::wstring& finding) {
-  const wchar_t* probe = L"Software\\QwDaclProbe";
-  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                         &attributes.lpSecurityDescriptor, nullptr);
-  HKEY key = nullptr;
-  ::RegCreateKeyExW(HKEY_CURRENT_USER, probe, 0, nullptr, 0, KEY_READ, &attributes, &key, nullptr);
-  ::LocalFree(attributes.lpSecurityDescriptor);
-  if (key) ::RegCloseKey(key);
-  key = nullptr;
-  const LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, probe, 0, KEY_SET_VALUE, &key);
-  if (key) ::RegCloseKey(key);
-  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
-  finding = L"opening a read-only key for writing gave " + std::to_wstring(status);
-  return status == ERROR_ACCESS_DENIED;
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+
+// Deletes the link key `path` of HKEY_LOCAL_MACHINE itself, not its target.
+void DeleteLinkKey(const wchar_t* path) {
+  HKEY link = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, REG_OPTION_OPEN_LINK, DELETE, &link) != ERROR_SUCCESS) return;
+  const auto deleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+  if (deleteKey) deleteKey(link);
+  ::RegCloseKey(link);
 }
 
-// The maker's key exists (before the snapshot) with a DACL that lets
-// nobody write the product path value.
+// Makes HKEY_LOCAL_MACHINE\`path` a registry link to itself: nothing can
+// be created or opened through it. Returns whether creating a key there
+// then fails, with what was seen in `finding`.
+bool MakeSelfLink(const wchar_t* path, std::wstring& finding) {
+  HKEY link = nullptr;
+  LONG status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_CREATE_LINK,
+                                  KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+  if (status != ERROR_SUCCESS) {
+    finding = L"creating a link key gave " + std::to_wstring(status);
+    return false;
+  }
+  const std::wstring target = std::wstring(L"\\Registry\\Machine\\") + path;
+  status = ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                            static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+  ::RegCloseKey(link);
+  if (status != ERROR_SUCCESS) {
+    finding = L"setting the link's target gave " + std::to_wstring(status);
+    return false;
+  }
+  HKEY through = nullptr;
+  status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &through, nullptr);
+  if (through) ::RegCloseKey(through);
+  finding = L"creating the key through a link to itself gave " + std::to_wstring(status);
+  return status != ERROR_SUCCESS;
+}
+
+// The maker's key, where the product path value goes, is a registry link
+// to itself (made before the snapshot, when the key did not exist): the
+// value cannot be written.
 class ProductPathLocked : public FailedInstallation {
  protected:
   void SetUp() override {
+    HKEY existing = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+      ::RegCloseKey(existing);
+      GTEST_SKIP() << "the maker's key exists already; this test needs to make it";
+    }
     std::wstring finding;
-    if (!RegistryDaclsAreEnforced(finding)) {
-      GTEST_SKIP() << "probe: Wine does not enforce registry DACLs here (" << Narrow(finding) << ")";
+    const bool locked = MakeSelfLink(kKey, finding);
+    if (!locked) {
+      DeleteLinkKey(kKey);
+      GTEST_SKIP() << "probe: this Wine has no registry link that refuses keys (" << Narrow(finding) << ")";
     }
-    existed_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &raw_) == ERROR_SUCCESS;
-    if (raw_) ::RegCloseKey(raw_);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                           &attributes.lpSecurityDescriptor, nullptr);
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | WRITE_DAC, &attributes, &key,
-                                nullptr),
-              ERROR_SUCCESS);
-    if (existed_) {
-      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
-                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
-    }
-    ::RegCloseKey(key);
-    ::LocalFree(attributes.lpSecurityDescriptor);
+    linkMade_ = true;
     FailedInstallation::SetUp();
   }
   void TearDown() override {
-    if (IsSkipped()) return;
+    if (!linkMade_) return;
     FailedInstallation::TearDown();
-    // Writable again for everybody; deleted when this test made it.
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;KA;;;WD)", SDDL_REVISION_1,
-                                                           &attributes.lpSecurityDescriptor, nullptr);
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION,
-                          static_cast<PSECURITY_DESCRIPTOR>(attributes.lpSecurityDescriptor));
-      ::RegCloseKey(key);
-    }
-    ::LocalFree(attributes.lpSecurityDescriptor);
-    if (!existed_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+    DeleteLinkKey(kKey);
   }
 
   static constexpr const wchar_t* kKey = L"Software\\Quillon Works";
-  bool existed_ = false;
-  HKEY raw_ = nullptr;
+  bool linkMade_ = false;
 };
 
 TEST_F(ProductPathLocked, RollsBackWithCodeMinusOne) {
   ExpectFailureLeavesNothing(InstallerWith(testArchive_, L"install_small"), L"-1");
   EXPECT_NE(lastLog_.find(L"Registry Data Writing...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
+}
+
+// Whether RegRestoreKeyW puts a saved key back: a value saved, changed and
+// restored must read as saved.
+bool RegRestoreKeyWorks(std::wstring& finding) {
+  const wchar_t* probe = L"Software\\QwRestoreProbe";
+  EnableTokenPrivilege(L"SeBackupPrivilege", true);
+  EnableTokenPrivilege(L"SeRestorePrivilege", true);
+  ScratchFolder scratch(L"restore_probe");
+  const std::wstring hive = scratch / L"probe.hive";
+  HKEY key = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, probe, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  DWORD value = 1;
+  ::RegSetValueExW(key, L"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  const LONG saved = ::RegSaveKeyW(key, hive.c_str(), nullptr);
+  value = 2;
+  ::RegSetValueExW(key, L"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  const LONG restored = ::RegRestoreKeyW(key, hive.c_str(), REG_FORCE_RESTORE);
+  DWORD read = 0, size = sizeof read;
+  ::RegQueryValueExW(key, L"Value", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size);
+  ::RegCloseKey(key);
+  ::SHDeleteKeyW(HKEY_CURRENT_USER, probe);
+  finding = L"RegSaveKeyW gave " + std::to_wstring(saved) + L", RegRestoreKeyW gave " + std::to_wstring(restored) +
+            L", the value saved as 1 reads " + std::to_wstring(read);
+  return saved == ERROR_SUCCESS && restored == ERROR_SUCCESS && read == 1;
+}
+
+// An uninstall key of an earlier installation, with a value this installer
+// does not write, and the maker's key a link to itself so that the run
+// fails after writing the uninstall key and rolls it back.
+class ExistingUninstallKey : public ProductPathLocked {
+ protected:
+  void SetUp() override {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      ::RegCloseKey(key);
+      GTEST_SKIP() << "an uninstall key of the product exists already; this test needs to make it";
+    }
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring name = L"Meridel 6.05", extra = L"kept by the rollback";
+    ::RegSetValueExW(key, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                     static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)));
+    ::RegSetValueExW(key, L"EarlierValue", 0, REG_SZ, reinterpret_cast<const BYTE*>(extra.c_str()),
+                     static_cast<DWORD>((extra.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    made_ = true;
+    ProductPathLocked::SetUp();
+  }
+  void TearDown() override {
+    if (IsSkipped() && !made_) return;
+    ProductPathLocked::TearDown();
+    if (made_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kEntry);
+  }
+
+  static constexpr const wchar_t* kEntry = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
+  bool made_ = false;
+};
+
+TEST_F(ExistingUninstallKey, IsPutBackByTheRollback) {
+  std::wstring finding;
+  const bool restores = RegRestoreKeyWorks(finding);
+  InstallerRobot robot;
+  StartQuick(robot, InstallerWith(testArchive_, L"install_small"));
+  const RunResult run = PressInstall(robot);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.status, L"Installation failed (Error Code -1).") << Narrow(run.log);
+  std::vector<SnapshotExclusion> exclusions = WineExclusions();
+  if (!restores) {
+    std::printf("probe: %s; the uninstall key is left out of the comparison\n", Narrow(finding).c_str());
+    exclusions.push_back({L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6\\",
+                          "RegRestoreKeyW does not restore a saved key under this Wine"});
+  }
+  const std::vector<std::wstring> changes =
+      Differences(before_, TakeMachineSnapshot(SnapshotRoots()), exclusions);
+  EXPECT_TRUE(changes.empty()) << Listing(changes);
+  if (!restores) GTEST_SKIP() << "probe: " << Narrow(finding);
 }
 
 // A folder named like the uninstall log stands in its way.

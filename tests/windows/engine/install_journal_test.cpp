@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstall_log.h"
+#include "platform/system_error.h"
 #include "scratch_folder.h"
 
 namespace qw {
@@ -17,9 +18,9 @@ using test::WriteTestFile;
 
 TEST(InstallJournal, FileInNewFoldersRecordsEachFolderAndRollbackRemovesThem) {
   ScratchFolder root(L"journal_folders");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   const std::wstring file = root / L"Q\\R\\file.txt";
-  journal.RecordFile(file, 1, false);
+  journal.RecordFile(file, PayloadKind::MainProgram, false);
   WriteTestFile(file, "new");
   journal.CompleteEntry(true);
 
@@ -45,7 +46,7 @@ TEST(InstallJournal, FileInNewFoldersRecordsEachFolderAndRollbackRemovesThem) {
 
 TEST(InstallJournal, ExistingFolderIsNotRecorded) {
   ScratchFolder root(L"journal_existing_folder");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.EnsureFolder(root.path());
   EXPECT_TRUE(journal.Entries().empty());
   journal.EnsureFolder(root / L"a\\b\\");
@@ -57,9 +58,32 @@ TEST(InstallJournal, ExistingFolderIsNotRecorded) {
 TEST(InstallJournal, FolderCreationStopsAtAFile) {
   ScratchFolder root(L"journal_folder_file");
   WriteTestFile(root / L"plain", "x");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.EnsureFolder(root / L"plain\\sub");
   EXPECT_TRUE(journal.Entries().empty());
+  // The file stands where the first missing folder would be made.
+  EXPECT_EQ(journal.LastRecordingError(), std::error_code(ERROR_ALREADY_EXISTS, std::system_category()));
+
+  journal.EnsureFolder(root / L"folder");
+  EXPECT_FALSE(journal.LastRecordingError());
+  EXPECT_EQ(journal.Entries().size(), 1u);
+  journal.Rollback();
+}
+
+TEST(InstallJournal, RecordingKeepsTheEntryAndSaysWhyAFolderFailed) {
+  ScratchFolder root(L"journal_record_error");
+  WriteTestFile(root / L"plain", "x");
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
+  journal.RecordFile(root / L"plain\\sub\\file.txt", PayloadKind::ProgramFile, false);
+  ASSERT_EQ(journal.Entries().size(), 1u);
+  EXPECT_EQ(journal.Entries().back().kind, JournalEntryKind::File);
+  EXPECT_EQ(journal.LastRecordingError(), std::error_code(ERROR_ALREADY_EXISTS, std::system_category()));
+  journal.CompleteEntry(false);
+
+  journal.RecordDirectXSetup();
+  EXPECT_FALSE(journal.LastRecordingError());
+  journal.CompleteEntry(false);
+  journal.Rollback();
 }
 
 TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
@@ -86,6 +110,12 @@ TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
   EXPECT_FALSE(reserved.empty());
   EXPECT_FALSE(Exists(reserved));
   EXPECT_TRUE(InstallJournal::MakeBackup(root / L"missing.txt", false).empty());
+  std::error_code error = SystemError(ERROR_GEN_FAILURE);  // replaced by the outcome
+  EXPECT_TRUE(InstallJournal::MakeBackup(root / L"missing.txt", false, error).empty());
+  EXPECT_EQ(error, std::error_code(ERROR_FILE_NOT_FOUND, std::system_category()));
+  const std::wstring name = InstallJournal::MakeBackup(std::nullopt, false, error);
+  EXPECT_FALSE(name.empty());
+  EXPECT_FALSE(error);
 
   for (const std::wstring& name : {copy, moved}) {
     ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -94,7 +124,7 @@ TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
 }
 
 TEST(InstallJournal, CompleteEntryClosesOnlyTheOpenEntry) {
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.CompleteEntry(true, std::wstring(L"ignored"));  // nothing open
   EXPECT_TRUE(journal.Entries().empty());
 
@@ -125,14 +155,14 @@ std::wstring WritePreviousLog(const ScratchFolder& root, const std::wstring& lin
 TEST(InstallJournal, LoadPreviousLogKeepsExistingFoldersOnly) {
   ScratchFolder root(L"journal_load");
   const std::wstring log = WritePreviousLog(root, L"0000:0101:1 -- C:\\a\r\n");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(log);
   EXPECT_EQ(journal.PreviousInstallFolder(), root.path());
   EXPECT_TRUE(journal.PreviousStartMenuFolder().empty());  // Menu does not exist
   EXPECT_EQ(journal.Previous().productText, L"Meridel 6.05");
   EXPECT_EQ(journal.Previous().entries.size(), 1u);
 
-  InstallJournal none;
+  InstallJournal none(L"Meridel 6.07c", L"Meridel 6");
   none.LoadPreviousLog(std::nullopt);
   EXPECT_TRUE(none.PreviousInstallFolder().empty());
   none.LoadPreviousLog(root / L"missing.ulog");
@@ -141,7 +171,7 @@ TEST(InstallJournal, LoadPreviousLogKeepsExistingFoldersOnly) {
 
 TEST(InstallJournal, WasInstalledBeforeNeedsDoneFileWithExactPath) {
   ScratchFolder root(L"journal_installed_before");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(WritePreviousLog(root,
       L"0000:0103:1 -- C:\\P\\Done.mrd\r\n0001:0103:0 -- C:\\P\\NotDone.mrd\r\n"
       L"0002:00ff:1 -- C:\\P\\Folder\r\n"));
@@ -174,8 +204,8 @@ TEST(InstallJournal, UnsettledBackupsAreKeptAndListed) {
   std::wstring backup;
   std::wstring list;
   {
-    InstallJournal journal;
-    journal.RecordFile(file, 1, false);
+    InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
+    journal.RecordFile(file, PayloadKind::MainProgram, false);
     journal.CompleteEntry(false);
     backup = journal.Entries().back().backup;
     ASSERT_FALSE(backup.empty());

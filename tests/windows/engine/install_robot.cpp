@@ -37,12 +37,6 @@ std::wstring InstalledPath(const std::wstring& destination, const std::wstring& 
   return std::wstring();
 }
 
-std::vector<std::wstring> SnapshotRoots() {
-  std::vector<std::wstring> roots{L"C:\\"};
-  if (::GetFileAttributesW(L"Q:\\") != INVALID_FILE_ATTRIBUTES) roots.push_back(L"Q:\\");
-  return roots;
-}
-
 std::vector<std::wstring> LeftoverTemporaryFolders() {
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "installer_robot.h"
-#include "machine_snapshot.h"
+#include "machine_cleanup.h"
 #include "platform/handles.h"
 #include "test_payload.h"
 
@@ -29,10 +29,6 @@ std::wstring SpecialFolderPath(int csidl);
 // with samples folder `samplesName`; empty for the temporary folder.
 std::wstring InstalledPath(const std::wstring& destination, const std::wstring& installFolder,
                            const std::wstring& samplesName);
-
-// The roots of the file snapshot: drive C: of the prefix, and Q: (the
-// small disk) when it exists.
-std::vector<std::wstring> SnapshotRoots();
 
 // Temporary folders of installer runs left in the user's temporary folder.
 std::vector<std::wstring> LeftoverTemporaryFolders();

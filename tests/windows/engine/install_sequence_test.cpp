@@ -142,6 +142,9 @@ TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {
   ASSERT_FALSE(page.progress.empty());
   EXPECT_EQ(page.progress.front(), 0);
   EXPECT_EQ(page.progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(page.progress.begin(), page.progress.end()));
+  EXPECT_EQ(std::adjacent_find(page.progress.begin(), page.progress.end()), page.progress.end())
+      << "the bar is set only when its percentage changes";
   EXPECT_GT(page.pumps, static_cast<int>(listed_.size()));
   EXPECT_FALSE(temp.empty());
   EXPECT_FALSE(Exists(temp)) << "the temporary folder is removed";
@@ -288,6 +291,18 @@ TEST_F(InstallSequence, UninstallLogNotWritableStillSucceeds) {
   EXPECT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded);
   EXPECT_EQ(page.LogLines().back(), L"Installation Data Writing...Failed");
   EXPECT_EQ(page.Status(), L"Click on 'Next' to continue.");
+}
+
+TEST_F(InstallSequence, RelativeOrEmptyFolderIsRefusedBeforeAnythingIsWritten) {
+  for (const std::wstring& folder : {std::wstring(), std::wstring(L"Meridel 6"), std::wstring(L"\\Meridel 6")}) {
+    RecordingPage page;
+    EXPECT_FALSE(Run(archive_, folder, std::wstring(), page).succeeded);
+    EXPECT_EQ(page.Status(), L"Installation failed (Error Code 1:000000A1).");
+    EXPECT_EQ(page.LogLines(),
+              (std::vector<std::wstring>{L"<rule>", L"Installation failed (Error Code 1:000000A1)."}));
+    EXPECT_TRUE(request_->journal.Entries().empty());
+    EXPECT_TRUE(request_->tempFolder.empty());
+  }
 }
 
 TEST_F(InstallSequence, RunAfterAFailureStartsAfreshInANewTemporaryFolder) {

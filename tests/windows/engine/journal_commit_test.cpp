@@ -43,9 +43,9 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
            L"0004:07ff:1 -- DirectX...\r\n"                    // step skipped this time
            L"0005:0101:0 -- " + app + L"\\Dropped.dll\r\n");  // a file occurs once
 
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(root / L"previous.ulog");
-  journal.RecordFile(root / L"Rewritten.dll", 1, false);
+  journal.RecordFile(root / L"Rewritten.dll", PayloadKind::MainProgram, false);
   WriteTestFile(root / L"Rewritten.dll", "new");
   journal.CompleteEntry(true);
   const std::wstring backup = journal.Entries().back().backup;
@@ -75,7 +75,7 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
   EXPECT_EQ(lines[6].kind, JournalEntryKind::UninstallKey);
 
   // The written log reads back as the merged list, with the old product text.
-  InstallJournal reader;
+  InstallJournal reader(L"Meridel 6.07c", L"Meridel 6");
   reader.LoadPreviousLog(root / L"Uninstall.ulog");
   EXPECT_EQ(reader.Previous().productText, L"Meridel 6.07c");
   EXPECT_EQ(reader.PreviousInstallFolder(), app);
@@ -88,7 +88,7 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
 TEST(JournalCommit, UpdateHeaderNamesThePreviousProduct) {
   ScratchFolder root(L"commit_update_header");
   WriteLog(root / L"previous.ulog", L"");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(root / L"previous.ulog");
   ASSERT_TRUE(journal.Commit(root / L"Uninstall.ulog", L"C:\\P", L"C:\\S"));
   const std::string bytes = test::ReadTestFile(root / L"Uninstall.ulog");
@@ -100,10 +100,10 @@ TEST(JournalCommit, UnwritableLogStillDiscardsBackups) {
   ScratchFolder root(L"commit_unwritable");
   WriteTestFile(root / L"a.txt", "old a");
   WriteTestFile(root / L"b.txt", "old b");
-  InstallJournal journal;
-  journal.RecordFile(root / L"a.txt", 1, false);
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
+  journal.RecordFile(root / L"a.txt", PayloadKind::MainProgram, false);
   journal.CompleteEntry(true);
-  journal.RecordFile(root / L"b.txt", 3, true);
+  journal.RecordFile(root / L"b.txt", PayloadKind::UserData, true);
   journal.CompleteEntry(true);
   std::vector<std::wstring> backups;
   for (const JournalEntry& entry : journal.Entries()) backups.push_back(entry.backup);

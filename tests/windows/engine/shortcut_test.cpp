@@ -102,7 +102,7 @@ std::wstring ShortcutStep::desktop_;
 
 TEST_F(ShortcutStep, NothingChosenWritesNothing) {
   ScratchFolder scratch(L"step");
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
   EXPECT_TRUE(CreateShortcuts(Choices(scratch), journal, page, ScratchDesktop));
   EXPECT_TRUE(page.log.empty());
@@ -113,7 +113,7 @@ TEST_F(ShortcutStep, NothingChosenWritesNothing) {
 TEST_F(ShortcutStep, StartMenuShortcutsAreJournaledWithTheirPaths) {
   ScratchFolder scratch(L"step");
   SetLanguage(kEnglish);
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.startMenu = true;
@@ -140,7 +140,7 @@ TEST_F(ShortcutStep, DesktopOnlyMakesNoStartMenuFolder) {
   SetLanguage(kEnglish);
   desktop_ = scratch / L"Desktop";
   ::CreateDirectoryW(desktop_.c_str(), nullptr);
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.desktop = true;
@@ -154,7 +154,7 @@ TEST_F(ShortcutStep, DesktopOnlyMakesNoStartMenuFolder) {
 TEST_F(ShortcutStep, NoDesktopFolderCountsAsFailed) {
   ScratchFolder scratch(L"step");
   SetLanguage(kEnglish);
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.desktop = true;
@@ -166,7 +166,7 @@ TEST_F(ShortcutStep, NoDesktopFolderCountsAsFailed) {
 TEST_F(ShortcutStep, AFailedProgramShortcutDoesNotStopTheUninstallShortcut) {
   ScratchFolder scratch(L"step");
   SetLanguage(kEnglish);
-  InstallJournal journal;
+  InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.startMenu = true;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "payload/unicode_text.h"
 #include "payload/wide_path.h"
 
 namespace qw::test {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "scratch_folder.h"
-#include "wine.h"
+#include "platform_probes.h"
 
 namespace qw {
 namespace {
@@ -15,6 +15,7 @@ using test::ScratchFolder;
 
 const std::wstring kInstall = L"C:\\Program Files\\Quillon Works\\Meridel 6";
 const std::wstring kMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillon Works\\Meridel 6";
+const LoggedProduct kMeridel{L"Meridel 6.07c", L"Meridel 6"};
 
 JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, bool done, std::int32_t value = -1) {
   JournalEntry entry;
@@ -60,7 +61,7 @@ TEST(UninstallLog, FirstInstallationByteForByte) {
   ScratchFolder root(L"ulog_first");
   const std::wstring path = root / L"Uninstall.ulog";
   std::list<JournalEntry> entries = FirstInstallation();
-  ASSERT_TRUE(UninstallLog::Write(path, entries, kInstall, kMenu, L""));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, entries, kInstall, kMenu, L""));
   EXPECT_EQ(ReadTestFile(path), ReadTestFile(Data(L"first_install.ulog")));
   EXPECT_EQ(entries.back().path, L"HKEY_CLASSES_ROOT\\...");
 }
@@ -69,12 +70,11 @@ TEST(UninstallLog, WrittenLogIsReadOnlyArchivedAndNotIndexed) {
   ScratchFolder root(L"ulog_attributes");
   const std::wstring path = root / L"Uninstall.ulog";
   std::list<JournalEntry> entries = FirstInstallation();
-  ASSERT_TRUE(UninstallLog::Write(path, entries, kInstall, kMenu, L""));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, entries, kInstall, kMenu, L""));
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   EXPECT_EQ(attributes & 0x21u, DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE});
-  if (test::RunningUnderWine() && !(attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)) {
-    GTEST_SKIP() << "Wine does not keep FILE_ATTRIBUTE_NOT_CONTENT_INDEXED on files";
-  }
+  const test::ProbeResult attribute = test::ProbeNotContentIndexedAttribute();
+  if (!attribute.works) GTEST_SKIP() << attribute.finding;
   EXPECT_EQ(attributes,
             DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED});
 }
@@ -83,16 +83,16 @@ TEST(UninstallLog, UpdateReplacesTheReadOnlyPreviousLog) {
   ScratchFolder root(L"ulog_update");
   const std::wstring path = root / L"Uninstall.ulog";
   std::list<JournalEntry> first = FirstInstallation();
-  ASSERT_TRUE(UninstallLog::Write(path, first, kInstall, kMenu, L""));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, first, kInstall, kMenu, L""));
   std::list<JournalEntry> update = Update();
-  ASSERT_TRUE(UninstallLog::Write(path, update, kInstall, kMenu, L"Meridel 6.05"));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, update, kInstall, kMenu, L"Meridel 6.05"));
   EXPECT_EQ(ReadTestFile(path), ReadTestFile(Data(L"update.ulog")));
 }
 
 TEST(UninstallLog, UncreatableFileFails) {
   ScratchFolder root(L"ulog_uncreatable");
   std::list<JournalEntry> entries = FirstInstallation();
-  EXPECT_FALSE(UninstallLog::Write(root / L"no\\such\\Uninstall.ulog", entries, kInstall, kMenu, L""));
+  EXPECT_FALSE(UninstallLog::Write(root / L"no\\such\\Uninstall.ulog", kMeridel, entries, kInstall, kMenu, L""));
 }
 
 void ExpectFirstInstallation(const PreviousInstallation& read) {
@@ -131,7 +131,7 @@ TEST(UninstallLog, RoundTripTakesExistingFolders) {
   ::CreateDirectoryW((root / L"Menu").c_str(), nullptr);
   const std::wstring path = root / L"Uninstall.ulog";
   std::list<JournalEntry> entries = FirstInstallation();
-  ASSERT_TRUE(UninstallLog::Write(path, entries, root.path(), root / L"Menu", L"Meridel 6.05"));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, entries, root.path(), root / L"Menu", L"Meridel 6.05"));
 
   PreviousInstallation read;
   read.installFolder = L"stale";
@@ -153,7 +153,7 @@ TEST(UninstallLog, EmptyStartMenuFolderRoundTrip) {
   ScratchFolder root(L"ulog_empty_menu");
   const std::wstring path = root / L"Uninstall.ulog";
   std::list<JournalEntry> entries = FirstInstallation();
-  ASSERT_TRUE(UninstallLog::Write(path, entries, root.path(), L"", L""));
+  ASSERT_TRUE(UninstallLog::Write(path, kMeridel, entries, root.path(), L"", L""));
   PreviousInstallation read;
   UninstallLog::Read(path, read);
   EXPECT_EQ(read.installFolder, root.path());

@@ -10,6 +10,7 @@
 #include "dialog_driver.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"
+#include "platform_probes.h"
 #include "wine.h"
 
 namespace qw {
@@ -114,6 +115,12 @@ class StoredProductLanguage {
   std::optional<DWORD> previous_;
 };
 
+// The user's language of a child process can be chosen only through
+// Wine's Unix locale; the probe says whether that is at hand.
+#define SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE()                                \
+  if (const test::ProbeResult probe = test::ProbeUnixLocaleStart(); !probe.works) \
+  GTEST_SKIP() << probe.finding
+
 // Starts the installer, expects its wizard to be titled `title` and closes
 // it whatever its title (a wizard left open would keep the next installer
 // out).
@@ -126,21 +133,21 @@ void ExpectTitle(const std::wstring& unixLocale, const wchar_t* title) {
 }
 
 TEST(InstallerTitle, FollowsTheUsersLanguage) {
-  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   ExpectTitle(L"fr_FR.UTF-8", L"Installeur \u2013 Meridel 6.07c");
   ExpectTitle(L"de_DE.UTF-8", L"Installationsprogramm \u2013 Meridel 6.07c");
   ExpectTitle(L"da_DK.UTF-8", L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(InstallerTitle, RecordedDutchGivesEnglish) {
-  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   StoredProductLanguage stored(kDutch);
   ASSERT_TRUE(stored.Written());
   ExpectTitle(L"fr_FR.UTF-8", L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(InstallerTitle, RecordedDanishIsIgnored) {
-  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine";
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   StoredProductLanguage stored(kDanish);
   ASSERT_TRUE(stored.Written());
   ExpectTitle(L"fr_FR.UTF-8", L"Installeur \u2013 Meridel 6.07c");

@@ -11,6 +11,7 @@
 
 #include "app/install_context.h"
 #include "i18n/language_state.h"
+#include "engine/uninstall_key.h"
 #include "i18n/startup_language.h"
 #include "platform/handles.h"
 
@@ -58,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
   answer += Line("detected", std::to_string(qw::DetectUserLanguage(qw::kProductLanguageMask)));
   answer += Line("detected_default", std::to_string(qw::DetectUserLanguage(0)));
   if (argc > 2) {
-    qw::SelectStartupLanguage(argv[2]);
+    qw::SelectStartupLanguage(qw::UninstallKeyPath(argv[2]));
     answer += Line("startup", std::to_string(qw::GetLanguage()));
     answer += Line("title", Utf8(qw::InstallContext::BuildTitle(true)));
   }

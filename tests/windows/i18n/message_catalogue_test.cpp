@@ -120,8 +120,8 @@ const std::map<MessageId, std::wstring> kFrench_ = {
     {1131, L"Mise \u00e0 jour de DirectX..."},
 };
 
-constexpr MessageId kCopyright = 1109;
-constexpr MessageId kDirectXUpdate = 1131;
+constexpr MessageId kCopyright = msg::kCopyright;
+constexpr MessageId kDirectXUpdate = msg::kDirectXUpdate;
 
 // Every message of every block: the catalogue plus the copyright notice.
 std::vector<MessageId> AllMessages() {

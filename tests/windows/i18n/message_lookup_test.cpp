@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/install_context.h"
 #include "i18n/language_state.h"
 #include "installer_strings.h"
 
@@ -11,8 +10,8 @@ namespace {
 
 using MessageLookup = InstallerStrings;
 
-constexpr MessageId kCancel = 1002;
-constexpr MessageId kDirectXUpdate = 1131;
+constexpr MessageId kCancel = msg::kCancel;
+constexpr MessageId kDirectXUpdate = msg::kDirectXUpdate;
 
 TEST_F(MessageLookup, EachInstallerLanguageReadsItsOwnBlock) {
   const struct {
@@ -35,11 +34,11 @@ TEST_F(MessageLookup, EachInstallerLanguageReadsItsOwnBlock) {
 
 TEST_F(MessageLookup, BlockOrderDiffersFromIndexOrder) {
   SetLanguage(kItalian);
-  EXPECT_EQ(ResolveMessageId(1003), 6003u);
+  EXPECT_EQ(ResolveMessageId(msg::kAboutTitle), 6003u);
   SetLanguage(kTurkish);
-  EXPECT_EQ(ResolveMessageId(1002), 9002u);
+  EXPECT_EQ(ResolveMessageId(msg::kCancel), 9002u);
   SetLanguage(kRomanian);
-  EXPECT_EQ(ResolveMessageId(1002), 12002u);
+  EXPECT_EQ(ResolveMessageId(msg::kCancel), 12002u);
 }
 
 TEST_F(MessageLookup, LanguagesWithoutInstallerTextsReadEnglish) {
@@ -68,16 +67,16 @@ TEST_F(MessageLookup, DirectXUpdateFallsBackToFrenchEverywhere) {
 TEST_F(MessageLookup, GermanShowsGermanCopies) {
   SetLanguage(kGerman);
   EXPECT_EQ(LoadMessage(kCancel), L"Abbrechen");
-  EXPECT_EQ(FormatMessageText(1106, LoadMessage(1006)), L"Klicken Sie auf 'Weiter', um fortzufahren.");
+  EXPECT_EQ(FormatMessageText(msg::kClickToContinue, LoadMessage(msg::kNext)), L"Klicken Sie auf 'Weiter', um fortzufahren.");
 }
 
 TEST_F(MessageLookup, EnglishTexts) {
   SetLanguage(kEnglish);
-  EXPECT_EQ(LoadMessage(1110),
+  EXPECT_EQ(LoadMessage(msg::kConfirmExit),
             L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
-  EXPECT_EQ(FormatMessageText(1101, L"Meridel 6.05", L"Meridel 6.07c"),
+  EXPECT_EQ(FormatMessageText(msg::kUpdateFromTo, L"Meridel 6.05", L"Meridel 6.07c"),
             L"Update from 'Meridel 6.05' to 'Meridel 6.07c'.");
-  EXPECT_EQ(FormatMessageText(1115, L"\"C:\\Program Files\\a b.dll\""),
+  EXPECT_EQ(FormatMessageText(msg::kCopyingFile, L"\"C:\\Program Files\\a b.dll\""),
             L"Copying File  \"C:\\Program Files\\a b.dll\"...");
 }
 
@@ -88,16 +87,6 @@ TEST_F(MessageLookup, MissingResourceIsEmpty) {
     EXPECT_EQ(LoadMessage(1116), L"");
     EXPECT_EQ(LoadMessage(1130), L"");
   }
-}
-
-TEST_F(MessageLookup, TitleFollowsTheLanguage) {
-  SetLanguage(kEnglish);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
-  EXPECT_EQ(InstallContext::BuildTitle(false), L"Installer");
-  SetLanguage(kFrench);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installeur \u2013 Meridel 6.07c");
-  SetLanguage(kDutch);
-  EXPECT_EQ(InstallContext::BuildTitle(true), L"Installer \u2013 Meridel 6.07c");
 }
 
 TEST(FormatText, ReplacesFirstAndSecondArgument) {

@@ -12,6 +12,7 @@
 #include "child_process.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"
+#include "platform_probes.h"
 #include "wine.h"
 
 namespace qw {
@@ -75,21 +76,23 @@ std::map<std::string, std::string> RunProbe(const std::wstring& unixLocale,
   return values;
 }
 
-// The user's language of a process can be chosen only under Wine.
-#define SKIP_UNLESS_WINE()                                                         \
-  if (!test::RunningUnderWine()) GTEST_SKIP() << "the user's language is set per process only under Wine"
+// The user's language of a child process can be chosen only through
+// Wine's Unix locale; the probe says whether that is at hand.
+#define SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE()                                \
+  if (const test::ProbeResult probe = test::ProbeUnixLocaleStart(); !probe.works) \
+  GTEST_SKIP() << probe.finding
 
 std::string Number(int value) { return std::to_string(value); }
 
 TEST(UserLanguage, ChildProcessTakesTheLocaleGiven) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   EXPECT_EQ(RunProbe(L"fr_FR.UTF-8")["langid"], "040c");
   EXPECT_EQ(RunProbe(L"da_DK.UTF-8")["langid"], "0406");
   EXPECT_EQ(RunProbe(L"zh_TW.UTF-8")["langid"], "0404");
 }
 
 TEST(UserLanguage, DetectedAmongTheProductLanguages) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   const struct {
     const wchar_t* locale;
     LanguageIndex expected;
@@ -129,7 +132,7 @@ class StoredLanguage {
 };
 
 TEST(StartupLanguage, StoredProductLanguageWins) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   StoredLanguage stored;
   auto probe = RunProbe(L"fr_FR.UTF-8", stored.ProductKey());
   EXPECT_EQ(probe["startup"], Number(kFrench));  // nothing stored yet
@@ -142,7 +145,7 @@ TEST(StartupLanguage, StoredProductLanguageWins) {
 }
 
 TEST(StartupLanguage, ProductLanguageWithoutInstallerTextsGivesEnglish) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   StoredLanguage stored;
   ASSERT_TRUE(stored.Write(kDutch));
   auto probe = RunProbe(L"fr_FR.UTF-8", stored.ProductKey());
@@ -151,7 +154,7 @@ TEST(StartupLanguage, ProductLanguageWithoutInstallerTextsGivesEnglish) {
 }
 
 TEST(StartupLanguage, StoredValueThatIsNoProductLanguageIsIgnored) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   StoredLanguage stored;
   for (DWORD value : {DWORD{kDanish}, DWORD{18}, DWORD{0xFFFFFFFF}}) {
     ASSERT_TRUE(stored.Write(value));
@@ -162,7 +165,7 @@ TEST(StartupLanguage, StoredValueThatIsNoProductLanguageIsIgnored) {
 }
 
 TEST(StartupLanguage, UserLanguageWithoutInstallerTextsGivesEnglish) {
-  SKIP_UNLESS_WINE();
+  SKIP_UNLESS_A_CHILD_CAN_HAVE_ITS_OWN_LANGUAGE();
   EXPECT_EQ(RunProbe(L"nl_NL.UTF-8", L"Meridel i18n test absent")["startup"], Number(kEnglish));
   EXPECT_EQ(RunProbe(L"cs_CZ.UTF-8", L"Meridel i18n test absent")["startup"], Number(kEnglish));
   EXPECT_EQ(RunProbe(L"tr_TR.UTF-8", L"Meridel i18n test absent")["startup"], Number(kTurkish));

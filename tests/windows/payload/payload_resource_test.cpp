@@ -1,16 +1,20 @@
-// The archive the installer embeds: found as resource 260/134, accepted by
-// the test, and extracted into the folders its placeholders name, with the
-// notifications in their order.
+// The archive the installer embeds: found as resource 260/134, holding
+// exactly the files of the sample product's manifest (read and checked
+// here without the installer's reader), and extracted by the reader into
+// the folders its placeholders name, with the notifications in their order.
 
 #include "payload/payload_resource.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <bzlib.h>
 #include <gtest/gtest.h>
 
 #include <boost/filesystem.hpp>
 
+#include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,9 +22,12 @@
 #include "payload/folder_placeholder.h"
 #include "payload/special_folder.h"
 #include "platform/handles.h"
+#include "sample_product_manifest.h"
 
 namespace qw {
 namespace {
+
+using test::SampleProductFile;
 
 UniqueModule LoadAsData(const wchar_t* path) {
   return UniqueModule(::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
@@ -49,6 +56,163 @@ TEST(PayloadResource, ModuleWithoutTheResourceGivesAnEmptyArchive) {
   EXPECT_FALSE(archive.test());
 }
 
+// The whole decompressed archive, by libbz2 directly; empty on any error.
+std::vector<char> Decompress(const ArchiveBytes& bytes) {
+  std::vector<char> out;
+  bz_stream stream{};
+  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return out;
+  stream.next_in = const_cast<char*>(bytes.data);
+  stream.avail_in = static_cast<unsigned>(bytes.size);
+  int status = BZ_OK;
+  while (status == BZ_OK) {
+    const std::size_t used = out.size();
+    out.resize(used + (1u << 20));
+    stream.next_out = out.data() + used;
+    stream.avail_out = 1u << 20;
+    status = BZ2_bzDecompress(&stream);
+    out.resize(out.size() - stream.avail_out);
+    if (status == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0) status = BZ_DATA_ERROR_MAGIC;
+  }
+  const bool complete = status == BZ_STREAM_END && stream.avail_in == 0;
+  BZ2_bzDecompressEnd(&stream);
+  if (!complete) out.clear();
+  return out;
+}
+
+struct ArchiveRecord {
+  std::wstring source, destination;
+  std::uint32_t kind = 0;
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+  std::uint64_t offset = 0;  // of its data in the decompressed archive
+};
+
+// Reads the little-endian header as documented for the format; false when
+// it runs past the data or past its own stated length.
+class HeaderParser {
+ public:
+  explicit HeaderParser(const std::vector<char>& bytes) : bytes_(bytes) {}
+
+  bool Parse(std::uint64_t& dataOffset, std::vector<ArchiveRecord>& records) {
+    std::uint32_t count = 0;
+    if (!Read(dataOffset) || !Read(count)) return false;
+    std::uint64_t next = dataOffset;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      ArchiveRecord record;
+      if (!ReadText(record.source) || !ReadText(record.destination) || !Read(record.kind) ||
+          !Read(record.size) || !Read(record.crc))
+        return false;
+      record.offset = next;
+      next += record.size;
+      records.push_back(record);
+    }
+    return position_ == dataOffset;
+  }
+
+ private:
+  template <typename T>
+  bool Read(T& value) {
+    if (position_ + sizeof(T) > bytes_.size()) return false;
+    std::memcpy(&value, bytes_.data() + position_, sizeof(T));
+    position_ += sizeof(T);
+    return true;
+  }
+  bool ReadText(std::wstring& text) {
+    std::uint32_t length = 0;
+    if (!Read(length) || position_ + 2ull * length > bytes_.size()) return false;
+    text.resize(length);
+    for (std::uint32_t i = 0; i < length; ++i) {
+      std::uint16_t unit = 0;
+      Read(unit);
+      text[i] = static_cast<wchar_t>(unit);
+    }
+    return true;
+  }
+
+  const std::vector<char>& bytes_;
+  std::uint64_t position_ = 0;
+};
+
+class EmbeddedPayload : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadAsData(QW_TEST_INSTALLER);
+    ASSERT_TRUE(module_);
+    resource_ = FindPayloadResourceIn(module_.get());
+    ASSERT_NE(resource_.data, nullptr);
+    archive_ = Decompress(resource_);
+    ASSERT_FALSE(archive_.empty()) << "libbz2 cannot decompress the resource";
+    ASSERT_TRUE(HeaderParser(archive_).Parse(dataOffset_, records_)) << "malformed header";
+    manifest_ = test::ReadSampleProductManifest();
+  }
+
+  UniqueModule module_;
+  ArchiveBytes resource_;
+  std::vector<char> archive_;
+  std::uint64_t dataOffset_ = 0;
+  std::vector<ArchiveRecord> records_;
+  std::vector<SampleProductFile> manifest_;
+};
+
+TEST_F(EmbeddedPayload, DirectoryAndEveryFileMatchTheManifest) {
+  ASSERT_FALSE(manifest_.empty()) << "cannot read " << ::testing::PrintToString(test::ProductManifestPath());
+  ASSERT_EQ(records_.size(), manifest_.size());
+  std::uint64_t total = dataOffset_;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    const ArchiveRecord& record = records_[i];
+    const SampleProductFile& line = manifest_[i];
+    SCOPED_TRACE(::testing::PrintToString(line.source));
+    EXPECT_EQ(record.source, line.source);
+    EXPECT_EQ(record.destination, line.destination);
+    EXPECT_EQ(record.kind, line.kind);
+    bool readable = false;
+    const std::vector<char> file = test::ReadWholeFile(line.path, readable);
+    ASSERT_TRUE(readable);
+    EXPECT_EQ(record.size, file.size());
+    const std::uint32_t crc = test::Crc32(file.data(), file.size());
+    EXPECT_EQ(record.crc, crc);
+    ASSERT_LE(record.offset + record.size, archive_.size());
+    EXPECT_EQ(test::Crc32(archive_.data() + record.offset, record.size), crc);
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), archive_.begin() + static_cast<std::ptrdiff_t>(record.offset)));
+    total += record.size;
+  }
+  EXPECT_EQ(total, archive_.size()) << "the archive must end right after the last file";
+}
+
+TEST_F(EmbeddedPayload, ProgramsAreThoseOfThisTree) {
+  int programs = 0;
+  for (const ArchiveRecord& record : records_) {
+    const char* data = archive_.data() + record.offset;
+    if (record.kind == 1 || record.kind == 2 || record.destination == L"<InstallPath>\\Lang") {
+      EXPECT_EQ(test::ImageMachine(data, record.size), test::ThisTreesMachine())
+          << ::testing::PrintToString(record.source);
+      ++programs;
+    }
+  }
+  EXPECT_EQ(programs, 14);
+}
+
+TEST_F(EmbeddedPayload, IsShapedLikeTheShippedProduct) {
+  std::map<std::uint32_t, int> perKind;
+  for (const ArchiveRecord& record : records_) ++perKind[record.kind];
+  EXPECT_EQ(records_.size(), 70u);
+  EXPECT_EQ(perKind[0], 12);
+  EXPECT_EQ(perKind[1], 1);
+  EXPECT_EQ(perKind[2], 1);
+  EXPECT_EQ(perKind[3], 22);
+  EXPECT_EQ(perKind[4], 28);
+  EXPECT_EQ(perKind[5], 6);
+  const double uncompressed = static_cast<double>(archive_.size());
+  const double ratio = uncompressed / static_cast<double>(resource_.size);
+  std::printf("payload: %zu bytes uncompressed, %zu compressed, ratio %.2f, header %llu bytes\n",
+              archive_.size(), static_cast<std::size_t>(resource_.size), ratio,
+              static_cast<unsigned long long>(dataOffset_));
+  EXPECT_GE(uncompressed, 20e6);
+  EXPECT_LE(uncompressed, 30e6);
+  EXPECT_GE(ratio, 2.5);
+  EXPECT_LE(ratio, 3.5);
+}
+
 std::wstring Folder(int csidl) {
   const std::wstring path = SpecialFolderPath(csidl);
   EXPECT_FALSE(path.empty()) << csidl;
@@ -63,11 +227,12 @@ TEST(PayloadResource, EmbeddedArchiveExtractsIntoResolvedFolders) {
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
   const boost::filesystem::path root = boost::filesystem::path(temp) / L"qw-embedded-payload-test";
-  const PlaceholderFolders folders{(root / L"Install").wstring(), L"Meridel Examples (payload test)",
-                                   (root / L"Temp").wstring()};
+  const std::wstring samplesName = L"Meridel Examples (payload test)";
+  const PlaceholderFolders folders{(root / L"Install").wstring(), samplesName, (root / L"Temp").wstring()};
 
   std::vector<std::wstring> order;
   std::vector<boost::filesystem::path> written;
+  std::map<std::wstring, std::uint64_t> sizeOnDisk;
   std::uint64_t lastDone = 0, total = 0;
   bool tested = false;
   const bool extracted = archive.extract(folders, [&](notification& n) {
@@ -82,6 +247,9 @@ TEST(PayloadResource, EmbeddedArchiveExtractsIntoResolvedFolders) {
         const PayloadEntry& entry = std::get<notification::file_end>(n.value).entry;
         order.push_back(L"end " + entry.destination.wstring());
         written.push_back(entry.destination);
+        boost::system::error_code error;
+        const std::uint64_t size = boost::filesystem::file_size(entry.destination, error);
+        sizeOnDisk[entry.destination.wstring()] = error ? ~0ull : size;
         break;
       }
       case 4: {
@@ -129,17 +297,29 @@ TEST(PayloadResource, EmbeddedArchiveExtractsIntoResolvedFolders) {
     EXPECT_EQ(order[2 + 2 * i], L"end " + written[i].wstring());
   }
 
-  const std::set<std::wstring> expected = {
-      (root / L"Install" / L"License.txt").wstring(),
-      (root / L"Install" / L"Lang" / L"Messages.fr.txt").wstring(),
-      (boost::filesystem::path(Folder(CSIDL_COMMON_APPDATA)) / L"Quillon Works" / L"Meridel 6" / L"Furniture.mr-lib").wstring(),
-      (boost::filesystem::path(Folder(CSIDL_APPDATA)) / L"Quillon Works" / L"Meridel 6" / L"UserImages.bmp").wstring(),
-      (boost::filesystem::path(Folder(CSIDL_COMMON_DESKTOPDIRECTORY)) / L"Meridel Examples (payload test)" /
-       L"Caf\u00e9 Terrasse.mr-proj").wstring(),
-      (root / L"Temp" / L"SetupNotes.txt").wstring()};
-  std::set<std::wstring> got;
-  for (const auto& file : written) got.insert(file.wstring());
-  for (const std::wstring& file : expected) EXPECT_EQ(got.count(file), 1u) << boost::filesystem::path(file).string();
+  // Where each manifest line must land, resolved here from the tokens the
+  // manifest uses.
+  const std::map<std::wstring, boost::filesystem::path> bases_of_tokens = {
+      {L"<InstallPath>", root / L"Install"},
+      {L"<Temporary>", root / L"Temp"},
+      {L"<CommonData>", Folder(CSIDL_COMMON_APPDATA)},
+      {L"<UserData>", Folder(CSIDL_APPDATA)},
+      {L"<SamplePath>", boost::filesystem::path(Folder(CSIDL_COMMON_DESKTOPDIRECTORY)) / samplesName}};
+  std::map<std::wstring, std::uint64_t> expected;
+  for (const SampleProductFile& line : test::ReadSampleProductManifest()) {
+    const std::size_t close = line.destination.find(L'>');
+    const auto base = bases_of_tokens.find(line.destination.substr(0, close + 1));
+    ASSERT_NE(base, bases_of_tokens.end()) << ::testing::PrintToString(line.destination);
+    boost::filesystem::path folder = base->second;
+    const std::wstring rest = line.destination.substr(close + 1);
+    if (!rest.empty()) folder /= rest.substr(1);
+    bool readable = false;
+    const std::size_t size = test::ReadWholeFile(line.path, readable).size();
+    ASSERT_TRUE(readable);
+    expected[(folder / line.name).wstring()] = size;
+  }
+  ASSERT_EQ(expected.size(), 70u);
+  EXPECT_EQ(sizeOnDisk, expected);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 namespace qw::test {
 
-std::wstring HelperPath() { return TestProgramFolder() + L"named_object_helper.exe"; }
+std::wstring HelperPath() { return QW_NAMED_OBJECT_HELPER; }
 
 WaitingHelper::WaitingHelper(const std::wstring& command, const std::wstring& name) {
   const std::wstring ready = UniqueName(L"Local\\qw_helper_ready");

@@ -31,7 +31,8 @@ class WaitingHelper {
   bool ready_ = false;
 };
 
-// The helper program, built next to the test programs.
+// The helper program, built with the platform tests (and used by the
+// start-up tests too).
 std::wstring HelperPath();
 
 }  // namespace qw::test

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "ui/resource_ids.h"
 
 namespace qw::test {
 
@@ -25,7 +26,7 @@ struct TitleSearch {
 
 BOOL CALLBACK CollectWizardsByTitle(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<TitleSearch*>(param);
-  if (::IsWindowVisible(window) && IsDialogClass(window) && ::GetDlgItem(window, 1005) &&
+  if (::IsWindowVisible(window) && IsDialogClass(window) && ::GetDlgItem(window, IDC_BAND) &&
       WindowText(window).find(*search->titlePart) != std::wstring::npos) {
     search->found.push_back(window);
   }
@@ -184,7 +185,7 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
       [&] {
         for (HWND window : VisibleDialogs(m_processId)) {
           if (WindowText(window).find(titlePart) != std::wstring::npos &&
-              ::GetDlgItem(window, 1005) != nullptr) {  // the frame's band
+              ::GetDlgItem(window, IDC_BAND) != nullptr) {
             m_wizard = window;
             return true;
           }
@@ -209,12 +210,12 @@ Page InstallerRobot::CurrentPage() const {
   HWND page = VisiblePageWindow();
   if (!page) return Page::None;
   // Each page is known by a control that only it has.
-  if (::GetDlgItem(page, 1023)) return Page::Start;
-  if (::GetDlgItem(page, 1018)) return Page::Mode;
-  if (::GetDlgItem(page, 1008)) return Page::Path;
-  if (::GetDlgItem(page, 1012)) return Page::Shortcut;
-  if (::GetDlgItem(page, 1015)) return Page::Install;
-  if (::GetDlgItem(page, 1016)) return Page::End;
+  if (::GetDlgItem(page, IDC_LANGUAGE)) return Page::Start;
+  if (::GetDlgItem(page, IDC_QUICK)) return Page::Mode;
+  if (::GetDlgItem(page, IDC_PATH_GROUP)) return Page::Path;
+  if (::GetDlgItem(page, IDC_MENU_GROUP)) return Page::Shortcut;
+  if (::GetDlgItem(page, IDC_LOG)) return Page::Install;
+  if (::GetDlgItem(page, IDC_INFO)) return Page::End;
   return Page::None;
 }
 

@@ -16,7 +16,8 @@
 namespace qw::test {
 namespace {
 
-constexpr int kBrowse = 1006, kFolder = 1007, kMenuShortcut = 1011, kDesktopShortcut = 1010;
+constexpr int kBrowse = IDC_BROWSE, kFolder = IDC_FOLDER, kMenuShortcut = IDC_MENU_SHORTCUT,
+              kDesktopShortcut = IDC_DESKTOP_SHORTCUT;
 
 std::string Narrow(const std::wstring& text) {
   std::string out;
@@ -75,7 +76,7 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   InstallerRobot robot;
   GoToPathPage(robot);
   EXPECT_EQ(robot.Text(kFolder), SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Quillon Works\\Meridel 6");
-  EXPECT_EQ(robot.Text(1009), Format(English(1111), L"Meridel"));
+  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), Format(English(msg::kSelectInstallFolder), L"Meridel"));
   EXPECT_EQ(Send(robot.Control(kFolder), EM_GETLIMITTEXT), MAX_PATH);
   const std::wstring typed = L"C:\\Typed Place\\Meridel";
   SetText(robot.Control(kFolder), typed);
@@ -100,8 +101,8 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
   const std::wstring log = robot.Text(kLog);
-  EXPECT_NE(log.find(Format(English(1123), L"\"" + typed + L"\"")), std::wstring::npos) << "log: " << Narrow(log);
-  const std::wstring menuLine = English(1124).substr(0, English(1124).find(L"%1"));
+  EXPECT_NE(log.find(Format(English(msg::kOptionFolder), L"\"" + typed + L"\"")), std::wstring::npos) << "log: " << Narrow(log);
+  const std::wstring menuLine = English(msg::kOptionStartMenu).substr(0, English(msg::kOptionStartMenu).find(L"%1"));
   EXPECT_EQ(log.find(menuLine), std::wstring::npos) << "no Start-menu shortcut was chosen";
 
   // Back: the choices are kept, the folder saved unchanged.

@@ -1,8 +1,8 @@
 // The Start page: the language list (the thirteen product languages in
 // their order, native names, item data, the current language selected, the
 // dropped width), choosing a language, and the situation texts of the four
-// installed states (provoked through the provisional detection's test
-// variable QW_TEST_INSTALLED_STATE).
+// installed states (made by recording a versioned stand-in of the main
+// program as the installed one).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 
 #include "installer_robot.h"
 #include "installer_strings.h"
+#include "placed_installation.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -31,18 +32,18 @@ constexpr ListedLanguage kListed[] = {
     {10, 2052, -1},   {16, 1037, -1},   {17, 1066, -1},
 };
 constexpr int kEnglishPosition = 1, kGermanPosition = 2, kGreekPosition = 7;
-constexpr int kCopyright = 1020;
+constexpr int kCopyright = IDC_COPYRIGHT;
 const wchar_t* kProduct = L"Meridel 6.07c";
 
 // The frame's texts of the Start page in German.
 void ExpectGermanStartPage(const InstallerRobot& robot) {
-  EXPECT_EQ(WindowText(robot.Wizard()), German(1000) + L" \u2013 " + kProduct);
-  EXPECT_EQ(robot.Text(kNext), German(1006) + L"  >");
-  EXPECT_EQ(robot.Text(kBack), L"<  " + German(1005));
-  EXPECT_EQ(robot.Text(kExit), German(1002));
-  EXPECT_EQ(robot.Text(kStatus), Format(German(1106), German(1006)));
-  EXPECT_EQ(robot.Text(kInfo), Format(German(1100), kProduct));
-  EXPECT_EQ(robot.Text(1022), German(1014));
+  EXPECT_EQ(WindowText(robot.Wizard()), German(msg::kInstallerTitle) + L" \u2013 " + kProduct);
+  EXPECT_EQ(robot.Text(kNext), German(msg::kNext) + L"  >");
+  EXPECT_EQ(robot.Text(kBack), L"<  " + German(msg::kBack));
+  EXPECT_EQ(robot.Text(kExit), German(msg::kCancel));
+  EXPECT_EQ(robot.Text(kStatus), Format(German(msg::kClickToContinue), German(msg::kNext)));
+  EXPECT_EQ(robot.Text(kInfo), Format(German(msg::kInstallationOf), kProduct));
+  EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), German(msg::kSelectLanguage));
 }
 
 // The language's own name for itself, first letter in upper case.
@@ -103,7 +104,7 @@ TEST(StartPage, LanguageListHoldsTheProductLanguagesInOrder) {
 }
 
 TEST(StartPage, GermanUserGetsGermanTextsAndGermanSelected) {
-  ASSERT_FALSE(German(1006).empty()) << "the installer has no German texts";
+  ASSERT_FALSE(German(msg::kNext).empty()) << "the installer has no German texts";
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"de_DE.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
@@ -112,39 +113,40 @@ TEST(StartPage, GermanUserGetsGermanTextsAndGermanSelected) {
 }
 
 TEST(StartPage, ChoosingGermanRelabelsEveryPageWithoutAMessage) {
-  ASSERT_FALSE(German(1006).empty()) << "the installer has no German texts";
+  ASSERT_FALSE(German(msg::kNext).empty()) << "the installer has no German texts";
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGermanPosition));
-  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kNext) == German(1006) + L"  >"; }));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kNext) == German(msg::kNext) + L"  >"; }));
   EXPECT_EQ(robot.WaitForDialog(1000), nullptr) << "a message was shown";
   ExpectGermanStartPage(robot);
   EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGermanPosition);
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  EXPECT_EQ(robot.Text(1021), German(1015));
-  EXPECT_EQ(robot.Text(kQuick), German(1016));
+  EXPECT_EQ(robot.Text(IDC_MODE_GROUP), German(msg::kInstallationMethod));
+  EXPECT_EQ(robot.Text(kQuick), German(msg::kQuickInstallation));
   ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  EXPECT_EQ(robot.Text(1008), German(1010));
-  EXPECT_EQ(robot.Text(1009), Format(German(1111), L"Meridel"));
-  EXPECT_EQ(robot.Text(1006), German(1008));
+  EXPECT_EQ(robot.Text(IDC_PATH_GROUP), German(msg::kFolderSelectionTitle));
+  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), Format(German(msg::kSelectInstallFolder), L"Meridel"));
+  EXPECT_EQ(robot.Text(IDC_BROWSE), German(msg::kBrowse));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
-  EXPECT_EQ(robot.Text(1012), German(1009));
-  EXPECT_EQ(robot.Text(1011), German(1112));
-  EXPECT_EQ(robot.Text(1010), German(1113));
+  EXPECT_EQ(robot.Text(IDC_MENU_GROUP), German(msg::kStartMenu));
+  EXPECT_EQ(robot.Text(IDC_MENU_SHORTCUT), German(msg::kStartMenuShortcutChoice));
+  EXPECT_EQ(robot.Text(IDC_DESKTOP_SHORTCUT), German(msg::kDesktopShortcutChoice));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
-  EXPECT_EQ(robot.Text(kNext), German(1007));
-  EXPECT_EQ(robot.Text(kStatus), Format(German(1108), German(1007)));
+  EXPECT_EQ(robot.Text(kNext), German(msg::kInstall));
+  EXPECT_EQ(robot.Text(kStatus), Format(German(msg::kClickToInstall), German(msg::kInstall)));
 }
 
 // Every item of the list in turn, in one installer: a language with
-// installer texts re-labels the wizard at once; any other shows message
-// 1129 and leaves the wizard in English, with the choice still selected.
+// installer texts re-labels the wizard at once; any other shows the message
+// that the installer runs in English and leaves the wizard in English, with
+// the choice still selected.
 TEST(StartPage, EveryListedLanguageCanBeChosen) {
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
@@ -157,15 +159,15 @@ TEST(StartPage, EveryListedLanguageCanBeChosen) {
     if (block < 0) {
       HWND box = robot.WaitForDialog();
       ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
-      EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(1129), L"Meridel"));
+      EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(msg::kInstallerInEnglish), L"Meridel"));
       ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
       ASSERT_TRUE(InstallerRobot::WaitForClose(box));
     }
     const UINT texts = block < 0 ? 1000 : static_cast<UINT>(block);
-    const std::wstring next = InstallerString(1006 + texts) + L"  >";
+    const std::wstring next = InstallerString(msg::kNext + texts) + L"  >";
     ASSERT_FALSE(next.empty());
     EXPECT_TRUE(WaitUntil([&] { return robot.Text(kNext) == next; })) << "Next reads " << robot.Text(kNext);
-    EXPECT_EQ(WindowText(robot.Wizard()), InstallerString(1000 + texts) + L" \u2013 " + kProduct);
+    EXPECT_EQ(WindowText(robot.Wizard()), InstallerString(msg::kInstallerTitle + texts) + L" \u2013 " + kProduct);
     if (block >= 0) {
       EXPECT_EQ(robot.WaitForDialog(300), nullptr) << "a message was shown";
     }
@@ -181,43 +183,44 @@ TEST(StartPage, ChoosingGreekKeepsTheInstallerInEnglish) {
   ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGreekPosition));
   HWND box = robot.WaitForDialog();
   ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
-  EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(1129), L"Meridel"));
+  EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(msg::kInstallerInEnglish), L"Meridel"));
   EXPECT_EQ(WindowText(box), kTitle);  // the application name
   ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
   ASSERT_TRUE(InstallerRobot::WaitForClose(box));
   EXPECT_EQ(WindowText(robot.Wizard()), kTitle);
   EXPECT_EQ(robot.Text(kNext), kNextCaption);
-  EXPECT_EQ(robot.Text(kInfo), Format(English(1100), kProduct));
+  EXPECT_EQ(robot.Text(kInfo), Format(English(msg::kInstallationOf), kProduct));
   EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGreekPosition);
 }
 
 struct InstalledCase {
-  const wchar_t* variable;
+  const wchar_t* program;  // the installed main program's version; empty: none
   std::wstring situation;
   std::wstring status;
   bool nextEnabled;
 };
 
 TEST(StartPage, TextsOfTheFourInstalledStates) {
-  const std::wstring next = English(1006), cancel = English(1002);
-  const std::wstring old = L"Meridel 6.05";
+  const std::wstring next = English(msg::kNext), cancel = English(msg::kCancel);
   const InstalledCase cases[] = {
-      {L"0", Format(English(1100), kProduct), Format(English(1106), next), true},
-      {L"1", Format(English(1102), kProduct) + L"\r\n" + English(1104), Format(English(1105), next, cancel), true},
-      {L"2|Meridel 6.05", Format(English(1101), old, kProduct), Format(English(1106), next), true},
-      {L"-1|Meridel 7.01", Format(English(1100), kProduct) + L"\r\n" + Format(English(1103), L"Meridel 7.01"),
-       Format(English(1107), cancel), false},
+      {L"", Format(English(msg::kInstallationOf), kProduct), Format(English(msg::kClickToContinue), next), true},
+      {L"6.7.3.1", Format(English(msg::kAlreadyInstalled), kProduct) + L"\r\n" + English(msg::kConfirmReinstallation), Format(English(msg::kContinueOrExit), next, cancel), true},
+      {L"6.7.3.0", Format(English(msg::kUpdateFromTo), L"Meridel 6.07b", kProduct), Format(English(msg::kClickToContinue), next), true},
+      {L"6.8.0.0", Format(English(msg::kInstallationOf), kProduct) + L"\r\n" + Format(English(msg::kNewerInstalled), L"Meridel 6.08"),
+       Format(English(msg::kClickToExit), cancel), false},
   };
   for (const InstalledCase& c : cases) {
-    SCOPED_TRACE(std::string("state ") + std::string(c.variable, c.variable + wcslen(c.variable)));
+    SCOPED_TRACE(std::string("installed ") + std::string(c.program, c.program + wcslen(c.program)));
+    const std::wstring program = *c.program ? QW_INSTALLED_PROGRAMS L"\\Meridel-" + std::wstring(c.program) + L".exe" : L"";
+    PlacedInstallation installed(program);
+    ASSERT_TRUE(installed.ok());
     InstallerRobot robot;
-    robot.SetExtraEnvironment({std::wstring(L"QW_TEST_INSTALLED_STATE=") + c.variable});
     ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
     ASSERT_TRUE(robot.WaitForPage(Page::Start));
     EXPECT_EQ(robot.Text(kInfo), c.situation);
     EXPECT_EQ(robot.Text(kStatus), c.status);
-    EXPECT_EQ(robot.Text(kCopyright), Format(English(1109), kProduct));
-    EXPECT_EQ(robot.Text(1022), English(1014));
+    EXPECT_EQ(robot.Text(kCopyright), Format(English(msg::kCopyright), kProduct));
+    EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), English(msg::kSelectLanguage));
     EXPECT_EQ(robot.IsEnabled(kNext), c.nextEnabled);
   }
 }
@@ -225,8 +228,9 @@ TEST(StartPage, TextsOfTheFourInstalledStates) {
 // An update keeps the folder of the existing installation; the Shortcut
 // page stays editable.
 TEST(StartPage, ExistingInstallationKeepsItsFolder) {
+  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe");
+  ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
-  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=2|Meridel 6.05"});
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
@@ -234,13 +238,13 @@ TEST(StartPage, ExistingInstallationKeepsItsFolder) {
   ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  EXPECT_FALSE(robot.IsEnabled(1006));
-  EXPECT_FALSE(robot.IsEnabled(1009));
-  EXPECT_TRUE(::GetWindowLongPtrW(robot.Control(1007), GWL_STYLE) & ES_READONLY);
+  EXPECT_FALSE(robot.IsEnabled(IDC_BROWSE));
+  EXPECT_FALSE(robot.IsEnabled(IDC_PATH_LABEL));
+  EXPECT_TRUE(::GetWindowLongPtrW(robot.Control(IDC_FOLDER), GWL_STYLE) & ES_READONLY);
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
-  EXPECT_TRUE(robot.IsEnabled(1006));
-  EXPECT_TRUE(robot.IsEnabled(1011));
+  EXPECT_TRUE(robot.IsEnabled(IDC_BROWSE));
+  EXPECT_TRUE(robot.IsEnabled(IDC_MENU_SHORTCUT));
 }
 
 }  // namespace

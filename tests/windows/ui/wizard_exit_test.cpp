@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_robot.h"
+#include "placed_installation.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -67,8 +68,9 @@ TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
 }
 
 TEST(WizardExit, SameVersionLeavesTheStartPageWithoutAQuestionButNotLaterPages) {
+  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.1.exe");
+  ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
-  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=1"});
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.Click(kNext));
@@ -91,10 +93,11 @@ void PostButtonCommand(const InstallerRobot& robot, int id) {
 }
 
 TEST(WizardExit, CommandsOfDisabledButtonsDoNothing) {
-  InstallerRobot robot;
   // A newer version is installed: Next is disabled on the Start page, and
   // Back is disabled there anyway.
-  robot.SetExtraEnvironment({L"QW_TEST_INSTALLED_STATE=-1|Meridel 6.09"});
+  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.8.0.0.exe");
+  ASSERT_TRUE(installed.ok());
+  InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_FALSE(robot.IsEnabled(kBack));
