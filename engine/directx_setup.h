@@ -1,11 +1,10 @@
 #pragma once
 // The DirectX runtime setup of one install run: Microsoft's setup library
-// loaded from the run's temporary folder, and the step that lets it install
-// the runtime components. The step is left out (no status, no log line, no
-// journal entry) whenever no usable library is loaded.
-//
-// This build carries no usable setup library: loading always gives no
-// module, so the step never applies.
+// ("DSetup.dll", carried in the payload) loaded from the run's temporary
+// folder, and the step that lets it install the runtime components. The
+// step is left out (no status, no log line, no journal entry) whenever no
+// usable library is loaded: missing, not loadable, or reporting a DirectX
+// older than 4.09 revision 903.
 
 #include <windows.h>
 
@@ -14,29 +13,37 @@
 #include "engine/install_journal.h"
 #include "engine/install_page_services.h"
 #include "engine/installed_state.h"
+#include "platform/handles.h"
 
 namespace qw {
 
 class DirectXRuntimeSetup {
  public:
-  // Looks for a usable setup library in `folder`. Changes nothing on disk
-  // or in the registry.
+  // Loads the setup library from `folder` and keeps it only when it reports
+  // a usable version. Changes nothing on disk or in the registry.
   explicit DirectXRuntimeSetup(std::wstring folder);
   DirectXRuntimeSetup(const DirectXRuntimeSetup&) = delete;
   DirectXRuntimeSetup& operator=(const DirectXRuntimeSetup&) = delete;
 
   // Whether a usable setup library is loaded.
-  bool loaded() const { return module_ != nullptr; }
+  bool loaded() const { return module_.valid(); }
   const std::wstring& folder() const { return folder_; }
+  HMODULE module() const { return module_.get(); }
+  // Releases the library.
+  void Unload() { module_.reset(); }
 
  private:
   std::wstring folder_;
-  HMODULE module_ = nullptr;
+  UniqueModule module_;
 };
 
 // The DirectX step of the install sequence. Does nothing when `setup` has
-// no library. Never makes the installation fail; returns whether the setup
-// ran and succeeded.
+// no library, or (unless this is a reinstallation of the same version) when
+// the previous installation's log says the setup was done. Otherwise
+// records the run, shows message 1131, lets the library install (its
+// progress callbacks pump the page's messages) and ends the log line with
+// "OK" or "Failed". Never makes the installation fail; releases the
+// library in every case. Returns whether the setup ran and succeeded.
 bool RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState, InstallJournal& journal,
                     InstallPageServices& page);
 

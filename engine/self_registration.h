@@ -1,10 +1,11 @@
 #pragma once
-// The installed program's own registration run ("/Register /Background"),
-// after which the installer tells the shell that file associations may
-// have changed.
-//
-// This build's program has nothing to register yet: the run is not
-// started, nothing is journaled, and it counts as successful.
+// The installed program's own registration run: the program is started
+// with " /Register /Background", without taking the focus, at high
+// priority, in its own folder, and waited for without time limit; exit code
+// -10 means it registered itself, after which the shell is told that file
+// associations changed. The application lock is released for exactly the
+// time of the run, so that the program (which checks for a running
+// installer) may start, and taken back without waiting afterwards.
 
 #include <string>
 
@@ -13,8 +14,15 @@
 
 namespace qw {
 
-// Returns whether the program registered itself. Never makes the
-// installation fail. Leaves `appLock` held as it found it.
+// The run's command line: `programPath`, quoted when it holds blanks,
+// followed by " /Register /Background".
+std::wstring SelfRegistrationCommandLine(const std::wstring& programPath);
+
+// Records the run in the journal, runs the program and completes the entry
+// with the outcome. Returns true exactly when the program started and
+// exited with -10; a program that cannot be started, exits otherwise or
+// crashes gives false and never makes the installation fail. Leaves
+// `appLock` held again unless another process took it during the run.
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal);
 
 }  // namespace qw

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/install_sequence.h"
+#include "engine/uninstall_log.h"
 #include "installer_strings.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
@@ -291,6 +292,30 @@ TEST_F(InstallSequence, UninstallLogNotWritableStillSucceeds) {
   EXPECT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded);
   EXPECT_EQ(page.LogLines().back(), L"Installation Data Writing...Failed");
   EXPECT_EQ(page.Status(), L"Click on 'Next' to continue.");
+}
+
+TEST_F(InstallSequence, ARegistrationRunThatFailsMarksOnlyTheRegistryLineFailed) {
+  ScratchFolder scratch(L"sequence");
+  const std::wstring folder = scratch / L"Meridel";
+  ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", L"1");  // the program's answer to "/Register"
+  RecordingPage page;
+  const InstallOutcome outcome = Run(archive_, folder, std::wstring(), page);
+  ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", nullptr);
+  EXPECT_TRUE(outcome.succeeded);
+  const std::vector<std::wstring> lines = page.LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], L"Registry Data Writing...Failed");
+  EXPECT_EQ(lines.back(), L"Installation Data Writing...OK");
+  // The log keeps the run as not done: the uninstaller has nothing to undo.
+  PreviousInstallation written;
+  UninstallLog::Read(folder + L"\\Uninstall.ulog", written);
+  std::size_t runs = 0;
+  for (const JournalEntry& entry : written.entries) {
+    if (entry.kind != JournalEntryKind::SelfRegistration) continue;
+    ++runs;
+    EXPECT_FALSE(entry.done);
+  }
+  EXPECT_EQ(runs, 1u);
 }
 
 TEST_F(InstallSequence, RelativeOrEmptyFolderIsRefusedBeforeAnythingIsWritten) {

@@ -1,0 +1,100 @@
+// The installed program's registration run, with the tests' tiny program in
+// the place of the product: it notes how it was started (command line,
+// folder, priority, show mode, whether the installer's lock was free) and
+// ends with the code the test asks for, or -10 as the product does.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "engine/self_registration.h"
+#include "platform/application_lock.h"
+#include "scratch_folder.h"
+
+namespace qw {
+namespace {
+
+using test::ScratchFolder;
+
+// The record's lines.
+std::vector<std::wstring> ReadRecord(const std::wstring& path) {
+  const std::string bytes = test::ReadTestFile(path);
+  std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+  bytes.copy(reinterpret_cast<char*>(text.data()), text.size() * sizeof(wchar_t));
+  std::vector<std::wstring> lines;
+  std::wistringstream in(text);
+  for (std::wstring line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class SelfRegistrationRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A folder with blanks, as "Program Files" is.
+    ASSERT_TRUE(::CreateDirectoryW((scratch_ / L"Quillon Works").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW(QW_TINY_PROGRAM, program_.c_str(), FALSE)) << ::GetLastError();
+    ::SetEnvironmentVariableW(L"QW_TINY_RECORD", record_.c_str());
+    ::SetEnvironmentVariableW(L"QW_TINY_LOCK", lockName_.c_str());
+    ASSERT_TRUE(lock_.owned());
+  }
+  void TearDown() override {
+    for (const wchar_t* name : {L"QW_TINY_RECORD", L"QW_TINY_LOCK", L"QW_TINY_EXIT_CODE"}) {
+      ::SetEnvironmentVariableW(name, nullptr);
+    }
+  }
+
+  ScratchFolder scratch_{L"self_registration"};
+  const std::wstring folder_ = scratch_ / L"Quillon Works\\Meridel 6";
+  const std::wstring program_ = folder_ + L"\\Meridel.exe";
+  const std::wstring record_ = scratch_ / L"record.txt";
+  const std::wstring lockName_ = test::UniqueName(L"QwSelfRegistrationLock");
+  ApplicationLock lock_{lockName_, true, false};
+  InstallJournal journal_{UninstallKeyLocation{HKEY_CURRENT_USER, L"Software\\QwSelfRegistrationTest", L"Meridel 6"}};
+};
+
+TEST_F(SelfRegistrationRun, StartsTheProgramInItsFolderAtHighPriorityWithTheLockFreeForTheRun) {
+  EXPECT_TRUE(RunSelfRegistration(program_, lock_, journal_));
+  const std::vector<std::wstring> record = ReadRecord(record_);
+  ASSERT_EQ(record.size(), 5u);
+  EXPECT_EQ(record[0], L"\"" + program_ + L"\" /Register /Background");
+  EXPECT_EQ(record[1], folder_);
+  EXPECT_EQ(record[2], std::to_wstring(HIGH_PRIORITY_CLASS));
+  EXPECT_EQ(record[3], std::to_wstring(SW_SHOWNOACTIVATE));
+  EXPECT_EQ(record[4], L"free") << "the program may start while the installer runs";
+  EXPECT_TRUE(lock_.owned()) << "taken back after the run";
+  ASSERT_EQ(journal_.Entries().size(), 1u);
+  EXPECT_EQ(journal_.Entries().back().kind, JournalEntryKind::SelfRegistration);
+  EXPECT_TRUE(journal_.Entries().back().done);
+}
+
+TEST_F(SelfRegistrationRun, AnyOtherEndIsNotARegistration) {
+  // Success (0) is not the program's "registered" (-10).
+  ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", L"0");
+  EXPECT_FALSE(RunSelfRegistration(program_, lock_, journal_));
+  // A failure code.
+  ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", L"5");
+  EXPECT_FALSE(RunSelfRegistration(program_, lock_, journal_));
+  // A program that cannot be started.
+  EXPECT_FALSE(RunSelfRegistration(folder_ + L"\\Missing.exe", lock_, journal_));
+
+  EXPECT_TRUE(lock_.owned()) << "taken back on every path";
+  ASSERT_EQ(journal_.Entries().size(), 3u);
+  for (const JournalEntry& entry : journal_.Entries()) {
+    EXPECT_EQ(entry.kind, JournalEntryKind::SelfRegistration);
+    EXPECT_FALSE(entry.done);
+  }
+}
+
+TEST_F(SelfRegistrationRun, APathWithoutBlanksIsNotQuoted) {
+  EXPECT_EQ(SelfRegistrationCommandLine(L"C:\\Meridel\\Meridel.exe"), L"C:\\Meridel\\Meridel.exe /Register /Background");
+  EXPECT_EQ(SelfRegistrationCommandLine(L"C:\\Program Files\\Meridel.exe"),
+            L"\"C:\\Program Files\\Meridel.exe\" /Register /Background");
+}
+
+}  // namespace
+}  // namespace qw
