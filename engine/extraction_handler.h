@@ -47,7 +47,7 @@ class ExtractionHandler {
   InstallPageServices& page_;
   std::wstring programPath_;
   std::wstring uninstallerPath_;
-  int shownPercent_ = -1;  // what the progress bar shows, -1 before the first report
+  int shownPercent_ = 0;  // what the progress bar shows: the sequence sets 0 before extracting
 };
 
 }  // namespace qw

@@ -32,7 +32,10 @@ bool Has(const std::vector<std::wstring>& lines, const std::wstring& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::wstring DirectXLine(const std::wstring& result) { return English(msg::kDirectXUpdate) + result; }
+// Message 1131 exists in French only; the lookup falls back to it.
+std::wstring DirectXLine(const std::wstring& result) {
+  return InstallerMessage(kEnglish, msg::kDirectXUpdate) + result;
+}
 
 class ExistingInstallation : public InstallationTest {
  protected:

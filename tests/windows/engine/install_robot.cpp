@@ -1,5 +1,7 @@
 #include "install_robot.h"
 
+#include "i18n/message_lookup.h"
+
 #include <shlobj.h>
 
 #include "child_process.h"
@@ -89,6 +91,17 @@ void StartQuick(InstallerRobot& robot, const std::wstring& installer, const std:
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
   ASSERT_TRUE(WaitUntil([&] { return robot.IsEnabled(kNext); }));
+}
+
+std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::wstring& arg) {
+  UniqueModule strings(::LoadLibraryExW(QW_TEST_INSTALLER, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  const LanguageIndex previous = GetLanguage();
+  SetResourceModuleForTesting(strings.get());
+  SetLanguage(language);
+  const std::wstring text = FormatMessageText(id, arg);
+  SetLanguage(previous);
+  SetResourceModuleForTesting(nullptr);
+  return text;
 }
 
 std::vector<std::wstring> Lines(const std::wstring& text) {

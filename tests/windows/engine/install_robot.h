@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "i18n/language_state.h"
+#include "i18n/message_id.h"
 #include "installer_robot.h"
 #include "machine_cleanup.h"
 #include "platform/handles.h"
@@ -48,6 +50,10 @@ RunResult PressInstall(InstallerRobot& robot, DWORD timeoutMs = 120000);
 // Starts `installer` in `locale` and goes to the Install page by the quick
 // method.
 void StartQuick(InstallerRobot& robot, const std::wstring& installer, const std::wstring& locale = L"");
+
+// Message `id` of `language` as the installer under test looks it up (with
+// its fallbacks), `arg` put in.
+std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::wstring& arg = L"");
 
 // The lines of a log text, without their "\r\n".
 std::vector<std::wstring> Lines(const std::wstring& text);

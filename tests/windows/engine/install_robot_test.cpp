@@ -66,18 +66,6 @@ Link ReadLink(const std::wstring& path) {
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
 
-// Message `id` of `language`, read from the installer's string tables.
-std::wstring Message(LanguageIndex language, MessageId id, const std::wstring& arg = L"") {
-  UniqueModule strings(::LoadLibraryExW(QW_TEST_INSTALLER, nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  const LanguageIndex previous = GetLanguage();
-  SetResourceModuleForTesting(strings.get());
-  SetLanguage(language);
-  const std::wstring text = FormatMessageText(id, arg);
-  SetLanguage(previous);
-  SetResourceModuleForTesting(nullptr);
-  return text;
-}
-
 class QuickInstallation : public InstallationTest {
  protected:
   // Checks everything a finished quick installation of `listed` in
@@ -100,12 +88,12 @@ class QuickInstallation : public InstallationTest {
 void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, LanguageIndex language,
                                         const RunResult& run, bool hasPrograms) {
   const std::wstring folder = DefaultInstallFolder();
-  const std::wstring samples = Message(language, msg::kExamplesFolder, L"Meridel");
-  const std::wstring ok = Message(language, msg::kStepOk);
+  const std::wstring samples = InstallerMessage(language, msg::kExamplesFolder, L"Meridel");
+  const std::wstring ok = InstallerMessage(language, msg::kStepOk);
   std::wstring program, uninstaller;
 
   // Every payload file with its size and CRC-32, in the log in archive order.
-  std::vector<std::wstring> expected{Message(language, msg::kPreparingInstallation) + ok};
+  std::vector<std::wstring> expected{InstallerMessage(language, msg::kPreparingInstallation) + ok};
   for (const ListedEntry& e : listed) {
     const std::wstring path = InstalledPath(e.destination, folder, samples);
     if (IsPayloadKind(e.kind, PayloadKind::TemporarySetup)) {
@@ -128,7 +116,7 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
   const std::vector<std::wstring> lines = Lines(run.log);
   std::size_t copying = 0;
   for (const std::wstring& line : lines) {
-    copying += line.find(Message(language, msg::kCopyingFile, L"").substr(0, 8)) == 0;
+    copying += line.find(InstallerMessage(language, msg::kCopyingFile, L"").substr(0, 8)) == 0;
   }
   // User data that was there before the run is kept and not logged.
   std::size_t keptUserData = 0;
@@ -143,10 +131,10 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   };
   EXPECT_TRUE(has(expected.front())) << Narrow(run.log);
-  EXPECT_EQ(has(Message(language, msg::kShortcutsCreation) + ok), hasPrograms) << Narrow(run.log);
-  if (hasPrograms) EXPECT_TRUE(has(Message(language, msg::kRegistryDataWriting) + ok)) << Narrow(run.log);
-  EXPECT_EQ(has(Message(language, msg::kInstallationDataWriting) + ok), hasPrograms) << Narrow(run.log);
-  EXPECT_EQ(run.status, Message(language, msg::kClickToContinue, Message(language, msg::kNext)));
+  EXPECT_EQ(has(InstallerMessage(language, msg::kShortcutsCreation) + ok), hasPrograms) << Narrow(run.log);
+  if (hasPrograms) EXPECT_TRUE(has(InstallerMessage(language, msg::kRegistryDataWriting) + ok)) << Narrow(run.log);
+  EXPECT_EQ(has(InstallerMessage(language, msg::kInstallationDataWriting) + ok), hasPrograms) << Narrow(run.log);
+  EXPECT_EQ(run.status, InstallerMessage(language, msg::kClickToContinue, InstallerMessage(language, msg::kNext)));
   if (!hasPrograms) return;
 
   // The uninstall entry, as the system's own list of programs shows it.
@@ -165,7 +153,7 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
 
   // The three shortcuts, read back through the shell.
   const std::wstring menu = DefaultStartMenuFolder();
-  const std::wstring uninstallName = Message(language, msg::kUninstallShortcutName, L"Meridel");
+  const std::wstring uninstallName = InstallerMessage(language, msg::kUninstallShortcutName, L"Meridel");
   for (const auto& [shortcut, target] :
        {std::pair<std::wstring, std::wstring>{menu + L"\\Meridel 6.07c.lnk", program},
         {menu + L"\\" + uninstallName + L".lnk", uninstaller},

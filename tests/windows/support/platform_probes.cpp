@@ -191,6 +191,31 @@ ProbeResult ProbeNotContentIndexedAttribute() {
   return result;
 }
 
+ProbeResult ProbeCreationPriorityClass() {
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(system) + L"\\cmd.exe\" /c exit";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  ProbeResult result;
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS | CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
+    result.finding = "probe: cannot start cmd.exe";
+    return result;
+  }
+  const UniqueHandle processHandle(process.hProcess);
+  const UniqueHandle threadHandle(process.hThread);
+  const DWORD priority = ::GetPriorityClass(processHandle.get());
+  ::TerminateProcess(processHandle.get(), 0);
+  result.works = priority == HIGH_PRIORITY_CLASS;
+  std::ostringstream text;
+  text << "probe: cmd.exe created with HIGH_PRIORITY_CLASS (0x80) has priority class 0x" << std::hex << priority
+       << ": " << (result.works ? "kept" : "this platform does not give a new process its creation priority class");
+  result.finding = text.str();
+  return result;
+}
+
 ProbeResult ProbeUnixLocaleStart() {
   HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   const bool wine = ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;

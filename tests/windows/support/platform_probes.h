@@ -35,4 +35,8 @@ ProbeResult ProbeNotContentIndexedAttribute();
 // StartInUnixLocale). Works when ntdll is Wine's and Z:\usr\bin\env exists.
 ProbeResult ProbeUnixLocaleStart();
 
+// Starts a suspended cmd.exe with HIGH_PRIORITY_CLASS and asks the new
+// process's priority class: works when it is HIGH_PRIORITY_CLASS.
+ProbeResult ProbeCreationPriorityClass();
+
 }  // namespace qw::test
