@@ -82,8 +82,10 @@ class Removal {
     if (!error || error == SystemError(ERROR_FILE_NOT_FOUND) || error == SystemError(ERROR_PATH_NOT_FOUND))
       return;
     if (error == SystemError(ERROR_DIR_NOT_EMPTY)) {
-      if (KeptOnlyByDeferred(path)) {
+      if (HoldsOnly(path, report_.deferredFiles, report_.deferredFolders)) {
         report_.deferredFolders.push_back(path);
+      } else if (HoldsOnly(path, report_.keptUserData, report_.userDataFolders)) {
+        report_.userDataFolders.push_back(path);
       } else {
         report_.keptFolders.push_back(path);
       }
@@ -98,13 +100,17 @@ class Removal {
     RemovePath(request_.logPath);
   }
 
-  bool IsDeferred(const std::wstring& path) const {
-    return std::any_of(request_.deferredFiles.begin(), request_.deferredFiles.end(),
-                       [&](const std::wstring& file) { return IsSameOrInside(path, file) && IsSameOrInside(file, path); });
+  static bool Listed(const std::vector<std::wstring>& paths, const std::wstring& path) {
+    return std::any_of(paths.begin(), paths.end(), [&](const std::wstring& listed) {
+      return IsSameOrInside(path, listed) && IsSameOrInside(listed, path);
+    });
   }
 
-  // Whether the folder holds nothing but deferred files and folders.
-  bool KeptOnlyByDeferred(const std::wstring& folder) const {
+  bool IsDeferred(const std::wstring& path) const { return Listed(request_.deferredFiles, path); }
+
+  // Whether the folder holds nothing but the listed files and folders.
+  static bool HoldsOnly(const std::wstring& folder, const std::vector<std::wstring>& files,
+                        const std::vector<std::wstring>& folders) {
     WIN32_FIND_DATAW found{};
     UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
     if (!search) return false;
@@ -113,11 +119,7 @@ class Removal {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
       const std::wstring path = folder + L"\\" + name;
-      const bool deferred =
-          IsDeferred(path) ||
-          std::any_of(report_.deferredFolders.begin(), report_.deferredFolders.end(),
-                      [&](const std::wstring& kept) { return IsSameOrInside(kept, path) && IsSameOrInside(path, kept); });
-      if (!deferred) return false;
+      if (!Listed(files, path) && !Listed(folders, path)) return false;
       any = true;
     } while (::FindNextFileW(search.get(), &found));
     return any;

@@ -67,6 +67,7 @@ struct RemovalReport {
   };
   std::vector<Item> refused;            // entries the installation cannot have made
   std::vector<std::wstring> keptUserData;   // payload-kind-3 files kept as asked
+  std::vector<std::wstring> userDataFolders;  // kept only for those files
   std::vector<std::wstring> keptFolders;    // not empty (the user's files are in them)
   std::vector<std::wstring> atRestart;      // in use: removed at the next restart
   std::vector<Item> failed;             // could not be removed, for the reason given

@@ -115,7 +115,8 @@ TEST_F(RemovalSequence, RemovesEverythingButUserDataAndSaysWhatItKept) {
   EXPECT_TRUE(Exists(data_ + L"\\Doors.mr-lib"));
   ASSERT_EQ(report.keptUserData.size(), 1u);
   EXPECT_EQ(report.keptUserData[0], data_ + L"\\Doors.mr-lib");
-  EXPECT_EQ(report.keptFolders, (std::vector<std::wstring>{data_, scratch_ / L"Data"}));
+  EXPECT_TRUE(report.keptFolders.empty());
+  EXPECT_EQ(report.userDataFolders, (std::vector<std::wstring>{data_, scratch_ / L"Data"}));
   EXPECT_TRUE(report.logDeleted);
   EXPECT_FALSE(KeyExists(request_.uninstallKey.parentPath + L"\\Meridel 6"));
   EXPECT_TRUE(KeyExists(request_.uninstallKey.parentPath));
@@ -142,8 +143,7 @@ TEST_F(RemovalSequence, AFolderWithTheUsersFileStaysWithTheFile) {
   EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
   EXPECT_FALSE(report.Complete());
   EXPECT_EQ(report.keptFolders,
-            (std::vector<std::wstring>{data_, scratch_ / L"Data", install_ + L"\\Lang", install_,
-                                       scratch_ / L"Program"}));
+            (std::vector<std::wstring>{install_ + L"\\Lang", install_, scratch_ / L"Program"}));
 }
 
 TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
@@ -151,13 +151,10 @@ TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
   wchar_t windows[MAX_PATH];
   ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
   const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
-  WriteTestFile(scratch_ / L"outside.txt", "x");
-  const std::wstring outside = scratch_ / L"outside.txt";
-  // Outside every place: the scratch folder's own parent is the temporary folder.
-  request_.places.roots.pop_back();
-  request_.places.roots.push_back(scratch_ / L"Program");
-  request_.places.roots.push_back(scratch_ / L"Data");
-  request_.places.roots.push_back(scratch_ / L"Menu");
+  // Beside the scratch folder, in the temporary folder: in no place of the
+  // installation.
+  const std::wstring outside = scratch_.path() + L"_outside.txt";
+  WriteTestFile(outside, "x");
   const bool hadWinIni = Exists(winIni);
   if (!hadWinIni) WriteTestFile(winIni, "[windows]");
   request_.entries.push_back(File(winIni, 0));
@@ -185,6 +182,7 @@ TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
   // The entries it could trust went all the same.
   EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
   if (!hadWinIni) ::DeleteFileW(winIni.c_str());
+  ::DeleteFileW(outside.c_str());
 }
 
 TEST_F(RemovalSequence, TheProtectedFoldersThemselvesAreRefused) {
