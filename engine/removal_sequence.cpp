@@ -84,7 +84,8 @@ class Removal {
     if (error == SystemError(ERROR_DIR_NOT_EMPTY)) {
       if (HoldsOnly(path, report_.deferredFiles, report_.deferredFolders)) {
         report_.deferredFolders.push_back(path);
-      } else if (HoldsOnly(path, report_.keptUserData, report_.userDataFolders)) {
+      } else if (HoldsOnly(path, Joined(report_.keptUserData, report_.deferredFiles),
+                           Joined(report_.userDataFolders, report_.deferredFolders))) {
         report_.userDataFolders.push_back(path);
       } else {
         report_.keptFolders.push_back(path);
@@ -98,6 +99,11 @@ class Removal {
     report_.logDeleted = true;
     if (request_.logPath.empty()) return;
     RemovePath(request_.logPath);
+  }
+
+  static std::vector<std::wstring> Joined(std::vector<std::wstring> a, const std::vector<std::wstring>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
   }
 
   static bool Listed(const std::vector<std::wstring>& paths, const std::wstring& path) {
