@@ -1,8 +1,10 @@
 #include "product/uninstaller/self_removal.h"
 
 #include "engine/file_removal.h"
+#include "engine/install_journal.h"
 #include "payload/temporary_folder.h"
 #include "platform/handles.h"
+#include "platform/module_file.h"
 #include "platform/system_error.h"
 #include "product/uninstaller/command_line.h"
 
@@ -31,10 +33,7 @@ std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std
     ::RemoveDirectoryW(folder.c_str());
     return error;
   }
-  // The file's handle first: handles are closed in order at the copy's
-  // end, and the folder can only go once it is empty.
   UniqueFile copyHandle = OpenDeleteOnClose(copy, 0);
-  UniqueFile folderHandle = OpenDeleteOnClose(folder, FILE_FLAG_BACKUP_SEMANTICS);
 
   HANDLE me = nullptr;
   if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &me,
@@ -52,7 +51,6 @@ std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std
                         &process)) {
     const std::error_code error = LastError();
     copyHandle.reset();
-    folderHandle.reset();
     ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(copy.c_str());
     ::RemoveDirectoryW(folder.c_str());
@@ -75,6 +73,26 @@ void RunSecondPhase(HANDLE firstProcess, const std::vector<std::wstring>& files,
     DeleteFileWithRetry(file, 25, pause, error);
   }
   for (const std::wstring& folder : folders) RemoveEmptyFolder(folder);
+
+  // A running program's file cannot be deleted, but it can be renamed: it
+  // leaves its private folder for a plain name in the temporary folder, so
+  // that the folder can go now, and the delete-on-close handle that the
+  // first process handed down takes the file when this process ends. Where
+  // even that fails, the folder goes at the next restart.
+  const std::wstring self = ModuleFilePath(nullptr);
+  const std::wstring ownFolder = self.substr(0, self.find_last_of(L'\\'));
+  const std::wstring parking = InstallJournal::MakeBackup(std::nullopt, false);
+  if (!parking.empty() && ::MoveFileExW(self.c_str(), parking.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // Where the handed-down handle still names the old place (Wine), a new
+    // one on the parked name does it; it is meant to stay open until the
+    // process ends. Windows refuses it for a running image and the old
+    // handle does the work there.
+    static UniqueFile parked = OpenDeleteOnClose(parking, 0);
+    // Should neither handle take it, the restart does.
+    if (!parked) ::MoveFileExW(parking.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!RemoveEmptyFolder(ownFolder)) return;
+  }
+  ::MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace qw::uninstaller

@@ -3,9 +3,12 @@
 // running image, so at the end it copies itself into a new private folder
 // under the temporary folder (named like the installer's) and starts that
 // copy as the second phase. The copy waits until the first process has
-// ended, removes the files and folders it was given, and ends; the copy's
-// file and folder are opened delete-on-close by the first process and
-// handed down, so they go when the copy's last handle closes.
+// ended, removes the files and folders it was given, then moves its own
+// running file out of its folder (a running program's file can be renamed,
+// not deleted), removes the folder and ends. The first process opened the
+// copy delete-on-close and handed the handle down, so the file goes when
+// the copy has ended; where the system does not honour that for a running
+// program, the file goes at the next restart.
 
 #include <windows.h>
 
