@@ -3,6 +3,8 @@
 // installer's start-up seeing it as the running product.
 
 #include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +204,103 @@ TEST(MeridelProgram, TheInstallerAsksToCloseIt) {
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(20000));
   EXPECT_EQ(counter.Count(), 0u);
+}
+
+
+// The document type, observed in the registry and through the shell.
+const wchar_t kExtension[] = L".mr-proj";
+const wchar_t kProgId[] = L"Meridel.Project.6";
+
+std::wstring ClassesDefault(const std::wstring& subkey) {
+  wchar_t text[512] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  if (::RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) !=
+      ERROR_SUCCESS) {
+    return L"<none>";
+  }
+  return text;
+}
+
+bool ClassesKeyExists(const std::wstring& subkey) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
+
+// Runs Meridel.exe with `arguments` to its end; its exit code.
+DWORD RunMeridelTask(const wchar_t* arguments) {
+  ChildProcess program = ChildProcess::Start(ProgramPath(L"Meridel.exe"), arguments);
+  if (!program.valid() || !program.WaitForExit(30000)) return 0xDEAD;
+  return program.ExitCode();
+}
+
+constexpr DWORD kRegistered = static_cast<DWORD>(-10);
+
+class MeridelDocumentType : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::SHDeleteKeyW(HKEY_CLASSES_ROOT, kProgId);
+    ::SHDeleteKeyW(HKEY_CLASSES_ROOT, kExtension);
+  }
+  void TearDown() override { SetUp(); }
+};
+
+TEST_F(MeridelDocumentType, RegisterWritesTheTypeAndUnregisterRemovesExactlyIt) {
+  const std::wstring program = ProgramPath(L"Meridel.exe");
+  ASSERT_EQ(RunMeridelTask(L"/Register /Background"), kRegistered);
+  EXPECT_EQ(ClassesDefault(kExtension), kProgId);
+  EXPECT_EQ(ClassesDefault(kProgId), L"Meridel Project");
+  EXPECT_EQ(ClassesDefault(std::wstring(kProgId) + L"\\DefaultIcon"), program + L",0");
+  EXPECT_EQ(ClassesDefault(std::wstring(kProgId) + L"\\shell\\open\\command"), L"\"" + program + L"\" \"%1\"");
+
+  ASSERT_EQ(RunMeridelTask(L"/Unregister /Background"), kRegistered);
+  EXPECT_FALSE(ClassesKeyExists(kExtension));
+  EXPECT_FALSE(ClassesKeyExists(kProgId));
+  // Nothing left to remove is no failure.
+  EXPECT_EQ(RunMeridelTask(L"/Unregister /Background"), kRegistered);
+}
+
+TEST_F(MeridelDocumentType, UnregisterLeavesAnExtensionAnotherProgramTookOver) {
+  ASSERT_EQ(RunMeridelTask(L"/Register /Background"), kRegistered);
+  const wchar_t other[] = L"Other.Project";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, kExtension, nullptr, REG_SZ, other, sizeof other), ERROR_SUCCESS);
+  ASSERT_EQ(RunMeridelTask(L"/Unregister /Background"), kRegistered);
+  EXPECT_EQ(ClassesDefault(kExtension), other);
+  EXPECT_FALSE(ClassesKeyExists(kProgId));
+}
+
+TEST_F(MeridelDocumentType, OpeningAProjectFromTheShellStartsTheProgram) {
+  ASSERT_EQ(RunMeridelTask(L"/Register /Background"), kRegistered);
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring project = std::wstring(temp) + UniqueName(L"Garden") + L".mr-proj";
+  {
+    const UniqueFile file(::CreateFileW(project.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+  }
+  SHELLEXECUTEINFOW execute = {};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  execute.lpVerb = L"open";
+  execute.lpFile = project.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  const bool opened = ::ShellExecuteExW(&execute);
+  const UniqueHandle process(execute.hProcess);
+  ::DeleteFileW(project.c_str());
+  ASSERT_TRUE(opened) << "ShellExecuteExW failed: " << ::GetLastError();
+
+  const HWND window = WaitForMainWindow(0, 20000);
+  ASSERT_NE(window, nullptr) << "the shell did not start Meridel.exe";
+  DWORD windowProcess = 0;
+  ::GetWindowThreadProcessId(window, &windowProcess);
+  const UniqueHandle started(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, windowProcess));
+  wchar_t image[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  ASSERT_TRUE(started && ::QueryFullProcessImageNameW(started.get(), 0, image, &length));
+  EXPECT_EQ(::lstrcmpiW(image, ProgramPath(L"Meridel.exe").c_str()), 0) << ::testing::PrintToString(std::wstring(image));
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  if (started) ::WaitForSingleObject(started.get(), 20000);
 }
 
 }  // namespace
