@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <list>
 
 #include "child_process.h"
@@ -54,7 +55,8 @@ class UninstallerRun : public ::testing::Test {
   void TearDown() override { Clean(); }
 
   void Clean() {
-    for (const wchar_t* name : {L"\\Uninstall.exe", L"\\Uninstall.ulog", L"\\Meridel.dat", L"\\Parts.lib", L"\\mine.txt"}) {
+    for (const wchar_t* name : {L"\\Uninstall.exe", L"\\Uninstall.ulog", L"\\Meridel.dat", L"\\Parts.lib",
+                                L"\\mine.txt", L"\\Meridel.exe"}) {
       ::SetFileAttributesW((install_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW((install_ + name).c_str());
     }
@@ -66,7 +68,7 @@ class UninstallerRun : public ::testing::Test {
 
   // A first installation: two folders, the uninstaller, a program file, a
   // library of kind 3, the uninstall key and the product path value.
-  void Install(int logVersion = 1) {
+  void Install(int logVersion = 1, bool withProgram = false) {
     ASSERT_TRUE(::CreateDirectoryW(maker_.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryW(install_.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileW(UninstallerPath().c_str(), (install_ + L"\\Uninstall.exe").c_str(), FALSE));
@@ -78,6 +80,16 @@ class UninstallerRun : public ::testing::Test {
                                        Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0),
                                        Entry(JournalEntryKind::File, install_ + L"\\Parts.lib", 3),
                                        Entry(JournalEntryKind::UninstallKey, L"")};
+    if (withProgram) {
+      // The program registered itself as the installer has it do.
+      const std::wstring program = install_ + L"\\Meridel.exe";
+      ASSERT_TRUE(::CopyFileW((ProductFolder() + L"bin\\Meridel.exe").c_str(), program.c_str(), FALSE));
+      ChildProcess run = ChildProcess::Start(program, L"/Register /Background");
+      ASSERT_TRUE(run.WaitForExit(30000));
+      ASSERT_EQ(run.ExitCode(), static_cast<DWORD>(-10));
+      entries.insert(std::prev(entries.end()), Entry(JournalEntryKind::File, program, 1));
+      entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+    }
     ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
                                     install_, L"", L""));
     if (logVersion != 1) {
@@ -135,6 +147,17 @@ TEST_F(UninstallerRun, QuietRemovesTheInstallationKeepsUserDataAndThenItself) {
   EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
   // The folder holds the kept library, so it stays.
   EXPECT_TRUE(Exists(install_));
+}
+
+TEST_F(UninstallerRun, TheProgramUndoesItsRegistrationBeforeItGoes) {
+  Install(1, true);
+  ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L".mr-proj", nullptr, RRF_RT_REG_SZ, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RunQuiet(), 0u);
+  HKEY key = nullptr;
+  EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".mr-proj", 0, KEY_READ, &key), ERROR_SUCCESS);
+  if (key) ::RegCloseKey(key);
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
 }
 
 TEST_F(UninstallerRun, QuietWithoutLogRemovesNothing) {
