@@ -82,17 +82,40 @@ class Removal {
     if (!error || error == SystemError(ERROR_FILE_NOT_FOUND) || error == SystemError(ERROR_PATH_NOT_FOUND))
       return;
     if (error == SystemError(ERROR_DIR_NOT_EMPTY)) {
-      if (HoldsOnly(path, report_.deferredFiles, report_.deferredFolders)) {
-        report_.deferredFolders.push_back(path);
-      } else if (HoldsOnly(path, Joined(report_.keptUserData, report_.deferredFiles),
-                           Joined(report_.userDataFolders, report_.deferredFolders))) {
-        report_.userDataFolders.push_back(path);
-      } else {
-        report_.keptFolders.push_back(path);
-      }
+      ClassifyKeptFolder(path);
       return;
     }
     report_.failed.push_back({path, error});
+  }
+
+  // A folder that is not empty only because of what this removal kept on
+  // purpose or left to later is not the user's: it goes at the restart
+  // after the files in use, or with the deferred files, or stays for the
+  // kept user data. Anything else in it makes it a folder the user kept.
+  void ClassifyKeptFolder(const std::wstring& path) {
+    const auto files = Joined(Joined(report_.atRestart, report_.deferredFiles), report_.keptUserData);
+    const auto folders = Joined(Joined(restartFolders_, report_.deferredFolders), report_.userDataFolders);
+    if (!HoldsOnly(path, files, folders)) {
+      report_.keptFolders.push_back(path);
+    } else if (HoldsAny(path, Joined(report_.atRestart, restartFolders_))) {
+      // Removals at the restart run in the order they were scheduled: its
+      // contents first.
+      if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        restartFolders_.push_back(path);
+      } else {
+        report_.keptFolders.push_back(path);
+      }
+    } else if (HoldsOnly(path, report_.deferredFiles, report_.deferredFolders)) {
+      report_.deferredFolders.push_back(path);
+    } else {
+      report_.userDataFolders.push_back(path);
+    }
+  }
+
+  static bool HoldsAny(const std::wstring& folder, const std::vector<std::wstring>& paths) {
+    return std::any_of(paths.begin(), paths.end(), [&](const std::wstring& path) {
+      return IsSameOrInside(path, folder) && !IsSameOrInside(folder, path);
+    });
   }
 
   void DeleteLog() {
@@ -183,6 +206,7 @@ class Removal {
 
   const RemovalRequest& request_;
   RemovalReport report_;
+  std::vector<std::wstring> restartFolders_;  // scheduled for the restart after their files
 };
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace qw {
 
 // Base identifier of a message: the French copy; 1000 to 1132 for the
-// installer, 1200 to 1219 for the uninstaller.
+// installer, 1200 to 1220 for the uninstaller.
 using MessageId = std::uint32_t;
 
 namespace msg {
@@ -83,6 +83,7 @@ inline constexpr MessageId kLogOtherVersion = 1215;            // "The uninstall
 inline constexpr MessageId kLogDamaged = 1216;                 // "The uninstall log is damaged after line %1: what it listed after that was not removed."
 inline constexpr MessageId kCloseProductToUninstall = 1217;    // "You should close '%1' before uninstalling it."
 inline constexpr MessageId kNeedAdministratorToUninstall = 1218; // "You should have Administrator Rights to uninstall '%1'."
+inline constexpr MessageId kUninstallCancel = 1220;            // "Cancel" (the uninstaller's button)
 inline constexpr MessageId kUnregisterFailed = 1219;           // "'%1' could not undo its registration with the system."
 }  // namespace msg
 

@@ -14,7 +14,7 @@ BOOL CUninstallQuestion::OnInitDialog() {
   SetDlgItemText(IDC_QUESTION_NOTE, LoadMessage(msg::kUserDataKeptNote));
   SetDlgItemText(IDC_REMOVE_USER_DATA, LoadMessage(msg::kRemoveUserData));
   SetDlgItemText(IDOK, LoadMessage(msg::kRemove));
-  SetDlgItemText(IDCANCEL, LoadMessage(msg::kCancel));
+  SetDlgItemText(IDCANCEL, LoadMessage(msg::kUninstallCancel));
   ::SetForegroundWindow(m_hWnd);
   return CDialog::OnInitDialog();
 }

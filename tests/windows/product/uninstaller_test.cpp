@@ -11,6 +11,12 @@
 #include <list>
 
 #include "child_process.h"
+#include "dialog_driver.h"
+#include "platform/application_lock.h"
+#include "platform/instance_counter.h"
+#include "platform_probes.h"
+#include "product/uninstaller/uninstaller_resources.h"
+#include "wine.h"
 #include "engine/uninstall_log.h"
 #include "platform/file_version_info.h"
 #include "sample_product_manifest.h"
@@ -104,6 +110,12 @@ class UninstallerRun : public ::testing::Test {
                   static_cast<DWORD>((program.size() + 1) * 2));
   }
 
+  ChildProcess StartInteractive() {
+    ChildProcess uninstaller = ChildProcess::Start(install_ + L"\\Uninstall.exe", L"");
+    EXPECT_TRUE(uninstaller.valid()) << ::GetLastError();
+    return uninstaller;
+  }
+
   DWORD RunQuiet() {
     ChildProcess uninstaller = ChildProcess::Start(install_ + L"\\Uninstall.exe", L"/quiet");
     EXPECT_TRUE(uninstaller.valid()) << ::GetLastError();
@@ -178,6 +190,228 @@ TEST_F(UninstallerRun, QuietWithALogOfVersion2RemovesNothing) {
   EXPECT_TRUE(Exists(install_ + L"\\Uninstall.ulog"));
   EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
+}
+
+// A dialog of any process by its caption, or null after `timeoutMs`.
+HWND WaitForDialogTitled(const std::wstring& title, DWORD timeoutMs = kWindowTimeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    if (HWND found = ::FindWindowW(L"#32770", title.c_str())) {
+      if (::IsWindowVisible(found)) return found;
+    }
+    ::Sleep(50);
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+TEST_F(UninstallerRun, AsksOnceThenRemovesUserDataWhenTickedAndSaysItIsDone) {
+  Install();
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(WindowText(question), L"Uninstall Meridel 6.07c");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_TEXT)),
+            L"Do you want to remove 'Meridel 6.07c' from this computer?");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_NOTE)),
+            L"Libraries and user data are kept unless you tick the box below.");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_REMOVE_USER_DATA)), L"Also remove the libraries and user data");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDOK)), L"Remove");
+  EXPECT_EQ(Send(::GetDlgItem(question, IDC_REMOVE_USER_DATA), BM_GETCHECK), BST_UNCHECKED);
+  // Nothing is touched while the question is open.
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  Send(::GetDlgItem(question, IDC_REMOVE_USER_DATA), BM_SETCHECK, BST_CHECKED);
+  ASSERT_TRUE(PressButton(question, IDOK));
+
+  const HWND end = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(MessageBoxText(end), L"'Meridel 6.07c' was removed from this computer.");
+  EXPECT_FALSE(Exists(install_ + L"\\Parts.lib"));
+  ASSERT_TRUE(PressButton(end, IDOK));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), 0u);
+  EXPECT_TRUE(GoneWithin(install_, 20000));
+  EXPECT_FALSE(Exists(maker_));
+}
+
+TEST_F(UninstallerRun, CancelRemovesNothing) {
+  Install();
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(PressButton(question, IDCANCEL));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_USEREXIT));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.ulog"));
+}
+
+TEST_F(UninstallerRun, AFileTheUserAddedStaysWithItsFolderAndIsListed) {
+  Install();
+  WriteFile(install_ + L"\\mine.txt", "the user's");
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(PressButton(question, IDOK));
+  const HWND end = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(end, nullptr);
+  const std::wstring text = MessageBoxText(end);
+  EXPECT_NE(text.find(L"except for the following"), std::wstring::npos) << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Kept, it holds files that the installation did not make: " + install_), std::wstring::npos)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Kept as asked (libraries and user data): " + install_ + L"\\Parts.lib"), std::wstring::npos)
+      << ::testing::PrintToString(text);
+  ASSERT_TRUE(PressButton(end, IDOK));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_TRUE(Exists(install_ + L"\\mine.txt"));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
+}
+
+TEST_F(UninstallerRun, AFileInUseIsListedAndLeftToTheRestart) {
+  Install();
+  UniqueFile holder(::CreateFileW((install_ + L"\\Meridel.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
+  // Scheduled where the system keeps removals for the restart.
+  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                           nullptr, nullptr, &size),
+            ERROR_SUCCESS);
+  std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
+  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                           nullptr, pending.data(), &size),
+            ERROR_SUCCESS);
+  // Pairs of source and destination; an empty destination deletes.
+  const bool listed = pending.find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
+  EXPECT_TRUE(listed);
+}
+
+TEST_F(UninstallerRun, AHostileLogIsRefusedEntryByEntry) {
+  Install();
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
+  const bool hadWinIni = Exists(winIni);
+  if (!hadWinIni) WriteFile(winIni, "[windows]\r\n");
+  std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, install_),
+                                     Entry(JournalEntryKind::File, winIni, 0),
+                                     Entry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOutside.txt", 0),
+                                     Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0)};
+  ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
+                                  install_, L"", L""));
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_TRUE(Exists(winIni));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  if (!hadWinIni) ::DeleteFileW(winIni.c_str());
+}
+
+TEST_F(UninstallerRun, ALogCutOffInALineRemovesWhatWasReadAndNothingElse) {
+  Install();
+  const std::wstring log = install_ + L"\\Uninstall.ulog";
+  ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Keep the header, the two folders, the uninstaller, Meridel.dat and half
+  // of the next line.
+  HANDLE file = ::CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char bytes[8192];
+  DWORD got = 0;
+  ::ReadFile(file, bytes, sizeof bytes, &got, nullptr);
+  const std::wstring text(reinterpret_cast<wchar_t*>(bytes), got / 2);
+  const std::size_t cut = text.find(L"0004:");
+  ASSERT_NE(cut, std::wstring::npos);
+  ::SetFilePointer(file, static_cast<LONG>((cut + 3) * 2), nullptr, FILE_BEGIN);
+  ::SetEndOfFile(file);
+  ::CloseHandle(file);
+
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Parts.lib"));
+  // The uninstall key's entry was never read: the key stays.
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+}
+
+TEST_F(UninstallerRun, WhileTheProductRunsItAsksToCloseIt) {
+  Install();
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  counter.Register();  // stands for the running product
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_BUSY));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+
+  ChildProcess uninstaller = StartInteractive();
+  HWND box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"You should close 'Meridel 6.07c' before uninstalling it.");
+  EXPECT_TRUE(HasButton(box, IDRETRY));
+  ASSERT_TRUE(PressButton(box, IDRETRY));
+  ASSERT_TRUE(WaitForWindowGone(box));
+  box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr) << "Retry while the product still runs asks again";
+  ASSERT_TRUE(PressButton(box, IDCANCEL));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_USEREXIT));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  counter.Deregister();
+}
+
+TEST_F(UninstallerRun, WhileAnInstallerRunsItIsRefused) {
+  Install();
+  ApplicationLock lock(ApplicationLockName(L"Meridel6"), false, true);
+  ASSERT_TRUE(lock.TryAcquire());
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING));
+  ChildProcess uninstaller = StartInteractive();
+  const HWND box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr);
+  wchar_t busy[512] = {};
+  ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_BUSY, 0, busy, 512,
+                   nullptr);
+  std::wstring expected = busy;
+  while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r')) expected.pop_back();
+  EXPECT_EQ(MessageBoxText(box), expected);
+  ASSERT_TRUE(PressButton(box, IDOK));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+}
+
+TEST_F(UninstallerRun, SpeaksFrench) {
+  const ProbeResult probe = ProbeUnixLocaleStart();
+  if (!probe.works) GTEST_SKIP() << probe.finding;
+  Install();
+  WriteFile(install_ + L"\\mine.txt", "the user's");
+  ASSERT_TRUE(StartInUnixLocale(install_ + L"\\Uninstall.exe", L"fr_FR.UTF-8"));
+  const HWND question = WaitForDialogTitled(L"Désinstallation de Meridel 6.07c");
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_TEXT)),
+            L"Voulez-vous supprimer 'Meridel 6.07c' de cet ordinateur ?");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_NOTE)),
+            L"Les bibliothèques et les données utilisateur sont conservées, sauf si vous cochez la case ci-dessous.");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_REMOVE_USER_DATA)),
+            L"Supprimer aussi les bibliothèques et les données utilisateur");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDOK)), L"Supprimer");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDCANCEL)), L"Annuler");
+  ASSERT_TRUE(PressButton(question, IDOK));
+  HWND end = nullptr;
+  for (int i = 0; i < 400 && !end; ++i) {
+    HWND box = WaitForDialogTitled(L"Désinstallation de Meridel 6.07c", 50);
+    if (box && IsMessageBox(box)) end = box;
+  }
+  ASSERT_NE(end, nullptr);
+  const std::wstring text = MessageBoxText(end);
+  EXPECT_EQ(text.rfind(L"'Meridel 6.07c' a été supprimé de cet ordinateur, à l'exception de ce qui suit :", 0), 0u)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Conservé, il contient des fichiers que l'installation n'a pas créés : " + install_),
+            std::wstring::npos)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Conservé à votre demande (bibliothèques et données utilisateur) : "), std::wstring::npos);
+  PressButton(end, IDOK);
+  EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
 }
 
 }  // namespace
