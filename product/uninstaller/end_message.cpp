@@ -1,5 +1,8 @@
 #include "product/uninstaller/end_message.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "i18n/message_lookup.h"
 
 namespace qw::uninstaller {
@@ -23,7 +26,14 @@ std::wstring EndMessageText(const std::wstring& product, const RemovalReport& re
   for (const auto& item : report.failed) line(FormatMessageText(msg::kNotRemoved, item.path, Reason(item.why)));
   for (const auto& path : report.atRestart) line(FormatMessageText(msg::kAtRestart, path));
   for (const auto& path : report.keptFolders) line(FormatMessageText(msg::kKeptFolder, path));
-  for (const auto& path : report.keptUserData) line(FormatMessageText(msg::kKeptUserData, path));
+  // The kept libraries are many files in few folders: the folders say it.
+  std::vector<std::wstring> userDataFolders;
+  for (const auto& path : report.keptUserData) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    if (std::find(userDataFolders.begin(), userDataFolders.end(), folder) == userDataFolders.end())
+      userDataFolders.push_back(folder);
+  }
+  for (const auto& folder : userDataFolders) line(FormatMessageText(msg::kKeptUserData, folder));
   if (report.unregisterFailed) line(FormatMessageText(msg::kUnregisterFailed, product));
   if (!details.empty()) text += L"\r\n" + details;
   if (report.directXKept) text += L"\r\n\r\n" + LoadMessage(msg::kDirectXKept);
