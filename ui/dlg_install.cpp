@@ -3,7 +3,12 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <cwchar>
+
+#include "app/product_identity.h"
+#include "engine/install_sequence.h"
 #include "i18n/language_state.h"
+#include "payload/payload_resource.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -15,6 +20,27 @@ std::wstring QuotedPath(const std::wstring& path) {
   wcscpy(buffer, path.c_str());
   ::PathQuoteSpacesW(buffer);
   return buffer;
+}
+
+// "6.7.3.1" from the release's file version.
+std::wstring FileVersionText(std::uint64_t version) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%u.%u.%u.%u", static_cast<unsigned>(version >> 48),
+                static_cast<unsigned>((version >> 32) & 0xFFFF), static_cast<unsigned>((version >> 16) & 0xFFFF),
+                static_cast<unsigned>(version & 0xFFFF));
+  return text;
+}
+
+qw::ProductNames InstalledProductNames() {
+  qw::ProductNames names;
+  names.name = qw::InstallContext::ProductDisplayName(true);
+  names.displayName = qw::InstallContext::ProductDisplayName(false);
+  names.key = qw::InstallContext::ProductKey();
+  names.fileVersion = FileVersionText(qw::ProductIdentity::kReleaseFileVersion);
+  names.publisher = qw::ProductIdentity::kMakerName;
+  names.webAddress = L"https://www.quillon-works.example/meridel";
+  names.telephone = L"+1 555 0142";
+  return names;
 }
 
 int TextWidth(HDC dc, const std::wstring& text) {
@@ -43,26 +69,56 @@ void CDlgInstall::DoDataExchange(CDataExchange& dx) {
 
 void CDlgInstall::WriteOptionsSummary() {
   ::SetWindowTextW(m_log, L"");
-  AppendLog(qw::FormatMessageText(1100, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
-  AppendLog(qw::LoadMessage(1122), true);
-  AppendLog(qw::FormatMessageText(1123, QuotedPath(m_context.m_installFolder)) + L"\r\n");
+  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
+  AppendLog(qw::LoadMessage(qw::msg::kInstallationOptions), true);
+  AppendLog(qw::FormatMessageText(qw::msg::kOptionFolder, QuotedPath(m_context.m_installFolder)) + L"\r\n");
   if (m_context.m_startMenuShortcut) {
-    AppendLog(qw::FormatMessageText(1124, QuotedPath(m_context.m_startMenuFolder)) + L"\r\n");
+    AppendLog(qw::FormatMessageText(qw::msg::kOptionStartMenu, QuotedPath(m_context.m_startMenuFolder)) + L"\r\n");
   }
-  if (m_context.m_desktopShortcut) AppendLog(qw::LoadMessage(1125) + L"\r\n");
+  if (m_context.m_desktopShortcut) AppendLog(qw::LoadMessage(qw::msg::kOptionDesktop) + L"\r\n");
   while (::SendMessageW(m_log, EM_GETFIRSTVISIBLELINE, 0, 0) != 0) {
     if (::SendMessageW(m_log, EM_LINESCROLL, 0, -1) == 0) break;  // never loop on a failed scroll
   }
 }
 
 void CDlgInstall::Relabel() {
-  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(1108, qw::LoadMessage(1007)));
+  SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToInstall, qw::LoadMessage(qw::msg::kInstall)));
 }
 
 void CDlgInstall::Stretch(int dx, int dy) {
   qw::StretchControl(m_hWnd, IDC_LOG, dx, dy);
   qw::WidenAndLower(m_hWnd, IDC_PROGRESS, dx, dy);
   qw::WidenAndLower(m_hWnd, IDC_STATUS, dx, dy);
+}
+
+bool CDlgInstall::RunInstallation() {
+  m_programPath.clear();
+  m_uninstallerPath.clear();
+  qw::InstallRequest request(m_context.m_journal, m_context.m_appLock, m_context.m_tempFolder);
+  request.installedState = m_context.m_installedState;
+  request.installFolder = m_context.m_installFolder;
+  request.startMenuFolder = m_context.m_startMenuFolder;
+  request.startMenuShortcut = m_context.m_startMenuShortcut;
+  request.desktopShortcut = m_context.m_desktopShortcut;
+  request.product = InstalledProductNames();
+  request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
+  request.archive = qw::FindPayloadResource();
+  const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
+  m_programPath = outcome.programPath;
+  m_uninstallerPath = outcome.uninstallerPath;
+  return outcome.succeeded;
+}
+
+void CDlgInstall::PumpMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
 }
 
 void CDlgInstall::SetStatus(const std::wstring& text) { SetDlgItemText(IDC_STATUS, text); }

@@ -6,10 +6,11 @@
 
 #include <string>
 
+#include "engine/install_page_services.h"
 #include "ui/resource_ids.h"
 #include "ui/wizard_page.h"
 
-class CDlgInstall : public CWizardPage {
+class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
  public:
   enum { IDD = IDD_PAGE_INSTALL };
   explicit CDlgInstall(qw::InstallContext& context) : CWizardPage(IDD, context) {}
@@ -17,19 +18,25 @@ class CDlgInstall : public CWizardPage {
   void Relabel() override;
   void Stretch(int dx, int dy) override;
 
-  // The install sequence. Returns whether the installation succeeded.
+  // Runs the install sequence of the engine with the context's folders and
+  // choices, reporting through this page. Returns whether the installation
+  // succeeded.
   bool RunInstallation();
 
   // Services for the install sequence.
-  void SetStatus(const std::wstring& text);
+  void SetStatus(const std::wstring& text) override;
   // Shows a path, shortened with an ellipsis to fit the status line.
-  void SetStatusPath(const std::wstring& path);
+  void SetStatusPath(const std::wstring& path) override;
   // Appends `text` (whose lines the caller ends with "\r\n") to the log; an
   // empty text or `rule` makes a dashed line as wide as the log, with the
   // text centred in it.
-  void AppendLog(const std::wstring& text, bool rule = false);
-  void ShowProgress();
-  void SetProgress(int percent);
+  void AppendLog(const std::wstring& text, bool rule = false) override;
+  void ShowProgress() override;
+  void SetProgress(int percent) override;
+  // Dispatches the thread's waiting messages; a WM_QUIT is posted again for
+  // the loop that owns it.
+  void PumpMessages() override;
+  HWND OwnerWindow() const override { return m_hWnd; }
 
  protected:
   BOOL OnInitDialog() override;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_robot.h"
+#include "machine_cleanup.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -46,6 +47,7 @@ const ButtonState kInstalled{Page::Install, false, true, kNextCaption, L"Exit"};
 const ButtonState kEnd{Page::End, true, false, kNextCaption, L"Exit"};
 
 TEST(WizardWalk, QuickMethodToEndAndExitWithoutQuestion) {
+  ScopedMachineCleanup installed;  // Install installs for real: taken away afterwards
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
   EXPECT_EQ(WindowText(robot.Wizard()), kTitle);

@@ -1,0 +1,134 @@
+#include "engine/extraction_handler.h"
+
+#include <shlwapi.h>
+
+#include <cmath>
+#include <type_traits>
+
+#include "engine/error_code_text.h"
+#include "engine/temporary_cleanup.h"
+#include "i18n/message_lookup.h"
+#include "payload/compress_error.h"
+#include "payload/payload_kind.h"
+#include "payload/wide_path.h"
+#include "platform/security.h"
+
+namespace qw {
+namespace {
+
+// Read, write and delete for the Users group on user data, so that every
+// user of the machine can change the libraries the product shares.
+constexpr DWORD kUsersDataAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
+
+std::wstring QuotedIfBlanks(const std::wstring& path) {
+  return path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
+}
+
+std::wstring Line(MessageId id) { return LoadMessage(id); }
+
+}  // namespace
+
+ExtractionHandler::ExtractionHandler(PayloadArchive& archive, InstalledState installedState,
+                                     InstallJournal& journal, InstallPageServices& page)
+    : archive_(archive), installedState_(installedState), journal_(journal), page_(page) {}
+
+notification::result ExtractionHandler::operator()(notification& n) {
+  const notification::result answer = std::visit(
+      [this](auto& value) -> notification::result {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, notification::started>) {
+          return Started();
+        } else if constexpr (std::is_same_v<T, notification::file_begin>) {
+          return FileBegin(value.entry);
+        } else if constexpr (std::is_same_v<T, notification::file_end>) {
+          return FileEnd(value.entry);
+        } else if constexpr (std::is_same_v<T, notification::progress>) {
+          // Reports come per block, thousands of them; redrawing the bar
+          // for an unchanged percentage cost more than the extraction.
+          const int percent = Percent(value.done, value.total);
+          if (percent != shownPercent_) page_.SetProgress(percent);
+          shownPercent_ = percent;
+          return notification::proceed;
+        } else if constexpr (std::is_same_v<T, notification::failure>) {
+          return Failure(value);
+        } else {
+          return notification::proceed;
+        }
+      },
+      n.value);
+  page_.PumpMessages();
+  return answer;
+}
+
+int ExtractionHandler::Percent(std::uint64_t done, std::uint64_t total) {
+  if (total == 0) return 100;
+  const int percent = static_cast<int>(
+      std::floor(static_cast<double>(done) / static_cast<double>(total) * 100.0 + 0.5));
+  return (percent >= 100 && done < total) ? 99 : percent;
+}
+
+notification::result ExtractionHandler::Started() {
+  const std::wstring line = Line(msg::kPreparingInstallation);
+  page_.SetStatus(line);
+  page_.AppendLog(line);
+  // Nothing is written before the whole archive is known to be sound.
+  if (!archive_.test()) ThrowCompressError(compress_errc::archive_test_failed);
+  archive_.rewind();
+  page_.AppendLog(Line(msg::kStepOk) + L"\r\n");
+  return notification::proceed;
+}
+
+notification::result ExtractionHandler::FileBegin(const PayloadEntry& entry) {
+  const std::wstring path = PathText(entry.destination);
+  const std::uint32_t kind = entry.kind;
+  if (IsPayloadKind(kind, PayloadKind::MainProgram)) {
+    programPath_ = path;
+  } else if (IsPayloadKind(kind, PayloadKind::Uninstaller)) {
+    uninstallerPath_ = path;
+  } else if (IsPayloadKind(kind, PayloadKind::UserData)) {
+    if (installedState_ != InstalledState::NotInstalled && journal_.WasInstalledBefore(path)) {
+      GrantUsersFileAccess(path, kUsersDataAccess);
+      return notification::skip;
+    }
+    if (::PathFileExistsW(path.c_str())) {
+      // The user's copy stays; listing it lets the uninstaller remove it.
+      journal_.RecordFile(path, static_cast<std::int32_t>(kind), true);
+      journal_.CompleteEntry(true);
+      GrantUsersFileAccess(path, kUsersDataAccess);
+      return notification::skip;
+    }
+  } else if (IsPayloadKind(kind, PayloadKind::Sample)) {
+    if (installedState_ == InstalledState::OlderVersion) return notification::skip;
+  } else if (IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
+    if (TemporaryCleanup* cleanup = TemporaryCleanup::Active()) cleanup->AddFile(path);
+  }
+  return Write(path, kind);
+}
+
+notification::result ExtractionHandler::Write(const std::wstring& path, std::uint32_t kind) {
+  const std::wstring text = FormatMessageText(msg::kCopyingFile, QuotedIfBlanks(path));
+  if (!IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
+    journal_.RecordFile(path, static_cast<std::int32_t>(kind), IsPayloadKind(kind, PayloadKind::UserData));
+  }
+  page_.SetStatusPath(text);
+  page_.AppendLog(text);
+  return notification::proceed;
+}
+
+notification::result ExtractionHandler::FileEnd(const PayloadEntry& entry) {
+  if (IsPayloadKind(entry.kind, PayloadKind::UserData)) {
+    GrantUsersFileAccess(PathText(entry.destination), kUsersDataAccess);
+  }
+  if (!IsPayloadKind(entry.kind, PayloadKind::TemporarySetup)) journal_.CompleteEntry(true);
+  page_.AppendLog(Line(msg::kStepOk) + L"\r\n");
+  return notification::proceed;
+}
+
+notification::result ExtractionHandler::Failure(const notification::failure& failure) {
+  journal_.CompleteEntry(false);
+  page_.AppendLog(Line(msg::kStepFailed) + L"\r\n");
+  page_.SetStatus(FormatMessageText(msg::kInstallationFailed, ErrorCodeText(failure.code)));
+  return notification::cancel;
+}
+
+}  // namespace qw

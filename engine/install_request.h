@@ -1,0 +1,59 @@
+#pragma once
+// Everything one run of the install sequence reads and writes besides the
+// page it reports to: what start-up found, what the user chose, the journal
+// that records every change, the application lock released around the
+// self-registration run, and where in the registry the product is entered.
+// The application builds it from its installer context; tests build their
+// own, with registry places and an archive of their choice.
+
+#include <windows.h>
+
+#include <string>
+
+#include "engine/install_journal.h"
+#include "engine/installed_state.h"
+#include "engine/product_names.h"
+#include "payload/payload_archive.h"
+#include "platform/application_lock.h"
+
+namespace qw {
+
+// Where the product path value lives: value `key` + " Path" of
+// `root`\`subkey`.
+struct ProductPathLocation {
+  HKEY root = HKEY_LOCAL_MACHINE;
+  std::wstring subkey = L"Software\\Quillon Works";
+};
+
+struct InstallRequest {
+  InstallRequest(InstallJournal& journalOfRun, ApplicationLock& lockOfRun, std::wstring& tempFolderOfRun)
+      : journal(journalOfRun), appLock(lockOfRun), tempFolder(tempFolderOfRun) {}
+
+  InstalledState installedState = InstalledState::NotInstalled;
+  std::wstring installFolder;
+  std::wstring startMenuFolder;
+  bool startMenuShortcut = true;
+  bool desktopShortcut = true;
+  ProductNames product;
+
+  // The compressed payload; empty bytes make the archive test fail.
+  ArchiveBytes archive;
+  // The uninstall key; must be the place the journal rolls back (for the
+  // installer: UninstallKeyLocation::ForProduct of the product key).
+  UninstallKeyLocation uninstallKey;
+  ProductPathLocation productPath;
+
+  InstallJournal& journal;
+  ApplicationLock& appLock;
+  // Receives the run's new temporary folder.
+  std::wstring& tempFolder;
+};
+
+// What a run leaves for its caller.
+struct InstallOutcome {
+  bool succeeded = false;
+  std::wstring programPath;      // the installed main program, or empty
+  std::wstring uninstallerPath;  // the installed uninstaller, or empty
+};
+
+}  // namespace qw

@@ -1,0 +1,172 @@
+#include "engine/install_sequence.h"
+
+#include <shlwapi.h>
+
+#include <optional>
+
+#include "engine/directx_setup.h"
+#include "engine/error_code_text.h"
+#include "engine/extraction_handler.h"
+#include "engine/product_path.h"
+#include "engine/self_registration.h"
+#include "engine/shortcut_step.h"
+#include "engine/temporary_cleanup.h"
+#include "engine/uninstall_entry.h"
+#include "i18n/language_state.h"
+#include "i18n/message_lookup.h"
+#include "payload/temporary_folder.h"
+#include "platform/system_error.h"
+
+namespace qw {
+namespace {
+
+std::wstring Result(bool succeeded) {
+  return LoadMessage(succeeded ? msg::kStepOk : msg::kStepFailed) + L"\r\n";
+}
+
+// A step line: the status and the start of a log line that the step's
+// result completes.
+void StepLine(InstallPageServices& page, MessageId id) {
+  const std::wstring text = LoadMessage(id);
+  page.SetStatus(text);
+  page.AppendLog(text);
+}
+
+void ShowFailure(InstallPageServices& page, const std::wstring& codeText) {
+  page.SetStatus(FormatMessageText(msg::kInstallationFailed, codeText));
+}
+
+// So that nothing the product ships is changed by accident.
+void MakeReadOnly(const std::wstring& path) {
+  if (path.empty()) return;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+  }
+}
+
+// A folder typed as "" or "Meridel" would resolve against whatever the
+// current folder happens to be: refuse before anything is written.
+bool FoldersAreAbsolute(const InstallRequest& request) {
+  // A drive and its root ("C:\\...") or a network share ("\\\\server\\...");
+  // "\\Meridel" would still depend on the current drive.
+  auto absolute = [](const std::wstring& folder) {
+    const bool drive = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
+                       ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
+    const bool share = folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\';
+    return (drive || share) && folder.size() < MAX_PATH;
+  };
+  return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
+}
+
+// Extracts the payload into the placeholder folders. Returns false after
+// the handler has shown the failure.
+bool ExtractPayload(const InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+  const PlaceholderFolders folders{request.installFolder,
+                                   FormatMessageText(msg::kExamplesFolder, request.product.name),
+                                   request.tempFolder};
+  PayloadArchive archive(request.archive);
+  ExtractionHandler handler(archive, request.installedState, request.journal, page);
+  const bool extracted = archive.extract(folders, std::ref(handler));
+  outcome.programPath = handler.programPath();
+  outcome.uninstallerPath = handler.uninstallerPath();
+  return extracted;
+}
+
+bool CreateChosenShortcuts(const InstallRequest& request, const InstallOutcome& outcome,
+                           InstallPageServices& page) {
+  ShortcutChoices choices;
+  choices.startMenu = request.startMenuShortcut;
+  choices.desktop = request.desktopShortcut;
+  choices.startMenuFolder = request.startMenuFolder;
+  choices.programPath = outcome.programPath;
+  choices.uninstallerPath = outcome.uninstallerPath;
+  choices.programName = request.product.displayName;
+  choices.uninstallName = FormatMessageText(msg::kUninstallShortcutName, request.product.name);
+  return CreateShortcuts(choices, request.journal, page);
+}
+
+bool EnterUninstallEntry(const InstallRequest& request, const InstallOutcome& outcome,
+                         InstallPageServices& page) {
+  StepLine(page, msg::kRegistryDataWriting);
+  UninstallEntryValues values;
+  values.product = request.product;
+  values.programPath = outcome.programPath;
+  values.uninstallerPath = outcome.uninstallerPath;
+  values.language = static_cast<DWORD>(GetLanguage());
+  return WriteUninstallEntry(values, request.uninstallKey, request.journal);
+}
+
+// "Uninstall.ulog" beside the uninstaller; the journal's entries merged
+// with the previous installation's, and the set-aside copies discarded.
+bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outcome,
+                       InstallPageServices& page) {
+  StepLine(page, msg::kInstallationDataWriting);
+  wchar_t logPath[MAX_PATH] = {};
+  const std::wstring& uninstaller = outcome.uninstallerPath;
+  const bool formed = uninstaller.size() < MAX_PATH &&
+                      (uninstaller.copy(logPath, uninstaller.size()), ::PathRemoveFileSpecW(logPath)) &&
+                      ::PathAppendW(logPath, L"Uninstall.ulog");
+  const bool written =
+      formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
+  page.AppendLog(Result(written));
+  return written;
+}
+
+// Steps 10 and on, with the temporary folder named and its cleanup armed.
+bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+  page.SetProgress(0);
+  page.ShowProgress();
+  if (!ExtractPayload(request, page, outcome)) {
+    request.journal.Rollback();
+    return false;
+  }
+  MakeReadOnly(outcome.programPath);
+  MakeReadOnly(outcome.uninstallerPath);
+
+  CreateChosenShortcuts(request, outcome, page);
+  {
+    DirectXRuntimeSetup directX(request.tempFolder);
+    RunDirectXStep(directX, request.installedState, request.journal, page);
+  }
+  const bool entryWritten = EnterUninstallEntry(request, outcome, page);
+  if (!RegisterProductPath(outcome.programPath, request.product.key, request.productPath)) {
+    request.journal.Rollback();
+    page.AppendLog(Result(false));
+    ShowFailure(page, L"-1");
+    return false;
+  }
+  const bool registered = RunSelfRegistration(outcome.programPath, request.appLock, request.journal);
+  page.AppendLog(Result(entryWritten && registered));
+
+  WriteUninstallLog(request, outcome, page);
+  page.SetStatus(FormatMessageText(msg::kClickToContinue, LoadMessage(msg::kNext)));
+  return true;
+}
+
+}  // namespace
+
+InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& page) {
+  InstallOutcome outcome;
+  page.AppendLog(std::wstring(), true);
+  page.SetStatus(LoadMessage(msg::kPreparingInstallation));
+
+  std::wstring errorText;
+  if (!FoldersAreAbsolute(request)) {
+    errorText = ErrorCodeText(SystemError(ERROR_BAD_PATHNAME));
+  } else if (MakeTemporaryFolderPath(request.tempFolder, errorText)) {
+    errorText.clear();
+  }
+  if (!errorText.empty()) {
+    const std::wstring text = FormatMessageText(msg::kInstallationFailed, errorText);
+    page.SetStatus(text);
+    page.AppendLog(text + L"\r\n");
+    return outcome;
+  }
+  // Deletes the temporary folder and the setup files in it on every path.
+  TemporaryCleanup cleanup(request.tempFolder);
+  outcome.succeeded = InstallIntoFolders(request, page, outcome);
+  return outcome;
+}
+
+}  // namespace qw

@@ -1,0 +1,24 @@
+#pragma once
+// The installation itself: one synchronous run that names a new temporary
+// folder, extracts and verifies every payload file, makes the program and
+// the uninstaller read-only, creates the shortcuts, runs the DirectX setup,
+// enters the product in the list of installed programs, records the product
+// path, lets the program register itself and writes the uninstall log. It
+// reports through the page's services as it goes.
+
+#include "engine/install_page_services.h"
+#include "engine/install_request.h"
+
+namespace qw {
+
+// Runs the whole sequence. The run fails when the install folder (or the
+// Start-menu folder, when shortcuts go there) is not an absolute path or
+// the temporary folder cannot be named (nothing was changed), when the extraction fails or when the
+// product path cannot be recorded; the last two roll the journal back, so
+// that the machine is left as the run found it. Any other step that fails
+// is only logged as "Failed" and the run still succeeds. The temporary
+// folder and the files extracted into it are deleted on every path once
+// the folder was named.
+InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& page);
+
+}  // namespace qw

@@ -1,0 +1,212 @@
+#include "machine_snapshot.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+
+namespace qw::test {
+namespace {
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+std::wstring Hex(std::uint64_t value) {
+  wchar_t text[24];
+  std::swprintf(text, 24, L"%016llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// A 64-bit multiply-xor hash over the content, eight bytes a step (the
+// prefix holds more than half a gigabyte): enough to tell a changed byte.
+bool HashFile(const std::wstring& path, std::uint64_t& hash, std::uint64_t& size) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  hash = 14695981039346656037ull;
+  size = 0;
+  static unsigned char buffer[1 << 20];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    DWORD i = 0;
+    for (; i + 8 <= read; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, buffer + i, 8);
+      hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+      hash ^= hash >> 29;
+    }
+    for (; i < read; ++i) hash = (hash ^ buffer[i]) * 1099511628211ull;
+    size += read;
+  }
+  ::CloseHandle(file);
+  return true;
+}
+
+void WalkFiles(const std::wstring& folder, MachineSnapshot& snapshot) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = folder + name;
+    const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;  // links loop
+    std::wstring state;
+    if (isFolder) {
+      state = L"<dir>";
+    } else {
+      std::uint64_t hash = 0, size = 0;
+      state = HashFile(path, hash, size) ? std::to_wstring(size) + L" " + Hex(hash) : L"<unreadable>";
+      state += L" attr " + std::to_wstring(data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    }
+    snapshot.files[Upper(path)] = {path, state};
+    if (isFolder) WalkFiles(path + L"\\", snapshot);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+}
+
+void WalkKey(HKEY key, const std::wstring& path, MachineSnapshot& snapshot) {
+  snapshot.registry[Upper(path + L"\\")] = {path + L"\\", L"<key>"};
+  std::vector<BYTE> data(1 << 16);
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
+    LONG status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size);
+      nameLength = 16384;
+      status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+    }
+    if (status != ERROR_SUCCESS) break;
+    std::wstring hex = std::to_wstring(type) + L":";
+    for (DWORD b = 0; b < size; ++b) {
+      wchar_t two[4];
+      std::swprintf(two, 4, L"%02x", data[b]);
+      hex += two;
+    }
+    const std::wstring valuePath = path + L"\\[" + name + L"]";
+    snapshot.registry[Upper(valuePath)] = {valuePath, hex};
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256;
+    if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    HKEY child = nullptr;
+    if (::RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
+      WalkKey(child, path + L"\\" + name, snapshot);
+      ::RegCloseKey(child);
+    }
+  }
+}
+
+bool Excluded(const std::wstring& upperPath, const std::vector<SnapshotExclusion>& exclusions) {
+  for (const SnapshotExclusion& e : exclusions) {
+    if (upperPath.compare(0, e.prefix.size(), Upper(e.prefix)) == 0) return true;
+  }
+  return false;
+}
+
+template <typename Map>
+void Compare(const Map& before, const Map& after, const std::vector<SnapshotExclusion>& exclusions,
+             std::vector<std::wstring>& differences) {
+  for (const auto& [key, item] : before) {
+    if (Excluded(key, exclusions)) continue;
+    const auto found = after.find(key);
+    if (found == after.end()) {
+      differences.push_back(L"removed " + item.first + L" (" + item.second.substr(0, 60) + L")");
+    } else if (found->second.second != item.second) {
+      differences.push_back(L"changed " + item.first + L": " + item.second.substr(0, 60) + L" -> " +
+                            found->second.second.substr(0, 60));
+    }
+  }
+  for (const auto& [key, item] : after) {
+    if (!Excluded(key, exclusions) && before.find(key) == before.end()) {
+      differences.push_back(L"added " + item.first + L" (" + item.second.substr(0, 60) + L")");
+    }
+  }
+}
+
+// "HKLM\\Software\\X" -> root and "Software\\X".
+HKEY SplitRoot(const std::wstring& path, std::wstring& rest) {
+  rest = path.substr(5);
+  return path.compare(0, 4, L"HKLM") == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+const std::vector<SnapshotExclusion>& WineExclusions() {
+  static const std::vector<SnapshotExclusion> exclusions{
+      {L"HKCU\\Software\\Wine\\Temporary System Parameters\\",
+       "Wine's user32 keeps the session's system parameters (the mouse's) here on a window's first start"},
+  };
+  return exclusions;
+}
+
+MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
+  MachineSnapshot snapshot;
+  for (const std::wstring& root : roots) WalkFiles(root, snapshot);
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    WalkKey(key, L"HKLM\\Software", snapshot);
+    ::RegCloseKey(key);
+  }
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    WalkKey(key, L"HKCU\\Software", snapshot);
+    ::RegCloseKey(key);
+  }
+  return snapshot;
+}
+
+std::vector<std::wstring> Differences(const MachineSnapshot& before, const MachineSnapshot& after,
+                                      const std::vector<SnapshotExclusion>& exclusions) {
+  std::vector<std::wstring> differences;
+  Compare(before.files, after.files, exclusions, differences);
+  Compare(before.registry, after.registry, exclusions, differences);
+  return differences;
+}
+
+void RemoveAdditions(const MachineSnapshot& before, const MachineSnapshot& now,
+                     const std::vector<SnapshotExclusion>& exclusions) {
+  std::vector<std::wstring> folders, keys;
+  for (const auto& [key, item] : now.files) {
+    if (before.files.count(key) || Excluded(key, exclusions)) continue;
+    if (item.second == L"<dir>") {
+      folders.push_back(item.first);
+    } else {
+      ::SetFileAttributesW(item.first.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(item.first.c_str());
+    }
+  }
+  std::sort(folders.rbegin(), folders.rend());  // children sort after their parents
+  for (const std::wstring& folder : folders) ::RemoveDirectoryW(folder.c_str());
+
+  for (const auto& [key, item] : now.registry) {
+    if (before.registry.count(key) || Excluded(key, exclusions)) continue;
+    if (item.second == L"<key>") {
+      keys.push_back(item.first.substr(0, item.first.size() - 1));
+      continue;
+    }
+    const std::size_t open = item.first.rfind(L"\\[");
+    std::wstring keyPath;
+    HKEY root = SplitRoot(item.first.substr(0, open), keyPath);
+    const std::wstring name = item.first.substr(open + 2, item.first.size() - open - 3);
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
+      ::RegDeleteValueW(handle, name.c_str());
+      ::RegCloseKey(handle);
+    }
+  }
+  std::sort(keys.rbegin(), keys.rend());
+  for (const std::wstring& key : keys) {
+    std::wstring keyPath;
+    HKEY root = SplitRoot(key, keyPath);
+    ::SHDeleteKeyW(root, keyPath.c_str());
+  }
+}
+
+}  // namespace qw::test

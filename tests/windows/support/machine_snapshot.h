@@ -1,0 +1,52 @@
+#pragma once
+// The state of the test machine that an installation can change: every
+// file and folder under the given roots (path, size, content hash,
+// attributes) and every key and value below HKEY_LOCAL_MACHINE\Software and
+// HKEY_CURRENT_USER\Software. Two snapshots compare to the list of what
+// differs, leaving out a named list of places that the system changes by
+// itself. A snapshot can also undo what was added since (new files,
+// folders, keys and values), so that a test that installs leaves the
+// prefix as it found it. Test support.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qw::test {
+
+// A place left out of the comparison, with the reason it may change.
+struct SnapshotExclusion {
+  std::wstring prefix;  // "C:\\..." or "HKLM\\Software\\...", compared ignoring case
+  const char* reason;
+};
+
+// What a no-op run of the installer under Wine changes by itself.
+const std::vector<SnapshotExclusion>& WineExclusions();
+
+struct MachineSnapshot {
+  // Upper-cased path -> "size hash attributes" ("<dir>" for folders) with
+  // the path as written.
+  std::map<std::wstring, std::pair<std::wstring, std::wstring>> files;
+  // Upper-cased "HKLM\\Software\\...\\[value]" -> type and data in hex.
+  std::map<std::wstring, std::pair<std::wstring, std::wstring>> registry;
+};
+
+// Reads the file trees below `roots` (for example L"C:\\") and the two
+// Software keys. Unreadable files show as "<unreadable>".
+MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots);
+
+// One line per difference ("added", "removed", "changed" and the path),
+// leaving out every path under an exclusion.
+std::vector<std::wstring> Differences(const MachineSnapshot& before, const MachineSnapshot& after,
+                                      const std::vector<SnapshotExclusion>& exclusions);
+
+// Deletes what `now` holds and `before` did not (files, then folders
+// deepest first; values, then keys deepest first), except under the
+// exclusions. Changed items stay.
+void RemoveAdditions(const MachineSnapshot& before, const MachineSnapshot& now,
+                     const std::vector<SnapshotExclusion>& exclusions);
+
+}  // namespace qw::test
