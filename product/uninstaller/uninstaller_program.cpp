@@ -149,6 +149,10 @@ class Uninstaller {
 }  // namespace
 
 int RunUninstaller(const wchar_t* commandLine) {
+  // Whoever started it may have left the current folder in the installation
+  // folder, which could then not be removed.
+  wchar_t system[MAX_PATH] = {};
+  if (::GetSystemDirectoryW(system, MAX_PATH)) ::SetCurrentDirectoryW(system);
   const CommandLine parsed = ParseCommandLine(commandLine);
   if (parsed.cleanup) {
     RunSecondPhase(parsed.firstProcess, parsed.files, parsed.folders);
