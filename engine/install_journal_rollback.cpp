@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include "engine/file_removal.h"
 #include "platform/handles.h"
 #include "platform/security.h"
 
@@ -14,7 +15,7 @@ void InstallJournal::Rollback() {
     const JournalEntry& entry = entries_.back();
     switch (entry.kind) {
       case JournalEntryKind::Folder:
-        ::RemoveDirectoryW(entry.path.c_str());  // a folder that is not empty stays
+        RemoveEmptyFolder(entry.path);  // a folder that is not empty stays
         break;
       case JournalEntryKind::File:
       case JournalEntryKind::ProgramShortcut:
@@ -39,8 +40,7 @@ void InstallJournal::UndoFile(const JournalEntry& entry) {
   // (or the installer's new one over it): deleting it would lose it.
   const bool leaveInPlace = entry.existedBefore && entry.backup.empty();
   if (!entry.path.empty() && !leaveInPlace) {
-    ::SetFileAttributesW(entry.path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(entry.path.c_str());
+    DeleteFileClearingAttributes(entry.path);
   }
   if (entry.backup.empty()) return;
   const std::wstring& origin = entry.backupOrigin.empty() ? entry.path : entry.backupOrigin;

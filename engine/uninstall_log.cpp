@@ -6,6 +6,7 @@
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
 #include "platform/handles.h"
+#include "platform/system_error.h"
 
 namespace qw {
 namespace {
@@ -78,6 +79,27 @@ void UninstallLog::Read(const std::optional<std::wstring>& path, PreviousInstall
     return folder.size() < MAX_PATH && ::PathIsDirectoryW(folder.c_str()) != FALSE;
   };
   ParseUninstallLog(source, previous);
+}
+
+UninstallLog::Contents UninstallLog::ReadForRemoval(const std::wstring& path) {
+  Contents contents;
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    contents.openError = LastError();
+    return contents;
+  }
+  LogSource source;
+  source.read = [&file](std::uint8_t* buffer, std::size_t size) -> std::size_t {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+    return got;
+  };
+  source.decodeAnsi = DecodeAnsi;
+  // The header's folders are wanted as written: they bound what may be removed.
+  source.isFolder = [](const std::wstring&) { return true; };
+  contents.parse = ParseUninstallLog(source, contents.log);
+  return contents;
 }
 
 }  // namespace qw

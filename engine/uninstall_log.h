@@ -7,8 +7,10 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "engine/journal_entry.h"
+#include "engine/uninstall_log_parser.h"
 
 namespace qw {
 
@@ -34,6 +36,15 @@ class UninstallLog {
   // log into it. A missing or unreadable file leaves it empty; a bad line
   // ends the reading and keeps what came before.
   static void Read(const std::optional<std::wstring>& path, PreviousInstallation& previous);
+
+  // The log as the uninstaller needs it: every entry, the header folders
+  // as written (whether or not they exist), and why the reading stopped.
+  struct Contents {
+    std::error_code openError;  // the file could not be opened (nothing read)
+    LogParseResult parse;
+    PreviousInstallation log;
+  };
+  static Contents ReadForRemoval(const std::wstring& path);
 };
 
 }  // namespace qw

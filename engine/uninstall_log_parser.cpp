@@ -255,18 +255,32 @@ class LogInterpreter {
   const LogSource& source_;
   PreviousInstallation& previous_;
   int lineIndex_ = 0;
+
+ public:
+  std::int64_t version() const { return version_; }
+
+ private:
   std::int64_t version_ = 0;
 };
 
 }  // namespace
 
-void ParseUninstallLog(const LogSource& source, PreviousInstallation& previous) {
+LogParseResult ParseUninstallLog(const LogSource& source, PreviousInstallation& previous) {
   LogLineReader reader(source);
   LogInterpreter interpreter(source, previous);
+  LogParseResult result;
   std::wstring line;
-  while (reader.Next(line) == LogLineReader::Result::Line) {
-    if (!interpreter.Take(line)) return;
+  for (;;) {
+    const LogLineReader::Result next = reader.Next(line);
+    if (next != LogLineReader::Result::Line) {
+      result.complete = next == LogLineReader::Result::End;
+      break;
+    }
+    if (!interpreter.Take(line)) break;
+    ++result.linesRead;
   }
+  result.version = interpreter.version();
+  return result;
 }
 
 }  // namespace qw

@@ -32,9 +32,17 @@ struct LogSource {
   std::function<bool(const std::wstring& path)> isFolder;
 };
 
+// How far a reading got, for a reader that must tell the user why it
+// stopped (the uninstaller).
+struct LogParseResult {
+  std::int64_t version = 0;  // from the first line; 0 when it names none
+  bool complete = false;     // read to the end of the file without stopping
+  int linesRead = 0;         // lines taken before the reading stopped
+};
+
 // Reads the log from `source` and fills `previous`: the folders that still
 // exist, the product text, and the entries appended to `previous.entries`.
 // A log whose version is not 1 yields nothing.
-void ParseUninstallLog(const LogSource& source, PreviousInstallation& previous);
+LogParseResult ParseUninstallLog(const LogSource& source, PreviousInstallation& previous);
 
 }  // namespace qw

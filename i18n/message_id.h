@@ -8,7 +8,8 @@
 
 namespace qw {
 
-// Base identifier of an installer message: the French copy, 1000 to 1132.
+// Base identifier of a message: the French copy; 1000 to 1132 for the
+// installer, 1200 to 1220 for the uninstaller.
 using MessageId = std::uint32_t;
 
 namespace msg {
@@ -60,6 +61,30 @@ inline constexpr MessageId kNeedAdministrator = 1126;       // "You should have 
 inline constexpr MessageId kCloseProduct = 1127;            // "You should close '%1' before continuing Installation."
 inline constexpr MessageId kInstallerInEnglish = 1129;      // "'%1' will be installed in the selected Langage, ..."
 inline constexpr MessageId kDirectXUpdate = 1131;           // "Mise à jour de DirectX..." (French only)
+
+// The uninstaller's own messages, in its own string tables
+// (product/uninstaller/messages), laid out in the same blocks.
+inline constexpr MessageId kUninstallTitle = 1200;             // "Uninstall %1"
+inline constexpr MessageId kUninstallQuestion = 1201;          // "Do you want to remove '%1' from this computer?"
+inline constexpr MessageId kUserDataKeptNote = 1202;           // "Libraries and user data are kept unless you tick the box below."
+inline constexpr MessageId kRemoveUserData = 1203;             // "Also remove the libraries and user data"
+inline constexpr MessageId kRemove = 1204;                     // "Remove"
+inline constexpr MessageId kRemoving = 1205;                   // "Removing %1..."
+inline constexpr MessageId kRemoved = 1206;                    // "'%1' was removed from this computer."
+inline constexpr MessageId kRemovedExcept = 1207;              // "'%1' was removed from this computer, except for the following:"
+inline constexpr MessageId kKeptUserData = 1208;               // "Kept as asked (libraries and user data): %1"
+inline constexpr MessageId kKeptFolder = 1209;                 // "Kept, it holds files that the installation did not make: %1"
+inline constexpr MessageId kAtRestart = 1210;                  // "In use, removed at the next restart: %1"
+inline constexpr MessageId kRefused = 1211;                    // "Not touched, the installation cannot have made it (%2): %1"
+inline constexpr MessageId kNotRemoved = 1212;                 // "Not removed (%2): %1"
+inline constexpr MessageId kDirectXKept = 1213;                // "The DirectX runtime is shared with other programs and stays installed."
+inline constexpr MessageId kNoLog = 1214;                      // "The uninstall log "%1" cannot be read. Nothing was removed."
+inline constexpr MessageId kLogOtherVersion = 1215;            // "The uninstall log "%1" is of another version (%2). Nothing was removed."
+inline constexpr MessageId kLogDamaged = 1216;                 // "The uninstall log is damaged after line %1: what it listed after that was not removed."
+inline constexpr MessageId kCloseProductToUninstall = 1217;    // "You should close '%1' before uninstalling it."
+inline constexpr MessageId kNeedAdministratorToUninstall = 1218; // "You should have Administrator Rights to uninstall '%1'."
+inline constexpr MessageId kUninstallCancel = 1220;            // "Cancel" (the uninstaller's button)
+inline constexpr MessageId kUnregisterFailed = 1219;           // "'%1' could not undo its registration with the system."
 }  // namespace msg
 
 }  // namespace qw

@@ -79,6 +79,12 @@ struct IconTraits {  // an icon loaded without LR_SHARED
   static void Close(Handle h) { ::DestroyIcon(h); }
 };
 
+struct FindTraits {  // FindFirstFileW reports failure as INVALID_HANDLE_VALUE
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
 struct ImageListTraits {
   using Handle = HIMAGELIST;
   static Handle Invalid() { return nullptr; }
@@ -92,6 +98,7 @@ using UniqueRegKey = ScopedHandle<RegKeyTraits>;
 using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
 using UniqueIcon = ScopedHandle<IconTraits>;
 using UniqueImageList = ScopedHandle<ImageListTraits>;
+using UniqueFindHandle = ScopedHandle<FindTraits>;
 
 // A window's device context (GetDC), released to that window, with the
 // font selected into it for the time of the owner put back first.

@@ -2,6 +2,6 @@
 
 #include <windows.h>
 
-#include "product/uninstaller/uninstall_notice.h"
+#include "product/uninstaller/uninstaller_program.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return qw::uninstaller::ShowUninstallNotice(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return qw::uninstaller::RunUninstaller(::GetCommandLineW()); }

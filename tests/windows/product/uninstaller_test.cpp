@@ -1,19 +1,141 @@
-// The uninstaller as it is for now: a program of this tree that says what
-// it will do and ends when the user answers.
-
+// Uninstall.exe observed from outside: an installation laid out by hand in
+// Program Files with a log written by the installer's own writer, then
+// "Uninstall.exe /quiet", and the files, keys and exit code compared.
 #include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <list>
+
 #include "child_process.h"
 #include "dialog_driver.h"
+#include "installer_robot.h"
+#include "platform/application_lock.h"
+#include "platform/instance_counter.h"
+#include "platform_probes.h"
+#include "product/uninstaller/uninstaller_resources.h"
+#include "wine.h"
+#include "engine/uninstall_log.h"
 #include "platform/file_version_info.h"
 #include "sample_product_manifest.h"
 
 namespace qw::test {
 namespace {
 
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
+constexpr wchar_t kMakerKey[] = L"Software\\Quillon Works";
+
 std::wstring UninstallerPath() { return ProductFolder() + L"bin\\Uninstall.exe"; }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1) {
+  JournalEntry entry;
+  entry.kind = kind;
+  entry.path = path;
+  entry.value = value;
+  entry.done = true;
+  return entry;
+}
+
+void WriteFile(const std::wstring& path, const char* text) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+class UninstallerRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t programFiles[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)));
+    maker_ = std::wstring(programFiles) + L"\\QwUninstallTest";
+    install_ = maker_ + L"\\Meridel 6";
+    Clean();
+    ::SHSetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"QwUninstallTest", REG_SZ, L"", 2);
+    ::SHDeleteValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"QwUninstallTest");
+  }
+  void TearDown() override { Clean(); }
+
+  void Clean() {
+    for (const wchar_t* name : {L"\\Uninstall.exe", L"\\Uninstall.ulog", L"\\Meridel.dat", L"\\Parts.lib",
+                                L"\\mine.txt", L"\\Meridel.exe"}) {
+      ::SetFileAttributesW((install_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW((install_ + name).c_str());
+    }
+    ::RemoveDirectoryW(install_.c_str());
+    ::RemoveDirectoryW(maker_.c_str());
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ::SHDeleteValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path");
+  }
+
+  // A first installation: two folders, the uninstaller, a program file, a
+  // library of kind 3, the uninstall key and the product path value.
+  void Install(int logVersion = 1, bool withProgram = false) {
+    ASSERT_TRUE(::CreateDirectoryW(maker_.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(install_.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW(UninstallerPath().c_str(), (install_ + L"\\Uninstall.exe").c_str(), FALSE));
+    WriteFile(install_ + L"\\Meridel.dat", "program file");
+    WriteFile(install_ + L"\\Parts.lib", "library");
+    std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, maker_),
+                                       Entry(JournalEntryKind::Folder, install_),
+                                       Entry(JournalEntryKind::File, install_ + L"\\Uninstall.exe", 2),
+                                       Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0),
+                                       Entry(JournalEntryKind::File, install_ + L"\\Parts.lib", 3),
+                                       Entry(JournalEntryKind::UninstallKey, L"")};
+    if (withProgram) {
+      // The program registered itself as the installer has it do.
+      const std::wstring program = install_ + L"\\Meridel.exe";
+      ASSERT_TRUE(::CopyFileW((ProductFolder() + L"bin\\Meridel.exe").c_str(), program.c_str(), FALSE));
+      ChildProcess run = ChildProcess::Start(program, L"/Register /Background");
+      ASSERT_TRUE(run.WaitForExit(30000));
+      ASSERT_EQ(run.ExitCode(), static_cast<DWORD>(-10));
+      entries.insert(std::prev(entries.end()), Entry(JournalEntryKind::File, program, 1));
+      entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+    }
+    ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
+                                    install_, L"", L""));
+    if (logVersion != 1) {
+      ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
+      WriteFile(install_ + L"\\Uninstall.ulog", "// Uninstall Log File v2\r\n");
+    }
+    const std::wstring uninstaller = install_ + L"\\Uninstall.exe";
+    ::SHSetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", REG_SZ, uninstaller.c_str(),
+                  static_cast<DWORD>((uninstaller.size() + 1) * 2));
+    const std::wstring program = install_ + L"\\Meridel.exe";
+    ::SHSetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", REG_SZ, program.c_str(),
+                  static_cast<DWORD>((program.size() + 1) * 2));
+  }
+
+  ChildProcess StartInteractive() {
+    ChildProcess uninstaller = ChildProcess::Start(install_ + L"\\Uninstall.exe", L"");
+    EXPECT_TRUE(uninstaller.valid()) << ::GetLastError();
+    return uninstaller;
+  }
+
+  DWORD RunQuiet() {
+    ChildProcess uninstaller = ChildProcess::Start(install_ + L"\\Uninstall.exe", L"/quiet");
+    EXPECT_TRUE(uninstaller.valid()) << ::GetLastError();
+    EXPECT_TRUE(uninstaller.WaitForExit(60000));
+    return uninstaller.ExitCode();
+  }
+
+  // The second phase removes the uninstaller a moment after it ended.
+  bool GoneWithin(const std::wstring& path, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
+      if (!Exists(path)) return true;
+      ::Sleep(100);
+    }
+    return !Exists(path);
+  }
+
+  std::wstring maker_;
+  std::wstring install_;
+};
 
 TEST(Uninstaller, VersionResourceNamesTheProduct) {
   const FileVersionInfo info = FileVersionInfo::FromFile(UninstallerPath());
@@ -21,19 +143,334 @@ TEST(Uninstaller, VersionResourceNamesTheProduct) {
   EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ull);
   EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
   EXPECT_EQ(info.StringValue(L"OriginalFilename"), L"Uninstall.exe");
+  EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");
 }
 
-TEST(Uninstaller, SaysItWillUninstallMeridelAndEndsOnOk) {
-  ChildProcess uninstaller = ChildProcess::Start(UninstallerPath(), L"");
-  ASSERT_TRUE(uninstaller.valid()) << ::GetLastError();
-  const HWND box = WaitForMessageBox(uninstaller.id());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), L"Uninstall Meridel 6.07c");
-  EXPECT_NE(MessageBoxText(box).find(L"uninstall Meridel 6.07c"), std::wstring::npos)
-      << ::testing::PrintToString(MessageBoxText(box));
-  ASSERT_TRUE(PressButton(box, IDOK));
+TEST_F(UninstallerRun, QuietRemovesTheInstallationKeepsUserDataAndThenItself) {
+  Install();
+  EXPECT_EQ(RunQuiet(), 0u);
+  // Returned once the removal was done: everything but its own file is gone.
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
+  EXPECT_TRUE(Exists(install_ + L"\\Parts.lib"));
+  EXPECT_FALSE(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS);
+  EXPECT_FALSE(::SHGetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS);
+  EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
+  // The folder holds the kept library, so it stays.
+  EXPECT_TRUE(Exists(install_));
+}
+
+TEST_F(UninstallerRun, TheProgramUndoesItsRegistrationBeforeItGoes) {
+  Install(1, true);
+  ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L".mr-proj", nullptr, RRF_RT_REG_SZ, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RunQuiet(), 0u);
+  HKEY key = nullptr;
+  EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".mr-proj", 0, KEY_READ, &key), ERROR_SUCCESS);
+  if (key) ::RegCloseKey(key);
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
+}
+
+TEST_F(UninstallerRun, QuietWithoutLogRemovesNothing) {
+  Install();
+  ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(::DeleteFileW((install_ + L"\\Uninstall.ulog").c_str()));
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_UNKNOWN_PRODUCT));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+}
+
+TEST_F(UninstallerRun, QuietWithALogOfVersion2RemovesNothing) {
+  Install(2);
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_PACKAGE_VERSION));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.ulog"));
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+}
+
+struct TitleSearch {
+  const std::wstring* title;
+  bool messageBox;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitled(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<TitleSearch*>(parameter);
+  if (!::IsWindowVisible(window) || !IsDialogClass(window) || IsMessageBox(window) != search->messageBox) return TRUE;
+  if (WindowText(window) != *search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A visible dialog (or message box) of any process by its caption, or null
+// after `timeoutMs`.
+HWND WaitForDialogTitled(const std::wstring& title, DWORD timeoutMs = kWindowTimeoutMs, bool messageBox = false) {
+  const DWORD start = ::GetTickCount();
+  do {
+    TitleSearch search{&title, messageBox, nullptr};
+    ::EnumWindows(&FindTitled, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    ::Sleep(50);
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+TEST_F(UninstallerRun, AsksOnceThenRemovesUserDataWhenTickedAndSaysItIsDone) {
+  Install();
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(WindowText(question), L"Uninstall Meridel 6.07c");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_TEXT)),
+            L"Do you want to remove 'Meridel 6.07c' from this computer?");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_NOTE)),
+            L"Libraries and user data are kept unless you tick the box below.");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_REMOVE_USER_DATA)), L"Also remove the libraries and user data");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDOK)), L"Remove");
+  EXPECT_EQ(Send(::GetDlgItem(question, IDC_REMOVE_USER_DATA), BM_GETCHECK), BST_UNCHECKED);
+  // Nothing is touched while the question is open.
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  Send(::GetDlgItem(question, IDC_REMOVE_USER_DATA), BM_SETCHECK, BST_CHECKED);
+  ASSERT_TRUE(PressButton(question, IDOK));
+
+  const HWND end = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(MessageBoxText(end), L"'Meridel 6.07c' was removed from this computer.");
+  EXPECT_FALSE(Exists(install_ + L"\\Parts.lib"));
+  ASSERT_TRUE(PressButton(end, IDOK));
   ASSERT_TRUE(uninstaller.WaitForExit(20000));
   EXPECT_EQ(uninstaller.ExitCode(), 0u);
+  EXPECT_TRUE(GoneWithin(install_, 20000));
+  EXPECT_FALSE(Exists(maker_));
+}
+
+TEST_F(UninstallerRun, CancelRemovesNothing) {
+  Install();
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(PressButton(question, IDCANCEL));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_USEREXIT));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.ulog"));
+}
+
+TEST_F(UninstallerRun, AFileTheUserAddedStaysWithItsFolderAndIsListed) {
+  Install();
+  WriteFile(install_ + L"\\mine.txt", "the user's");
+  ChildProcess uninstaller = StartInteractive();
+  const HWND question = WaitForWizard(uninstaller.id());
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(PressButton(question, IDOK));
+  const HWND end = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(end, nullptr);
+  const std::wstring text = MessageBoxText(end);
+  EXPECT_NE(text.find(L"except for the following"), std::wstring::npos) << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Kept, it holds files that the installation did not make: " + install_), std::wstring::npos)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Kept as asked (libraries and user data): " + install_), std::wstring::npos)
+      << ::testing::PrintToString(text);
+  // The kept libraries are named by their folder, not file by file.
+  EXPECT_EQ(text.find(L"Parts.lib"), std::wstring::npos) << ::testing::PrintToString(text);
+  ASSERT_TRUE(PressButton(end, IDOK));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_TRUE(Exists(install_ + L"\\mine.txt"));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
+}
+
+TEST_F(UninstallerRun, AFileInUseIsListedAndLeftToTheRestart) {
+  Install();
+  UniqueFile holder(::CreateFileW((install_ + L"\\Meridel.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
+  // Scheduled where the system keeps removals for the restart.
+  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                           nullptr, nullptr, &size),
+            ERROR_SUCCESS);
+  std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
+  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                           nullptr, pending.data(), &size),
+            ERROR_SUCCESS);
+  // Pairs of source and destination; an empty destination deletes.
+  const bool listed = pending.find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
+  EXPECT_TRUE(listed);
+}
+
+TEST_F(UninstallerRun, AHostileLogIsRefusedEntryByEntry) {
+  Install();
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
+  const bool hadWinIni = Exists(winIni);
+  if (!hadWinIni) WriteFile(winIni, "[windows]\r\n");
+  std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, install_),
+                                     Entry(JournalEntryKind::File, winIni, 0),
+                                     Entry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOutside.txt", 0),
+                                     Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0)};
+  ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
+                                  install_, L"", L""));
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_TRUE(Exists(winIni));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  if (!hadWinIni) ::DeleteFileW(winIni.c_str());
+}
+
+TEST_F(UninstallerRun, ALogCutOffInALineRemovesWhatWasReadAndNothingElse) {
+  Install();
+  const std::wstring log = install_ + L"\\Uninstall.ulog";
+  ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Keep the header, the two folders, the uninstaller, Meridel.dat and half
+  // of the next line.
+  HANDLE file = ::CreateFileW(log.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char bytes[8192];
+  DWORD got = 0;
+  ::ReadFile(file, bytes, sizeof bytes, &got, nullptr);
+  const std::wstring text(reinterpret_cast<wchar_t*>(bytes), got / 2);
+  const std::size_t cut = text.find(L"0004:");
+  ASSERT_NE(cut, std::wstring::npos);
+  ::SetFilePointer(file, static_cast<LONG>((cut + 3) * 2), nullptr, FILE_BEGIN);
+  ::SetEndOfFile(file);
+  ::CloseHandle(file);
+
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_TRUE(Exists(install_ + L"\\Parts.lib"));
+  // The uninstall key's entry was never read: the key stays.
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+}
+
+TEST_F(UninstallerRun, WhileTheProductRunsItAsksToCloseIt) {
+  Install();
+  InstanceCounter counter(L"Meridel6");
+  ASSERT_EQ(counter.Count(), 0u) << "another process of the application is running";
+  counter.Register();  // stands for the running product
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_BUSY));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+
+  ChildProcess uninstaller = StartInteractive();
+  HWND box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"You should close 'Meridel 6.07c' before uninstalling it.");
+  EXPECT_TRUE(HasButton(box, IDRETRY));
+  ASSERT_TRUE(PressButton(box, IDRETRY));
+  ASSERT_TRUE(WaitForWindowGone(box));
+  box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr) << "Retry while the product still runs asks again";
+  ASSERT_TRUE(PressButton(box, IDCANCEL));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_EQ(uninstaller.ExitCode(), static_cast<DWORD>(ERROR_INSTALL_USEREXIT));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+  counter.Deregister();
+}
+
+TEST_F(UninstallerRun, WhileAnInstallerRunsItIsRefused) {
+  Install();
+  ApplicationLock lock(ApplicationLockName(L"Meridel6"), false, true);
+  ASSERT_TRUE(lock.TryAcquire());
+  EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING));
+  ChildProcess uninstaller = StartInteractive();
+  const HWND box = WaitForMessageBox(uninstaller.id());
+  ASSERT_NE(box, nullptr);
+  wchar_t busy[512] = {};
+  ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_BUSY, 0, busy, 512,
+                   nullptr);
+  std::wstring expected = busy;
+  while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r')) expected.pop_back();
+  EXPECT_EQ(MessageBoxText(box), expected);
+  ASSERT_TRUE(PressButton(box, IDOK));
+  ASSERT_TRUE(uninstaller.WaitForExit(20000));
+  EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
+}
+
+TEST_F(UninstallerRun, SpeaksFrench) {
+  const ProbeResult probe = ProbeUnixLocaleStart();
+  if (!probe.works) GTEST_SKIP() << probe.finding;
+  Install();
+  WriteFile(install_ + L"\\mine.txt", "the user's");
+  ASSERT_TRUE(StartInUnixLocale(install_ + L"\\Uninstall.exe", L"fr_FR.UTF-8"));
+  const HWND question = WaitForDialogTitled(L"Désinstallation de Meridel 6.07c");
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_TEXT)),
+            L"Voulez-vous supprimer 'Meridel 6.07c' de cet ordinateur ?");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_QUESTION_NOTE)),
+            L"Les bibliothèques et les données utilisateur sont conservées, sauf si vous cochez la case ci-dessous.");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDC_REMOVE_USER_DATA)),
+            L"Supprimer aussi les bibliothèques et les données utilisateur");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDOK)), L"Supprimer");
+  EXPECT_EQ(WindowText(::GetDlgItem(question, IDCANCEL)), L"Annuler");
+  ASSERT_TRUE(PressButton(question, IDOK));
+  const HWND end = WaitForDialogTitled(L"Désinstallation de Meridel 6.07c", kWindowTimeoutMs, true);
+  ASSERT_NE(end, nullptr);
+  const std::wstring text = MessageBoxText(end);
+  EXPECT_EQ(text.rfind(L"'Meridel 6.07c' a été supprimé de cet ordinateur, à l'exception de ce qui suit :", 0), 0u)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Conservé, il contient des fichiers que l'installation n'a pas créés : " + install_),
+            std::wstring::npos)
+      << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(L"Conservé à votre demande (bibliothèques et données utilisateur) : "), std::wstring::npos);
+  PressButton(end, IDOK);
+  EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
+}
+
+// The question, the progress window (slowed down by a file in use, which
+// is retried for a second) and the end message, in English, French and
+// German, beside the wizard's screenshots.
+void ShootUninstaller(const wchar_t* folderName, const wchar_t* locale, const std::wstring& title,
+                      const std::wstring& install) {
+  const std::wstring folder = std::wstring(QW_SCREENSHOT_DIR) + L"\\" + folderName;
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  UniqueFile holder(::CreateFileW((install + L"\\Meridel.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  ASSERT_TRUE(StartInUnixLocale(install + L"\\Uninstall.exe", locale));
+  const HWND question = WaitForDialogTitled(title);
+  ASSERT_NE(question, nullptr);
+  ::SetWindowPos(question, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  ::Sleep(500);
+  EXPECT_TRUE(SaveScreenshot(question, folder + L"\\uninstall-1-question.png"));
+  ASSERT_TRUE(PressButton(question, IDOK));
+  ASSERT_TRUE(WaitForWindowGone(question));
+  const HWND progress = WaitForDialogTitled(title);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_NE(::GetDlgItem(progress, IDC_PROGRESS_BAR), nullptr) << "not the progress window";
+  ::Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(progress, folder + L"\\uninstall-2-progress.png"));
+  const HWND end = WaitForDialogTitled(title, kWindowTimeoutMs, true);
+  ASSERT_NE(end, nullptr);
+  ::Sleep(500);
+  EXPECT_TRUE(SaveScreenshot(end, folder + L"\\uninstall-3-end.png"));
+  ASSERT_TRUE(PressButton(end, IDOK));
+}
+
+TEST_F(UninstallerRun, Screenshots) {
+  const ProbeResult probe = ProbeUnixLocaleStart();
+  if (!probe.works) GTEST_SKIP() << probe.finding;
+  struct Shot { const wchar_t* folder; const wchar_t* locale; const wchar_t* title; };
+  for (const Shot& shot : {Shot{L"en", L"en_US.UTF-8", L"Uninstall Meridel 6.07c"},
+                           Shot{L"fr", L"fr_FR.UTF-8", L"Désinstallation de Meridel 6.07c"},
+                           Shot{L"de", L"de_DE.UTF-8", L"Meridel 6.07c deinstallieren"}}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(shot.folder)));
+    Install();
+    ShootUninstaller(shot.folder, shot.locale, shot.title, install_);
+    EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
+    Clean();
+  }
 }
 
 }  // namespace

@@ -1,0 +1,287 @@
+// The removal sequence on a scratch folder and scratch keys, with logs
+// written here: what it removes, what it keeps and says it kept, and what
+// it refuses to touch.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include "engine/removal_error.h"
+#include "engine/removal_sequence.h"
+#include "platform/handles.h"
+#include "scratch_folder.h"
+
+namespace qw {
+namespace {
+
+using test::Exists;
+using test::ScratchFolder;
+using test::WriteTestFile;
+
+constexpr wchar_t kTestRoot[] = L"Software\\QwRemovalTest";
+
+JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1, bool done = true) {
+  JournalEntry entry;
+  entry.kind = kind;
+  entry.path = path;
+  entry.value = value;
+  entry.done = done;
+  return entry;
+}
+
+JournalEntry Folder(const std::wstring& path) { return Entry(JournalEntryKind::Folder, path); }
+JournalEntry File(const std::wstring& path, std::int32_t kind) { return Entry(JournalEntryKind::File, path, kind); }
+
+bool KeyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
+
+bool ValueExists(const std::wstring& keyPath, const std::wstring& name) {
+  return ::SHGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name.c_str(), nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+void SetString(const std::wstring& keyPath, const std::wstring& name, const std::wstring& value) {
+  ASSERT_EQ(::SHSetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+class RemovalSequence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
+    install_ = scratch_ / L"Program\\Meridel 6";
+    data_ = scratch_ / L"Data\\Meridel 6";
+    request_.places = RemovalPlaces::ForThisMachine(install_, L"");
+    // The scratch folder stands in for the places an installation writes to.
+    request_.places.roots.push_back(scratch_.path());
+    request_.uninstallKey.root = HKEY_CURRENT_USER;
+    request_.uninstallKey.parentPath = std::wstring(kTestRoot) + L"\\Uninstall";
+    request_.uninstallKey.name = L"Meridel 6";
+    request_.productPath.root = HKEY_CURRENT_USER;
+    request_.productPath.makerKey = std::wstring(kTestRoot) + L"\\Quillon Works";
+    request_.productPath.valueName = L"Meridel 6 Path";
+    request_.pause = [this](unsigned) { ++pauses_; };
+  }
+  void TearDown() override { ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot); }
+
+  // A first installation's entries: its folders, files of kinds 0 to 4, a
+  // shortcut and the uninstall key.
+  void Install() {
+    const std::wstring shortcuts = scratch_ / L"Menu\\Meridel 6";
+    request_.entries = {Folder(scratch_ / L"Program"), Folder(install_),
+                        File(install_ + L"\\Uninstall.exe", 2), Folder(install_ + L"\\Lang"),
+                        File(install_ + L"\\Lang\\Meridel.en.dll", 0), File(install_ + L"\\Meridel.exe", 1),
+                        Folder(scratch_ / L"Data"), Folder(data_), File(data_ + L"\\Doors.mr-lib", 3),
+                        File(data_ + L"\\Oak.jpg", 4), Folder(scratch_ / L"Menu"), Folder(shortcuts),
+                        Entry(JournalEntryKind::ProgramShortcut, shortcuts + L"\\Meridel 6.07c.lnk"),
+                        Entry(JournalEntryKind::UninstallKey, L""),
+                        Entry(JournalEntryKind::SelfRegistration, L"")};
+    for (const JournalEntry& entry : request_.entries) {
+      if (entry.kind == JournalEntryKind::Folder) ::CreateDirectoryW(entry.path.c_str(), nullptr);
+    }
+    for (const JournalEntry& entry : request_.entries) {
+      if (entry.kind == JournalEntryKind::File || entry.kind == JournalEntryKind::ProgramShortcut)
+        WriteTestFile(entry.path, "x");
+    }
+    ::SetFileAttributesW((install_ + L"\\Meridel.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    request_.logPath = install_ + L"\\Uninstall.ulog";
+    WriteTestFile(request_.logPath, "log", FILE_ATTRIBUTE_READONLY);
+    SetString(request_.uninstallKey.parentPath + L"\\Meridel 6", L"DisplayName", L"Meridel 6.07c");
+    SetString(request_.uninstallKey.parentPath + L"\\Meridel 6\\Sub", L"Value", L"1");
+    SetString(request_.productPath.makerKey, L"Meridel 6 Path", install_ + L"\\Meridel.exe");
+  }
+
+  ScratchFolder scratch_{L"removal"};
+  std::wstring install_;
+  std::wstring data_;
+  RemovalRequest request_;
+  int pauses_ = 0;
+};
+
+TEST_F(RemovalSequence, RemovesEverythingButUserDataAndSaysWhatItKept) {
+  Install();
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_TRUE(report.Complete());
+  EXPECT_TRUE(report.refused.empty());
+  EXPECT_FALSE(Exists(install_));
+  EXPECT_FALSE(Exists(scratch_ / L"Program"));
+  EXPECT_FALSE(Exists(scratch_ / L"Menu"));
+  EXPECT_FALSE(Exists(data_ + L"\\Oak.jpg"));
+  // Kind 3 stays, and so do the folders it is in: that is not a failure.
+  EXPECT_TRUE(Exists(data_ + L"\\Doors.mr-lib"));
+  ASSERT_EQ(report.keptUserData.size(), 1u);
+  EXPECT_EQ(report.keptUserData[0], data_ + L"\\Doors.mr-lib");
+  EXPECT_TRUE(report.keptFolders.empty());
+  EXPECT_EQ(report.userDataFolders, (std::vector<std::wstring>{data_, scratch_ / L"Data"}));
+  EXPECT_TRUE(report.logDeleted);
+  EXPECT_FALSE(KeyExists(request_.uninstallKey.parentPath + L"\\Meridel 6"));
+  EXPECT_TRUE(KeyExists(request_.uninstallKey.parentPath));
+  EXPECT_FALSE(KeyExists(request_.productPath.makerKey));
+  EXPECT_TRUE(Exists(scratch_.path()));
+}
+
+TEST_F(RemovalSequence, RemovesUserDataWhenAsked) {
+  Install();
+  request_.removeUserData = true;
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_TRUE(report.Complete());
+  EXPECT_TRUE(report.keptUserData.empty());
+  EXPECT_TRUE(report.keptFolders.empty());
+  EXPECT_FALSE(Exists(scratch_ / L"Data"));
+}
+
+TEST_F(RemovalSequence, AFolderWithTheUsersFileStaysWithTheFile) {
+  Install();
+  WriteTestFile(install_ + L"\\Lang\\notes.txt", "mine");
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_TRUE(Exists(install_ + L"\\Lang\\notes.txt"));
+  EXPECT_FALSE(Exists(install_ + L"\\Lang\\Meridel.en.dll"));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
+  EXPECT_FALSE(report.Complete());
+  EXPECT_EQ(report.keptFolders,
+            (std::vector<std::wstring>{install_ + L"\\Lang", install_, scratch_ / L"Program"}));
+}
+
+TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
+  Install();
+  wchar_t windows[MAX_PATH];
+  ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
+  // Beside the scratch folder, in the temporary folder: in no place of the
+  // installation.
+  const std::wstring outside = scratch_.path() + L"_outside.txt";
+  WriteTestFile(outside, "x");
+  const bool hadWinIni = Exists(winIni);
+  if (!hadWinIni) WriteTestFile(winIni, "[windows]");
+  request_.entries.push_back(File(winIni, 0));
+  request_.entries.push_back(File(outside, 0));
+  request_.entries.push_back(File(install_ + L"\\..\\..\\outside.txt", 0));
+  request_.entries.push_back(File(L"Meridel.exe", 1));
+  request_.entries.push_back(Folder(L"C:\\"));
+  request_.entries.push_back(Folder(windows));
+  request_.entries.push_back(File(install_ + L"\\Meridel.exe", 5));
+  const RemovalReport report = RemoveInstallation(request_);
+
+  EXPECT_TRUE(Exists(winIni));
+  EXPECT_TRUE(Exists(outside));
+  ASSERT_EQ(report.refused.size(), 7u);
+  // Newest first.
+  EXPECT_EQ(report.refused[0].why, removal_errc::not_recorded_kind);
+  EXPECT_EQ(report.refused[1].why, removal_errc::system_folder);
+  EXPECT_EQ(report.refused[2].why, removal_errc::drive_root);
+  EXPECT_EQ(report.refused[3].why, removal_errc::relative_path);
+  EXPECT_EQ(report.refused[4].why, removal_errc::dot_element);
+  EXPECT_EQ(report.refused[5].why, removal_errc::outside_installation);
+  EXPECT_EQ(report.refused[5].path, outside);
+  EXPECT_EQ(report.refused[6].why, removal_errc::system_folder);
+  EXPECT_EQ(report.refused[6].path, winIni);
+  // The entries it could trust went all the same.
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
+  if (!hadWinIni) ::DeleteFileW(winIni.c_str());
+  ::DeleteFileW(outside.c_str());
+}
+
+TEST_F(RemovalSequence, TheProtectedFoldersThemselvesAreRefused) {
+  RemovalPlaces places = RemovalPlaces::ForThisMachine(L"", L"");
+  ASSERT_FALSE(places.protectedFolders.empty());
+  for (const std::wstring& folder : places.protectedFolders) {
+    const std::error_code why = CheckRemovable(Folder(folder), places);
+    EXPECT_TRUE(why == removal_errc::protected_folder || why == removal_errc::system_folder) << why.message();
+  }
+  // A header naming the Windows folder grants nothing below it.
+  wchar_t windows[MAX_PATH];
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  places = RemovalPlaces::ForThisMachine(windows, L"C:\\");
+  EXPECT_TRUE(places.headerFolders.empty());
+}
+
+TEST_F(RemovalSequence, AFileInUseIsRetriedThenLeftToTheRestartAndTheRestGoes) {
+  Install();
+  const std::wstring locked = install_ + L"\\Lang\\Meridel.en.dll";
+  UniqueFile holder(::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  request_.attempts = 3;
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_EQ(pauses_, 2);
+  EXPECT_EQ(report.atRestart, std::vector<std::wstring>{locked});
+  EXPECT_TRUE(report.failed.empty());
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.exe"));
+  EXPECT_FALSE(Exists(install_ + L"\\Uninstall.exe"));
+  EXPECT_FALSE(report.Complete());
+  holder.reset();
+  ::DeleteFileW(locked.c_str());
+}
+
+TEST_F(RemovalSequence, TheMakersKeyStaysWhileItHoldsSomethingElse) {
+  Install();
+  SetString(request_.productPath.makerKey, L"Other 2 Path", L"C:\\Other\\Other.exe");
+  RemoveInstallation(request_);
+  EXPECT_FALSE(ValueExists(request_.productPath.makerKey, L"Meridel 6 Path"));
+  EXPECT_TRUE(ValueExists(request_.productPath.makerKey, L"Other 2 Path"));
+}
+
+TEST_F(RemovalSequence, UnregistersThroughTheInstalledProgramBeforeItGoes) {
+  Install();
+  std::vector<std::wstring> runs;
+  bool programThere = false;
+  request_.unregister = [&](const std::wstring& program) {
+    runs.push_back(program);
+    programThere = Exists(program);
+    return false;
+  };
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_EQ(runs, std::vector<std::wstring>{install_ + L"\\Meridel.exe"});
+  EXPECT_TRUE(programThere);
+  EXPECT_TRUE(report.unregisterFailed);
+}
+
+TEST_F(RemovalSequence, NoUnregistrationWhenTheRegistrationFailed) {
+  Install();
+  request_.entries.back().done = false;
+  int runs = 0;
+  request_.unregister = [&](const std::wstring&) { return ++runs, true; };
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_EQ(runs, 0);
+  EXPECT_FALSE(report.unregisterFailed);
+}
+
+TEST_F(RemovalSequence, DeferredFilesStayAndTheirFoldersAreNamed) {
+  Install();
+  request_.deferredFiles = {install_ + L"\\Uninstall.exe"};
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_TRUE(report.Complete());
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
+  EXPECT_FALSE(Exists(request_.logPath));
+  EXPECT_EQ(report.deferredFiles, request_.deferredFiles);
+  EXPECT_EQ(report.deferredFolders, (std::vector<std::wstring>{install_, scratch_ / L"Program"}));
+}
+
+TEST_F(RemovalSequence, DirectXIsNeverUndoneButReported) {
+  request_.entries = {Entry(JournalEntryKind::DirectXSetup, L"Mise à jour de DirectX...")};
+  const RemovalReport report = RemoveInstallation(request_);
+  EXPECT_TRUE(report.directXKept);
+  EXPECT_TRUE(report.Complete());
+}
+
+TEST_F(RemovalSequence, TellsItsProgressNewestFirst) {
+  Install();
+  struct Recorder : RemovalProgress {
+    std::vector<std::wstring> paths;
+    void Removing(const std::wstring& what, std::size_t step, std::size_t steps) override {
+      EXPECT_LT(step, steps);
+      paths.push_back(what);
+    }
+  } recorder;
+  request_.progress = &recorder;
+  RemoveInstallation(request_);
+  ASSERT_EQ(recorder.paths.size(), request_.entries.size());
+  EXPECT_EQ(recorder.paths.back(), scratch_ / L"Program");
+  EXPECT_EQ(recorder.paths.front(), L"");
+}
+
+}  // namespace
+}  // namespace qw

@@ -1,0 +1,199 @@
+// Install, then uninstall with the real Uninstall.exe that the shipped
+// installer carries, started as a user starts it: through the "Uninstall
+// Meridel" shortcut and through Wine's own list of installed programs.
+// Afterwards the prefix's files and the Software keys (HKEY_CLASSES_ROOT
+// included: it is Software\Classes of both) must equal the snapshot taken
+// before the installation, apart from what each test names.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "child_process.h"
+#include "dialog_driver.h"
+#include "install_robot.h"
+#include "payload/payload_kind.h"
+#include "wizard_expectations.h"
+
+namespace qw::test {
+namespace {
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Upper(std::wstring text) {
+  if (!text.empty()) ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// Whether the difference line names `path` or something below it.
+bool Names(const std::wstring& difference, const std::wstring& path) {
+  const std::size_t blank = difference.find(L' ');
+  const std::wstring named = Upper(difference.substr(blank + 1));
+  const std::wstring wanted = Upper(path);
+  return named == wanted || named.rfind(wanted + L"\\", 0) == 0;
+}
+
+class Uninstallation : public InstallationTest {
+ protected:
+  // Installs the shipped payload by the quick method and closes the wizard.
+  void InstallShipped() {
+    shipped_ = ListArchive(PayloadOfInstaller(QW_TEST_INSTALLER));
+    ASSERT_FALSE(shipped_.empty());
+    InstallerRobot robot;
+    StartQuick(robot, QW_TEST_INSTALLER);
+    const RunResult run = PressInstall(robot);
+    ASSERT_TRUE(run.succeeded) << Narrow(run.status) << "\n" << Narrow(run.log);
+    ASSERT_TRUE(robot.Click(kNext));
+    ASSERT_TRUE(robot.WaitForPage(Page::End));
+    ASSERT_TRUE(robot.Click(IDCANCEL));
+    ASSERT_TRUE(robot.WaitForExit(30000));
+    ASSERT_TRUE(Exists(DefaultInstallFolder() + L"\\Uninstall.ulog"));
+  }
+
+  // The uninstaller that the shell or Wine started: found by its question's
+  // title, and ended by the test should it fail half-way.
+  HANDLE FindUninstaller(DWORD& processId) {
+    HWND question = nullptr;
+    const bool found = WaitUntil([&] {
+      question = ::FindWindowW(L"#32770", L"Uninstall Meridel 6.07c");
+      return question != nullptr && ::IsWindowVisible(question);
+    }, 60000);
+    EXPECT_TRUE(found) << "no question of the uninstaller";
+    if (!found) return nullptr;
+    ::GetWindowThreadProcessId(question, &processId);
+    uninstaller_.reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId));
+    return uninstaller_.get();
+  }
+
+  void TearDown() override {
+    if (uninstaller_ && ::WaitForSingleObject(uninstaller_.get(), 0) == WAIT_TIMEOUT)
+      ::TerminateProcess(uninstaller_.get(), 1);
+    InstallationTest::TearDown();
+  }
+
+  // Answers the question (ticking the box when asked), reads the end
+  // message and closes it; waits for the uninstaller's end.
+  std::wstring Answer(DWORD processId, HANDLE process, bool removeUserData, DWORD& exitCode) {
+    const HWND question = WaitForWizard(processId, 60000);
+    EXPECT_NE(question, nullptr);
+    if (!question) return {};
+    if (removeUserData) Send(::GetDlgItem(question, 1203), BM_SETCHECK, BST_CHECKED);
+    EXPECT_TRUE(PressButton(question, IDOK));
+    const HWND end = WaitForMessageBox(processId, 120000);
+    EXPECT_NE(end, nullptr);
+    if (!end) return {};
+    const std::wstring text = MessageBoxText(end);
+    EXPECT_TRUE(PressButton(end, IDOK));
+    EXPECT_EQ(::WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+    ::GetExitCodeProcess(process, &exitCode);
+    return text;
+  }
+
+  // The second phase removes the uninstaller and its folder a moment later.
+  void WaitForTheInstallationFolderToGo() {
+    EXPECT_TRUE(WaitUntil([] { return !Exists(DefaultInstallFolder()); }, 90000))
+        << "still there: " << Narrow(DefaultInstallFolder());
+  }
+
+  // Where the payload's files of `kind` landed.
+  std::vector<std::wstring> InstalledFilesOfKind(PayloadKind kind) const {
+    std::vector<std::wstring> paths;
+    for (const ListedEntry& entry : shipped_) {
+      if (!IsPayloadKind(entry.kind, kind)) continue;
+      paths.push_back(InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel 6 Examples"));
+    }
+    return paths;
+  }
+
+  // What differs from the snapshot before the installation, without the
+  // DirectX runtime (a shared system component that is never undone) and
+  // without `kept` and the folders that hold them.
+  std::vector<std::wstring> Leftovers(const std::vector<std::wstring>& kept) const {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    std::vector<std::wstring> left;
+    for (const std::wstring& difference : ChangesSinceSetUp()) {
+      if (Names(difference, system)) continue;  // the DirectX runtime
+      const bool keptOrHolder = std::any_of(kept.begin(), kept.end(), [&](const std::wstring& path) {
+        if (Names(difference, path)) return true;
+        const std::wstring named = Upper(difference.substr(difference.find(L' ') + 1));
+        return difference.rfind(L"added", 0) == 0 && Upper(path).rfind(named + L"\\", 0) == 0;
+      });
+      if (!keptOrHolder) left.push_back(difference);
+    }
+    return left;
+  }
+
+  std::vector<ListedEntry> shipped_;
+  UniqueHandle uninstaller_;
+};
+
+TEST_F(Uninstallation, ThroughTheStartMenuShortcutWithUserDataLeavesTheMachineAsItWas) {
+  ASSERT_NO_FATAL_FAILURE(InstallShipped());
+  const std::wstring shortcut = DefaultStartMenuFolder() + L"\\Uninstall Meridel.lnk";
+  ASSERT_TRUE(Exists(shortcut));
+  // Opened as the Start menu opens it.
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS;
+  run.lpFile = shortcut.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  ASSERT_TRUE(::ShellExecuteExW(&run)) << ::GetLastError();
+  if (run.hProcess) ::CloseHandle(run.hProcess);  // under Wine a starter process, not the uninstaller
+  DWORD processId = 0;
+  HANDLE process = FindUninstaller(processId);
+  ASSERT_NE(process, nullptr);
+  DWORD exitCode = 1;
+  const std::wstring text = Answer(processId, process, true, exitCode);
+  EXPECT_EQ(exitCode, 0u) << Narrow(text);
+  EXPECT_EQ(text.rfind(L"'Meridel 6.07c' was removed from this computer.", 0), 0u) << Narrow(text);
+  EXPECT_NE(text.find(L"The DirectX runtime is shared with other programs and stays installed."), std::wstring::npos)
+      << Narrow(text);
+  WaitForTheInstallationFolderToGo();
+  const std::vector<std::wstring> left = Leftovers({});
+  EXPECT_TRUE(left.empty()) << [&] {
+    std::string all;
+    for (const auto& line : left) all += Narrow(line) + "\n";
+    return all;
+  }();
+}
+
+TEST_F(Uninstallation, ThroughWinesListOfInstalledProgramsKeepsTheUserData) {
+  ASSERT_NO_FATAL_FAILURE(InstallShipped());
+  // Wine's "uninstaller --remove" runs the entry's "UninstallString".
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  ChildProcess wineUninstaller =
+      ChildProcess::Start(std::wstring(system) + L"\\uninstaller.exe", L"--remove \"Meridel 6\"");
+  ASSERT_TRUE(wineUninstaller.valid()) << ::GetLastError();
+  DWORD processId = 0;
+  HANDLE process = FindUninstaller(processId);
+  ASSERT_NE(process, nullptr);
+  DWORD exitCode = 1;
+  const std::wstring text = Answer(processId, process, false, exitCode);
+  EXPECT_EQ(exitCode, 0u) << Narrow(text);
+  EXPECT_NE(text.find(L"Kept as asked (libraries and user data): "), std::wstring::npos) << Narrow(text);
+  EXPECT_TRUE(wineUninstaller.WaitForExit(30000));
+  WaitForTheInstallationFolderToGo();
+  const std::vector<std::wstring> kept = InstalledFilesOfKind(PayloadKind::UserData);
+  ASSERT_FALSE(kept.empty());
+  for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << Narrow(path);
+  const std::vector<std::wstring> left = Leftovers(kept);
+  EXPECT_TRUE(left.empty()) << [&] {
+    std::string all;
+    for (const auto& line : left) all += Narrow(line) + "\n";
+    return all;
+  }();
+}
+
+}  // namespace
+}  // namespace qw::test
