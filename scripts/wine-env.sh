@@ -7,8 +7,11 @@ export WINEARCH=$2
 export WINEDEBUG=${WINEDEBUG:--all}
 # File names in UTF-8 even where the caller's environment names no locale.
 [ -n "${LC_ALL:-}${LANG:-}" ] || export LANG=C.UTF-8
-# No Mono or Gecko install prompts.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# No Mono or Gecko install prompts. No menu builder: it would copy every
+# shortcut the tests make into the Unix user's desktop menus (outside the
+# prefix) and note each copy under HKCU\Software\Wine\MenuFiles, where it
+# stays after the shortcut is gone.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
 
 # The dialogs' "MS Shell Dlg" stands for Tahoma. Debian's Wine has no Tahoma
 # and takes Liberation Sans, which has no Hebrew or Chinese letters: the

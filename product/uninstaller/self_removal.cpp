@@ -33,6 +33,9 @@ std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std
     ::RemoveDirectoryW(folder.c_str());
     return error;
   }
+  // The installer leaves the uninstaller read-only and the copy keeps that
+  // attribute; a read-only file cannot be opened for deletion on close.
+  ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   UniqueFile copyHandle = OpenDeleteOnClose(copy, 0);
 
   HANDLE me = nullptr;

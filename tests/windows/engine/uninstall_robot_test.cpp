@@ -7,10 +7,12 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "child_process.h"
 #include "dialog_driver.h"
@@ -34,10 +36,18 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
+// The file or key that a difference line names, in capitals:
+// "added PATH (...)", "removed PATH (...)" or "changed PATH: ... -> ...".
+std::wstring NamedPath(const std::wstring& difference) {
+  const std::size_t start = difference.find(L' ') + 1;
+  const std::size_t end = difference.rfind(L"changed", 0) == 0 ? difference.find(L": ", start)
+                                                               : difference.rfind(L" (");
+  return Upper(difference.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+}
+
 // Whether the difference line names `path` or something below it.
 bool Names(const std::wstring& difference, const std::wstring& path) {
-  const std::size_t blank = difference.find(L' ');
-  const std::wstring named = Upper(difference.substr(blank + 1));
+  const std::wstring named = NamedPath(difference);
   const std::wstring wanted = Upper(path);
   return named == wanted || named.rfind(wanted + L"\\", 0) == 0;
 }
@@ -98,10 +108,25 @@ class Uninstallation : public InstallationTest {
     return text;
   }
 
-  // The second phase removes the uninstaller and its folder a moment later.
+  // The second phase removes the uninstaller and its folder a moment later;
+  // its own parked file goes when it ends.
   void WaitForTheInstallationFolderToGo() {
     EXPECT_TRUE(WaitUntil([] { return !Exists(DefaultInstallFolder()); }, 90000))
         << "still there: " << Narrow(DefaultInstallFolder());
+    EXPECT_TRUE(WaitUntil([] { return !UninstallerRunning(); }, 60000)) << "the uninstaller's copy still runs";
+  }
+
+  // Whether a process of the uninstaller (its copy included, which runs
+  // under a parked ".tmp" name at its end) is still there.
+  static bool UninstallerRunning() {
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+      const std::wstring name = Upper(entry.szExeFile);
+      if (name == L"UNINSTALL.EXE" || (name.size() > 4 && name.substr(name.size() - 4) == L".TMP")) return true;
+    }
+    return false;
   }
 
   // Where the payload's files of `kind` landed.
@@ -115,22 +140,55 @@ class Uninstallation : public InstallationTest {
   }
 
   // What differs from the snapshot before the installation, without the
-  // DirectX runtime (a shared system component that is never undone) and
-  // without `kept` and the folders that hold them.
+  // DirectX runtime (a shared system component that is never undone),
+  // without `kept` and the folders that hold them, and without a file the
+  // system deletes at the next restart (printed: the uninstaller parks its
+  // running copy there when no delete-on-close handle can take it, as under
+  // Wine, which refuses DELETE access to a running program's file and does
+  // not follow a renamed file with an older handle).
   std::vector<std::wstring> Leftovers(const std::vector<std::wstring>& kept) const {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::vector<std::wstring> atRestart = DeletedAtRestart();
     std::vector<std::wstring> left;
     for (const std::wstring& difference : ChangesSinceSetUp()) {
       if (Names(difference, system)) continue;  // the DirectX runtime
+      if (difference.rfind(L"added", 0) == 0 &&
+          std::find(atRestart.begin(), atRestart.end(), NamedPath(difference)) != atRestart.end()) {
+        std::printf("deleted at the next restart: %s\n", Narrow(difference).c_str());
+        continue;
+      }
       const bool keptOrHolder = std::any_of(kept.begin(), kept.end(), [&](const std::wstring& path) {
         if (Names(difference, path)) return true;
-        const std::wstring named = Upper(difference.substr(difference.find(L' ') + 1));
-        return difference.rfind(L"added", 0) == 0 && Upper(path).rfind(named + L"\\", 0) == 0;
+        return difference.rfind(L"added", 0) == 0 && Upper(path).rfind(NamedPath(difference) + L"\\", 0) == 0;
       });
       if (!keptOrHolder) left.push_back(difference);
     }
     return left;
+  }
+
+  // The files that PendingFileRenameOperations deletes at the next
+  // restart (pairs of names; an empty target means delete), in capitals.
+  static std::vector<std::wstring> DeletedAtRestart() {
+    std::vector<wchar_t> data(65536);
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    std::vector<std::wstring> files;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                       L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(),
+                       &size) != ERROR_SUCCESS) {
+      return files;
+    }
+    const wchar_t* at = data.data();
+    const wchar_t* end = data.data() + size / sizeof(wchar_t);
+    while (at < end && *at) {
+      std::wstring source = at;
+      at += source.size() + 1;
+      const std::wstring target = at < end ? at : L"";
+      at += target.size() + 1;
+      if (source.rfind(L"\\??\\", 0) == 0) source.erase(0, 4);
+      if (target.empty()) files.push_back(Upper(source));
+    }
+    return files;
   }
 
   std::vector<ListedEntry> shipped_;

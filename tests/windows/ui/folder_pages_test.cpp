@@ -274,6 +274,9 @@ TEST(FolderBrowserDialog, ShortcutPageStaysInTheStartMenu) {
   Send(tree, TVM_EXPAND, TVE_EXPAND, root);
   const LPARAM child = Send(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
   ASSERT_NE(child, 0);
+  // By way of the root: selecting the item the caret is already on
+  // changes nothing, and the refused text would stay in the edit box.
+  Send(tree, TVM_SELECTITEM, TVGN_CARET, root);
   Send(tree, TVM_SELECTITEM, TVGN_CARET, child);
   ASSERT_TRUE(WaitUntil([&] {
     const std::wstring text = WindowText(browser.edit);
