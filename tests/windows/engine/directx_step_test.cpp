@@ -92,6 +92,16 @@ TEST_F(DirectXStep, InstallsTheRuntimePumpingMessagesAndJournalsItDone) {
   EXPECT_TRUE(::DeleteFileW((folder_ / L"DSETUP.dll").c_str())) << ::GetLastError();
 }
 
+TEST_F(DirectXStep, TheRestartCodeCountsAsSuccess) {
+  // DSETUPERR_SUCCESS_RESTART: installed; the installer asks for no restart.
+  ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", L"result=1");
+  EXPECT_TRUE(Run(InstalledState::NotInstalled));
+  EXPECT_EQ(page_.LogLines(),
+            std::vector<std::wstring>{LoadMessage(msg::kDirectXUpdate) + LoadMessage(msg::kStepOk)});
+  ASSERT_EQ(journal_.Entries().size(), 1u);
+  EXPECT_TRUE(journal_.Entries().back().done);
+}
+
 TEST_F(DirectXStep, IsLeftOutWithoutAUsableLibrary) {
   // Reporting revision 902, below the 4.09 revision 903 the step needs.
   ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", L"revision=902");

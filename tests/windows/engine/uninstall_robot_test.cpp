@@ -134,7 +134,7 @@ class Uninstallation : public InstallationTest {
     std::vector<std::wstring> paths;
     for (const ListedEntry& entry : shipped_) {
       if (!IsPayloadKind(entry.kind, kind)) continue;
-      paths.push_back(InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel 6 Examples"));
+      paths.push_back(InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel Examples"));
     }
     return paths;
   }
@@ -245,6 +245,48 @@ TEST_F(Uninstallation, ThroughWinesListOfInstalledProgramsKeepsTheUserData) {
   const std::vector<std::wstring> kept = InstalledFilesOfKind(PayloadKind::UserData);
   ASSERT_FALSE(kept.empty());
   for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << Narrow(path);
+  const std::vector<std::wstring> left = Leftovers(kept);
+  EXPECT_TRUE(left.empty()) << [&] {
+    std::string all;
+    for (const auto& line : left) all += Narrow(line) + "\n";
+    return all;
+  }();
+}
+
+TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
+  // The earlier installation: the tests' small payload, whose program then
+  // becomes a 6.7.3.0 build, so that the shipped installer updates it.
+  {
+    InstallerRobot robot;
+    StartQuick(robot, InstallerWith(testArchive_, L"install_small"));
+    ASSERT_TRUE(PressInstall(robot).succeeded);
+    ASSERT_TRUE(robot.Click(kNext));
+    ASSERT_TRUE(robot.WaitForPage(Page::End));
+    ASSERT_TRUE(robot.Click(IDCANCEL));
+    ASSERT_TRUE(robot.WaitForExit(30000));
+  }
+  const std::wstring program = DefaultInstallFolder() + L"\\Meridel.exe";
+  ASSERT_TRUE(::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(::CopyFileW(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe", program.c_str(), FALSE));
+  std::vector<std::wstring> kept, earlierFiles;
+  for (const ListedEntry& entry : testListed_) {
+    const std::wstring path = InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel Examples");
+    if (path.empty()) continue;
+    (IsPayloadKind(entry.kind, PayloadKind::UserData) ? kept : earlierFiles).push_back(path);
+  }
+  ASSERT_TRUE(Exists(DefaultInstallFolder() + L"\\License.txt")) << "a file only the earlier payload has";
+
+  ASSERT_NO_FATAL_FAILURE(InstallShipped());
+  for (const std::wstring& path : InstalledFilesOfKind(PayloadKind::UserData)) kept.push_back(path);
+  ChildProcess uninstaller = ChildProcess::Start(DefaultInstallFolder() + L"\\Uninstall.exe", L"/quiet");
+  ASSERT_TRUE(uninstaller.valid());
+  ASSERT_TRUE(uninstaller.WaitForExit(120000));
+  EXPECT_EQ(uninstaller.ExitCode(), 0u);
+  // The folder stays: it holds the earlier payload's kept library.
+  EXPECT_TRUE(WaitUntil([] { return !Exists(DefaultInstallFolder() + L"\\Uninstall.exe"); }, 90000));
+  EXPECT_TRUE(WaitUntil([] { return !UninstallerRunning(); }, 60000)) << "the uninstaller's copy still runs";
+  for (const std::wstring& path : earlierFiles) EXPECT_FALSE(Exists(path)) << Narrow(path);
+  for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << "kept: " << Narrow(path);
   const std::vector<std::wstring> left = Leftovers(kept);
   EXPECT_TRUE(left.empty()) << [&] {
     std::string all;
