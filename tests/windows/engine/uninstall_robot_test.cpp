@@ -29,6 +29,13 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
+// The lines, one a line, for a failure message.
+std::string OneALine(const std::vector<std::wstring>& lines) {
+  std::string all;
+  for (const std::wstring& line : lines) all += Narrow(line) + "\n";
+  return all;
+}
+
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring Upper(std::wstring text) {
@@ -218,11 +225,7 @@ TEST_F(Uninstallation, ThroughTheStartMenuShortcutWithUserDataLeavesTheMachineAs
       << Narrow(text);
   WaitForTheInstallationFolderToGo();
   const std::vector<std::wstring> left = Leftovers({});
-  EXPECT_TRUE(left.empty()) << [&] {
-    std::string all;
-    for (const auto& line : left) all += Narrow(line) + "\n";
-    return all;
-  }();
+  EXPECT_TRUE(left.empty()) << OneALine(left);
 }
 
 TEST_F(Uninstallation, ThroughWinesListOfInstalledProgramsKeepsTheUserData) {
@@ -246,11 +249,7 @@ TEST_F(Uninstallation, ThroughWinesListOfInstalledProgramsKeepsTheUserData) {
   ASSERT_FALSE(kept.empty());
   for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << Narrow(path);
   const std::vector<std::wstring> left = Leftovers(kept);
-  EXPECT_TRUE(left.empty()) << [&] {
-    std::string all;
-    for (const auto& line : left) all += Narrow(line) + "\n";
-    return all;
-  }();
+  EXPECT_TRUE(left.empty()) << OneALine(left);
 }
 
 TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
@@ -288,11 +287,7 @@ TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
   for (const std::wstring& path : earlierFiles) EXPECT_FALSE(Exists(path)) << Narrow(path);
   for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << "kept: " << Narrow(path);
   const std::vector<std::wstring> left = Leftovers(kept);
-  EXPECT_TRUE(left.empty()) << [&] {
-    std::string all;
-    for (const auto& line : left) all += Narrow(line) + "\n";
-    return all;
-  }();
+  EXPECT_TRUE(left.empty()) << OneALine(left);
 }
 
 }  // namespace
