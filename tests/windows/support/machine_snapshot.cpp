@@ -143,9 +143,18 @@ const std::vector<SnapshotExclusion>& WineExclusions() {
   static const std::vector<SnapshotExclusion> exclusions{
       {L"HKCU\\Software\\Wine\\Temporary System Parameters\\",
        "Wine's user32 keeps the session's system parameters (the mouse's) here on a window's first start"},
-      {L"HKCU\\Software\\Wine\\Fonts\\[Codepages]",
-       "Wine's gdi32 notes the code pages of the locale a process starts in, and a test may start the "
-       "installer in another locale than the one before it"},
+      // A test may start the installer in another locale than the process
+      // before it: Wine's gdi32 then rewrites the locale's code pages, font
+      // links and font substitutes (the installer writes no font settings).
+      {L"HKCU\\Software\\Wine\\Fonts\\[Codepages]", "Wine's gdi32 notes the code pages of a process's locale"},
+      {L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\",
+       "Wine's gdi32 sets the font links of a process's locale"},
+      {L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes\\",
+       "Wine's gdi32 sets the font substitutes of a process's locale"},
+      {L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\",
+       "Wine's gdi32 sets the font links of a process's locale (32-bit view)"},
+      {L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes\\",
+       "Wine's gdi32 sets the font substitutes of a process's locale (32-bit view)"},
   };
   return exclusions;
 }
