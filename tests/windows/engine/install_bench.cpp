@@ -295,7 +295,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < rounds; ++i) {
     const MachineSnapshot before = TakeMachineSnapshot(SnapshotRoots());
     const InstallRound install = Install(installer);
-    RemoveAdditions(before, TakeMachineSnapshot(SnapshotRoots()), WineExclusions());
+    RemoveAdditions(before, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
     const double floor = Floor(archive, floorFolder);
     int progressCalls = 0;
     const double alone = SequenceAlone(archive, floorFolder + L"\\alone", progressCalls);

@@ -337,7 +337,7 @@ TEST_F(ExistingUninstallKey, IsPutBackByTheRollback) {
   const RunResult run = PressInstall(robot);
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.status, L"Installation failed (Error Code -1).") << Narrow(run.log);
-  std::vector<SnapshotExclusion> exclusions = WineExclusions();
+  std::vector<SnapshotExclusion> exclusions = ComparisonExclusions();
   if (!restores) {
     std::printf("probe: %s; the uninstall key is left out of the comparison\n", Narrow(finding).c_str());
     exclusions.push_back({L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6\\",

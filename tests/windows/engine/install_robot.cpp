@@ -153,11 +153,11 @@ void InstallationTest::SetUp() {
 }
 
 void InstallationTest::TearDown() {
-  RemoveAdditions(before_, TakeMachineSnapshot(SnapshotRoots()), WineExclusions());
+  RemoveAdditions(before_, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
 }
 
 std::vector<std::wstring> InstallationTest::ChangesSinceSetUp() const {
-  return Differences(before_, TakeMachineSnapshot(SnapshotRoots()), WineExclusions());
+  return Differences(before_, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
 }
 
 std::wstring InstallationTest::InstallerWith(const std::string& archive, const std::wstring& name) const {

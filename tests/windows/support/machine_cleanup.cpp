@@ -13,7 +13,7 @@ std::vector<std::wstring> SnapshotRoots() {
 ScopedMachineCleanup::ScopedMachineCleanup() : before_(TakeMachineSnapshot(SnapshotRoots())) {}
 
 ScopedMachineCleanup::~ScopedMachineCleanup() {
-  RemoveAdditions(before_, TakeMachineSnapshot(SnapshotRoots()), WineExclusions());
+  RemoveAdditions(before_, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
 }
 
 }  // namespace qw::test

@@ -159,6 +159,20 @@ const std::vector<SnapshotExclusion>& WineExclusions() {
   return exclusions;
 }
 
+const std::vector<SnapshotExclusion>& ComparisonExclusions() {
+  static const std::vector<SnapshotExclusion> exclusions = [] {
+    std::vector<SnapshotExclusion> all = WineExclusions();
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    all.push_back({std::wstring(temp) + L"qwtest_", "scratch folders of tests running beside this one"});
+    all.push_back({std::wstring(temp) + L"qw_probe_", "scratch files of platform probes running beside this one"});
+    all.push_back({L"HKCU\\Software\\Qw", "scratch keys of tests running beside this one"});
+    all.push_back({L"HKLM\\Software\\Qw", "scratch keys of tests running beside this one"});
+    return all;
+  }();
+  return exclusions;
+}
+
 MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
   MachineSnapshot snapshot;
   for (const std::wstring& root : roots) WalkFiles(root, snapshot);

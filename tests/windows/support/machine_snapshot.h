@@ -26,6 +26,12 @@ struct SnapshotExclusion {
 // What a no-op run of the installer under Wine changes by itself.
 const std::vector<SnapshotExclusion>& WineExclusions();
 
+// WineExclusions and the scratch places of the tests that CTest runs beside
+// an installation test (their folders and files in the temporary folder,
+// their "Qw" keys under HKCU and HKLM\Software): what a comparison and a
+// clean-up leave alone. The installer writes to none of them.
+const std::vector<SnapshotExclusion>& ComparisonExclusions();
+
 struct MachineSnapshot {
   // Upper-cased path -> "size hash attributes" ("<dir>" for folders) with
   // the path as written.
