@@ -21,7 +21,6 @@
 namespace qw::test {
 namespace {
 
-constexpr int kFolder = 1007, kMenuShortcut = 1011, kDesktopShortcut = 1010;
 
 std::string Narrow(const std::wstring& text) {
   std::string out;
@@ -35,22 +34,6 @@ std::string Listing(const std::vector<std::wstring>& lines) {
   return out;
 }
 
-// The advanced method to the Install page, installing into `folder`.
-void StartInto(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder) {
-  ASSERT_TRUE(robot.Start(installer));
-  ASSERT_TRUE(robot.WaitForPage(Page::Start));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  Send(robot.Control(kFolder), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Install));
-}
-
 class FailedInstallation : public InstallationTest {
  protected:
   // A failed run of `installer` into `folder` (the quick method's when
@@ -62,7 +45,7 @@ class FailedInstallation : public InstallationTest {
     if (folder.empty()) {
       StartQuick(robot, installer);
     } else {
-      StartInto(robot, installer, folder);
+      StartAdvanced(robot, installer, folder);
     }
     const RunResult run = PressInstall(robot);
     ASSERT_TRUE(run.finished) << Narrow(run.status);
@@ -150,7 +133,7 @@ class LockedDestination : public FailedInstallation {
 
 TEST_F(LockedDestination, SharingViolationThenInstallAgainInTheSameWizard) {
   InstallerRobot robot;
-  StartInto(robot, InstallerWith(testArchive_, L"install_small"), kFolderPath);
+  StartAdvanced(robot, InstallerWith(testArchive_, L"install_small"), kFolderPath);
   const RunResult failed = PressInstall(robot);
   ASSERT_TRUE(failed.finished);
   EXPECT_EQ(failed.status, L"Installation failed (Error Code 1:00000020).") << Narrow(failed.log);
@@ -365,7 +348,7 @@ class UninstallLogBlocked : public InstallationTest {
 
 TEST_F(UninstallLogBlocked, TheRunStillSucceeds) {
   InstallerRobot robot;
-  StartInto(robot, InstallerWith(testArchive_, L"install_small"), L"C:\\QwNoLog\\Meridel 6");
+  StartAdvanced(robot, InstallerWith(testArchive_, L"install_small"), L"C:\\QwNoLog\\Meridel 6");
   const RunResult run = PressInstall(robot);
   ASSERT_TRUE(run.succeeded) << Narrow(run.status) << "\n" << Narrow(run.log);
   EXPECT_EQ(Lines(run.log).back(), L"Installation Data Writing...Failed");
@@ -381,7 +364,7 @@ TEST_F(LongExtraction, StatusAndProgressBarAdvance) {
                      IncompressibleBytes(2u << 20, i + 7)});
   }
   InstallerRobot robot;
-  StartInto(robot, InstallerWith(PackArchive(files), L"install_long"), L"C:\\QwLong\\Meridel 6");
+  StartAdvanced(robot, InstallerWith(PackArchive(files), L"install_long"), L"C:\\QwLong\\Meridel 6");
   ASSERT_TRUE(robot.Click(kNext));
   std::vector<std::wstring> statuses;
   std::vector<LRESULT> positions;

@@ -104,6 +104,32 @@ std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::w
   return text;
 }
 
+void StartAdvanced(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder,
+                   std::optional<bool> startMenu, std::optional<bool> desktop) {
+  ASSERT_TRUE(robot.Start(installer));
+  ASSERT_TRUE(robot.WaitForPage(Page::Start));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
+  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  Send(robot.Control(IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  auto set = [&](int id, std::optional<bool> choice) {
+    if (!choice) return;
+    const bool wanted = *choice;
+    if ((Send(robot.Control(id), BM_GETCHECK) == BST_CHECKED) != wanted) {
+      ASSERT_TRUE(robot.Click(id));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return (Send(robot.Control(id), BM_GETCHECK) == BST_CHECKED) == wanted; }));
+  };
+  set(IDC_MENU_SHORTCUT, startMenu);
+  set(IDC_DESKTOP_SHORTCUT, desktop);
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Install));
+}
+
 std::vector<std::wstring> Lines(const std::wstring& text) {
   std::vector<std::wstring> lines;
   std::size_t start = 0;

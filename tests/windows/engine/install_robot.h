@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,12 @@ void StartQuick(InstallerRobot& robot, const std::wstring& installer, const std:
 // Message `id` of `language` as the installer under test looks it up (with
 // its fallbacks), `arg` put in.
 std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::wstring& arg = L"");
+
+// Starts `installer` and goes to the Install page by the advanced method,
+// with `folder` typed on the Path page and each shortcut box set as given
+// (left as it is without a value).
+void StartAdvanced(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder,
+                   std::optional<bool> startMenu = std::nullopt, std::optional<bool> desktop = std::nullopt);
 
 // The lines of a log text, without their "\r\n".
 std::vector<std::wstring> Lines(const std::wstring& text);
