@@ -4,6 +4,7 @@
 #include <boost/iostreams/filter/bzip2.hpp>
 
 #include "payload/archive_extractor.h"
+#include "payload/archive_header_buffer.h"
 #include "payload/compress_error.h"
 #include "payload/decompression_pipeline.h"
 #include "payload/file_access.h"
@@ -46,6 +47,27 @@ bool PayloadArchive::test() {
     return false;
   }
   return !input_.bad() && input_.peek() == std::istream::traits_type::eof();
+}
+
+std::vector<DirectoryRecord> PayloadArchive::directory() {
+  // Thrown by the sink once the header is complete: the rest of the
+  // archive is not decoded.
+  struct HeaderRead {};
+  ArchiveHeaderBuffer header;
+  try {
+    Decompress(input_, [&header](const char* data, std::size_t size) -> std::size_t {
+      const std::size_t taken = header.Take(data, size);
+      if (header.Complete()) throw HeaderRead{};
+      return taken;
+    });
+  } catch (const HeaderRead&) {
+  } catch (...) {
+    rewind();
+    throw;
+  }
+  rewind();
+  if (!header.Complete()) ThrowCompressError(compress_errc::unexpected_error);
+  return header.TakeRecords();
 }
 
 void PayloadArchive::rewind() {

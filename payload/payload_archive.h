@@ -7,14 +7,17 @@
 //
 // It reads bytes it is given; finding them in the executable's resources is
 // FindPayloadResource's business (payload_resource.h). One archive serves
-// one extraction: test, rewind, extract, in that order.
+// one extraction: test, rewind, extract, in that order; the directory can
+// be read before, on its own.
 
 #include <cstddef>
 #include <istream>
+#include <vector>
 
 #include "payload/folder_placeholder.h"
 #include "payload/membuf.h"
 #include "payload/notification.h"
+#include "payload/payload_format.h"
 #include "payload/placeholder_folders.h"
 
 namespace qw {
@@ -38,6 +41,14 @@ class PayloadArchive {
   // sound and nothing follows the end of the compressed data. Sends no
   // notification. False for an absent archive.
   bool test();
+
+  // The directory as stored (destinations in placeholder form), decoding
+  // only as much of the input as the header takes; back to the start
+  // afterwards, also after a failure.
+  // Writes nothing and sends no notification. Throws the "compress" error
+  // unexpected_error for an absent archive or a malformed header, and the
+  // decompressor's error for a corrupt start.
+  std::vector<DirectoryRecord> directory();
 
   // Back to the start of the input; a failed seek leaves the input failed.
   void rewind();

@@ -3,6 +3,7 @@
 
 #include "payload/payload_archive.h"
 
+#include <boost/filesystem/operations.hpp>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -219,6 +220,30 @@ TEST_F(PayloadArchiveTest, TestAcceptsSoundStreamsOnly) {
   EXPECT_TRUE(sound.test()) << "rewind starts over";
   PayloadArchive absent(ArchiveBytes{});
   EXPECT_FALSE(absent.test());
+}
+
+TEST_F(PayloadArchiveTest, DirectoryIsReadAloneAndTheArchiveStartsOverAfterIt) {
+  // Enough data after the header that the directory comes from the first
+  // decoded blocks only.
+  std::vector<TestFile> files = kTwoFiles;
+  files.push_back({u"big.bin", u"<CommonData>\\Quillon Works", std::string(300000, 'x'), 3});
+  const std::string compressed = test::Bzip2(test::ArchiveBytes(files));
+  PayloadArchive archive(ArchiveBytes{compressed.data(), compressed.size()});
+  const std::vector<DirectoryRecord> records = archive.directory();
+  const std::vector<DirectoryRecord> expected = test::Records(files);
+  ASSERT_EQ(records.size(), expected.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].destination, expected[i].destination);
+    EXPECT_EQ(records[i].kind, expected[i].kind);
+    EXPECT_EQ(records[i].size, expected[i].size);
+  }
+  EXPECT_TRUE(boost::filesystem::is_empty(scratch_.path())) << "nothing is written";
+  EXPECT_TRUE(archive.test()) << "the input is back at its start";
+
+  for (const std::string& broken : {test::Bzip2(""), std::string("not bzip2"), std::string()}) {
+    PayloadArchive bad(ArchiveBytes{broken.data(), broken.size()});
+    EXPECT_THROW(bad.directory(), std::exception);
+  }
 }
 
 TEST_F(PayloadArchiveTest, UnsafeSourceNamesAreRejectedBeforeAnyFileIsWritten) {
