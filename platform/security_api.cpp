@@ -53,10 +53,11 @@ Function SecurityApi::Bind(Function& slot, const char* name) {
 }
 
 PSID SecurityApi::AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count,
-                                           DWORD sub0, DWORD sub1) {
+                                           DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3,
+                                           DWORD sub4, DWORD sub5) {
   auto function = Bind(allocateAndInitializeSid_, "AllocateAndInitializeSid");
   PSID sid = nullptr;
-  if (!function(authority, count, sub0, sub1, 0, 0, 0, 0, 0, 0, &sid)) RaiseLastError();
+  if (!function(authority, count, sub0, sub1, sub2, sub3, sub4, sub5, 0, 0, &sid)) RaiseLastError();
   return sid;
 }
 
@@ -96,6 +97,17 @@ UniqueHandle SecurityApi::OpenProcessToken(HANDLE process, DWORD access) {
   return UniqueHandle(token);
 }
 
+UniqueLocalMemory SecurityApi::GetTokenUser(HANDLE token) {
+  auto function = Bind(getTokenInformation_, "GetTokenInformation");
+  DWORD size = 0;
+  if (!function(token, TokenUser, nullptr, 0, &size) && ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    RaiseLastError();
+  }
+  UniqueLocalMemory user = AllocateZeroed(size);
+  if (!function(token, TokenUser, user.get(), size, &size)) RaiseLastError();
+  return user;
+}
+
 LUID SecurityApi::LookupPrivilegeValue(const wchar_t* systemName, const wchar_t* name) {
   auto function = Bind(lookupPrivilegeValue_, "LookupPrivilegeValueW");
   LUID luid{};
@@ -129,12 +141,26 @@ void SecurityApi::SetFileSecurity(const wchar_t* path, SECURITY_INFORMATION info
   if (!Bind(setFileSecurity_, "SetFileSecurityW")(path, info, descriptor)) RaiseLastError();
 }
 
+void SecurityApi::CreateFolder(const wchar_t* path, SECURITY_ATTRIBUTES* attributes) {
+  if (!createFolder_) createFolder_ = &::CreateDirectoryW;
+  if (!createFolder_(path, attributes)) RaiseLastError();
+}
+
 SecurityApi::FileSecurityFunctions SecurityApi::ReplaceFileSecurityFunctions(
     FileSecurityFunctions functions) {
-  const FileSecurityFunctions replaced{getFileSecurity_, setFileSecurity_};
+  const FileSecurityFunctions replaced{getFileSecurity_, setFileSecurity_, createFolder_};
   getFileSecurity_ = functions.get;
   setFileSecurity_ = functions.set;
+  createFolder_ = functions.createFolder;
   return replaced;
+}
+
+PSID SecurityApi::GetSecurityDescriptorOwner(PSECURITY_DESCRIPTOR descriptor) {
+  auto function = Bind(getSecurityDescriptorOwner_, "GetSecurityDescriptorOwner");
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  if (!function(descriptor, &owner, &defaulted)) RaiseLastError();
+  return owner;
 }
 
 void SecurityApi::GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, bool* present,

@@ -37,7 +37,8 @@ class SecurityApi {
   static SecurityApi& Get();
 
   PSID AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD sub0,
-                                DWORD sub1);
+                                DWORD sub1, DWORD sub2 = 0, DWORD sub3 = 0, DWORD sub4 = 0,
+                                DWORD sub5 = 0);
   void FreeSid(PSID sid);
   bool EqualSid(PSID a, PSID b);
   DWORD GetLengthSid(PSID sid);
@@ -45,6 +46,8 @@ class SecurityApi {
   // Membership of `sid` in `token` (null: the thread's effective token).
   bool CheckTokenMembership(HANDLE token, PSID sid);
   UniqueHandle OpenProcessToken(HANDLE process, DWORD access);
+  // The TOKEN_USER of `token` (its user's SID follows it in the buffer).
+  UniqueLocalMemory GetTokenUser(HANDLE token);
   LUID LookupPrivilegeValue(const wchar_t* systemName, const wchar_t* name);
   // Succeeds only when every privilege was adjusted (last error 0), so a
   // privilege the token does not hold raises ERROR_NOT_ALL_ASSIGNED.
@@ -56,8 +59,13 @@ class SecurityApi {
                         PSECURITY_DESCRIPTOR descriptor, DWORD size);
   void SetFileSecurity(const wchar_t* path, SECURITY_INFORMATION info,
                        PSECURITY_DESCRIPTOR descriptor);
+  // CreateDirectoryW (kernel32, not bound by name): a new folder whose
+  // descriptor is the one of `attributes` (null: inherited as usual).
+  void CreateFolder(const wchar_t* path, SECURITY_ATTRIBUTES* attributes);
   // `present` is false when the descriptor has no DACL; `dacl` may then be
   // anything, and it is null for a null DACL.
+  // The owner SID inside `descriptor`; null when it has none.
+  PSID GetSecurityDescriptorOwner(PSECURITY_DESCRIPTOR descriptor);
   void GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, bool* present, PACL* dacl,
                                  bool* defaulted);
   ACL_SIZE_INFORMATION GetAclSizeInformation(PACL acl);
@@ -75,13 +83,15 @@ class SecurityApi {
                                     SECURITY_DESCRIPTOR_CONTROL bits);
 
   // Test seam, the only one: the entries that read and write a file's
-  // descriptor, so that a test sees the exact arguments handed to the
-  // system where the file system cannot show the result. A null member
-  // stands for the system's function, bound again on next use. Returns the
-  // entries it replaced (null where not bound yet).
+  // descriptor (creating a folder with one included), so that a test sees
+  // the exact arguments handed to the system where the file system cannot
+  // show the result. A null member stands for the system's function, bound
+  // again on next use. Returns the entries it replaced (null where not
+  // bound yet).
   struct FileSecurityFunctions {
     decltype(&::GetFileSecurityW) get = nullptr;
     decltype(&::SetFileSecurityW) set = nullptr;
+    decltype(&::CreateDirectoryW) createFolder = nullptr;
   };
   FileSecurityFunctions ReplaceFileSecurityFunctions(FileSecurityFunctions functions);
 
@@ -101,10 +111,13 @@ class SecurityApi {
   decltype(&::IsValidSid) isValidSid_ = nullptr;
   decltype(&::CheckTokenMembership) checkTokenMembership_ = nullptr;
   decltype(&::OpenProcessToken) openProcessToken_ = nullptr;
+  decltype(&::GetTokenInformation) getTokenInformation_ = nullptr;
   decltype(&::LookupPrivilegeValueW) lookupPrivilegeValue_ = nullptr;
   decltype(&::AdjustTokenPrivileges) adjustTokenPrivileges_ = nullptr;
   decltype(&::GetFileSecurityW) getFileSecurity_ = nullptr;
   decltype(&::SetFileSecurityW) setFileSecurity_ = nullptr;
+  decltype(&::CreateDirectoryW) createFolder_ = nullptr;
+  decltype(&::GetSecurityDescriptorOwner) getSecurityDescriptorOwner_ = nullptr;
   decltype(&::GetSecurityDescriptorDacl) getSecurityDescriptorDacl_ = nullptr;
   decltype(&::GetAclInformation) getAclInformation_ = nullptr;
   decltype(&::InitializeAcl) initializeAcl_ = nullptr;

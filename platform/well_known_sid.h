@@ -1,7 +1,7 @@
 #pragma once
-// WellKnownSid: the SID of one of three well-known groups, made through the
-// security service and freed with FreeSid when the holder goes away. It
-// knows only the groups the installer names in access lists.
+// WellKnownSid: the SID of one of the well-known groups and accounts the
+// installer names in access lists or accepts as owners, made through the
+// security service and freed with FreeSid when the holder goes away.
 
 #include <windows.h>
 
@@ -11,6 +11,10 @@ enum class WellKnownGroup {
   Everyone,        // S-1-1-0
   Administrators,  // S-1-5-32-544
   Users,           // S-1-5-32-545
+  LocalSystem,     // S-1-5-18
+  // The service account that owns the system's own folders (Program Files,
+  // the Windows folder) on Windows Vista and later.
+  TrustedInstaller,  // S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464
 };
 
 class WellKnownSid {
