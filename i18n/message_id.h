@@ -61,6 +61,7 @@ inline constexpr MessageId kNeedAdministrator = 1126;       // "You should have 
 inline constexpr MessageId kCloseProduct = 1127;            // "You should close '%1' before continuing Installation."
 inline constexpr MessageId kInstallerInEnglish = 1129;      // "'%1' will be installed in the selected Langage, ..."
 inline constexpr MessageId kDirectXUpdate = 1131;           // "Mise à jour de DirectX..." (French only)
+inline constexpr MessageId kUserControlledFolder = 1132;    // "The folder '%1' belongs to a user without administrator rights, ..."
 
 // The uninstaller's own messages, in its own string tables
 // (product/uninstaller/messages), laid out in the same blocks.

@@ -65,6 +65,8 @@ const std::map<MessageId, std::wstring> kEnglish_ = {
     {1129, L"'%1' will be installed in the selected Langage, but the Installer, still under "
            L"translation,  shall run in English."},
     {1131, L"#"},
+    {1132, L"The folder '%1' belongs to a user without administrator rights, who could change what "
+           L"is installed in it. Nothing was installed."},
 };
 
 const std::map<MessageId, std::wstring> kFrench_ = {
@@ -118,6 +120,8 @@ const std::map<MessageId, std::wstring> kFrench_ = {
     {1129, L"'%1' sera install\u00e9 dans la langue choisie, mais l'installeur, en cours de "
            L"traduction, s'ex\u00e9cutera en fran\u00e7ais."},
     {1131, L"Mise \u00e0 jour de DirectX..."},
+    {1132, L"Le dossier '%1' appartient \u00e0 un utilisateur sans droits d'administrateur, qui "
+           L"pourrait modifier ce qui y est install\u00e9. Rien n'a \u00e9t\u00e9 install\u00e9."},
 };
 
 constexpr MessageId kCopyright = msg::kCopyright;
