@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "engine/install_error.h"
 #include "payload/compress_error.h"
 
 namespace qw {
@@ -19,6 +20,7 @@ std::wstring ErrorCodeText(const std::error_code& code) {
   if (code.category() == std::system_category()) return Hex(L"1:", code.value());
   if (code.category() == std::generic_category()) return Hex(L"2:", code.value());
   if (code.category() == compress_category()) return std::to_wstring(code.value());
+  if (code.category() == install_category()) return std::to_wstring(code.value());
   return L"7";
 }
 

@@ -5,10 +5,12 @@
 
 #include <utility>
 
+#include "engine/folder_containment.h"
 #include "engine/uninstall_key.h"
 #include "engine/uninstall_log.h"
 #include "engine/uninstall_log_format.h"
 #include "platform/handles.h"
+#include "platform/protected_folder.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 
@@ -169,7 +171,11 @@ std::error_code InstallJournal::CreateFolders(const std::wstring& path) {
   }
   for (const std::wstring& prefix : prefixes) {
     if (::PathIsDirectoryW(prefix.c_str())) continue;
-    if (!::CreateDirectoryW(prefix.c_str(), nullptr)) return LastError();
+    if (!protectedFolder_.empty() && IsWithinFolder(protectedFolder_, prefix)) {
+      if (const std::error_code error = CreateProtectedFolder(prefix)) return error;
+    } else if (!::CreateDirectoryW(prefix.c_str(), nullptr)) {
+      return LastError();
+    }
     ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, prefix.c_str(), nullptr);
     JournalEntry& folder = entries_.emplace_back();
     folder.kind = JournalEntryKind::Folder;

@@ -94,6 +94,13 @@ class InstallJournal {
   // LastRecordingError().
   void EnsureFolder(const std::wstring& path);
 
+  // From now on, every folder that this journal creates and that is
+  // `folder` or lies on its way gets the protected descriptor of
+  // CreateProtectedFolder (platform/protected_folder.h) as it is created;
+  // the folders inside inherit it. Other folders are created with the
+  // security they inherit, as before. Empty: none is protected.
+  void ProtectFoldersOnTheWayTo(std::wstring folder) { protectedFolder_ = std::move(folder); }
+
   // Why the latest Record* or EnsureFolder call fell short, in the
   // operating-system category; empty when it did everything. Each of those
   // calls replaces it.
@@ -150,6 +157,7 @@ class InstallJournal {
   std::vector<UnsettledBackup> unsettled_;  // what Rollback could not put back
   bool unsettledReported_ = false;
   std::error_code lastError_;
+  std::wstring protectedFolder_;
 };
 
 }  // namespace qw

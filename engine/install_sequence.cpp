@@ -7,14 +7,19 @@
 #include "engine/directx_setup.h"
 #include "engine/error_code_text.h"
 #include "engine/extraction_handler.h"
+#include "engine/install_error.h"
 #include "engine/product_path.h"
+#include "engine/program_files_folders.h"
 #include "engine/self_registration.h"
 #include "engine/shortcut_step.h"
 #include "engine/temporary_cleanup.h"
 #include "engine/uninstall_entry.h"
+#include "engine/user_controlled_folder.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
+#include "payload/special_folder.h"
 #include "payload/temporary_folder.h"
+#include "payload/unicode_text.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -59,12 +64,52 @@ bool FoldersAreAbsolute(const InstallRequest& request) {
   return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
 }
 
+PlaceholderFolders PlaceholdersOf(const InstallRequest& request) {
+  return {request.installFolder, FormatMessageText(msg::kExamplesFolder, request.product.name),
+          request.tempFolder};
+}
+
+// An existing folder that the run would write in and that an ordinary user
+// owns: that user could change or redirect what the elevated installation
+// puts there. Empty when there is none.
+std::wstring UserControlledFolder(const InstallRequest& request) {
+  std::vector<std::wstring> destinations;
+  try {
+    PayloadArchive archive(request.archive);
+    for (const DirectoryRecord& record : archive.directory()) {
+      destinations.push_back(WideFromUtf16(record.destination));
+    }
+  } catch (...) {
+    // An archive whose directory cannot be read fails its test before
+    // anything is written; the installation folder is still checked.
+  }
+  return FirstUserControlledFolder(
+      FoldersToVouchFor(request.installFolder, destinations, PlaceholdersOf(request), SpecialFolderPath));
+}
+
+// Creates the installation folder before anything goes into it. Outside
+// the Program Files folders the folders made on its way get Program Files'
+// protection (a drive root lets every user change what is made in it);
+// inside them nothing changes. A folder on its way that someone else made
+// since the first look is refused like one that was there before. Returns
+// why the run cannot go on.
+std::error_code PrepareInstallFolder(InstallRequest& request, InstallPageServices& page) {
+  if (!IsInsideProgramFiles(request.installFolder)) {
+    request.journal.ProtectFoldersOnTheWayTo(request.installFolder);
+  }
+  request.journal.EnsureFolder(request.installFolder);
+  if (const std::error_code error = request.journal.LastRecordingError()) return error;
+  const std::wstring folder = FirstUserControlledFolder(
+      FoldersToVouchFor(request.installFolder, {}, PlaceholdersOf(request), SpecialFolderPath));
+  if (folder.empty()) return {};
+  page.AppendLog(FormatMessageText(msg::kUserControlledFolder, folder) + L"\r\n");
+  return install_errc::user_controlled_folder;
+}
+
 // Extracts the payload into the placeholder folders. Returns false after
 // the handler has shown the failure.
 bool ExtractPayload(const InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
-  const PlaceholderFolders folders{request.installFolder,
-                                   FormatMessageText(msg::kExamplesFolder, request.product.name),
-                                   request.tempFolder};
+  const PlaceholderFolders folders = PlaceholdersOf(request);
   PayloadArchive archive(request.archive);
   ExtractionHandler handler(archive, request.installedState, request.journal, page);
   const bool extracted = archive.extract(folders, std::ref(handler));
@@ -117,6 +162,13 @@ bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outc
 bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
   page.SetProgress(0);
   page.ShowProgress();
+  if (const std::error_code error = PrepareInstallFolder(request, page)) {
+    request.journal.Rollback();
+    const std::wstring text = FormatMessageText(msg::kInstallationFailed, ErrorCodeText(error));
+    page.SetStatus(text);
+    page.AppendLog(text + L"\r\n");
+    return false;
+  }
   if (!ExtractPayload(request, page, outcome)) {
     request.journal.Rollback();
     return false;
@@ -154,6 +206,9 @@ InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& 
   std::wstring errorText;
   if (!FoldersAreAbsolute(request)) {
     errorText = ErrorCodeText(SystemError(ERROR_BAD_PATHNAME));
+  } else if (const std::wstring folder = UserControlledFolder(request); !folder.empty()) {
+    page.AppendLog(FormatMessageText(msg::kUserControlledFolder, folder) + L"\r\n");
+    errorText = ErrorCodeText(install_errc::user_controlled_folder);
   } else if (MakeTemporaryFolderPath(request.tempFolder, errorText)) {
     errorText.clear();
   }

@@ -4,6 +4,7 @@
 
 #include "engine/error_code_text.h"
 #include "engine/extraction_handler.h"
+#include "engine/install_error.h"
 #include "payload/compress_error.h"
 
 namespace qw {
@@ -15,6 +16,7 @@ TEST(ErrorCodeText, EachCategoryHasItsForm) {
   EXPECT_EQ(ErrorCodeText(std::error_code(28, std::generic_category())), L"2:0000001C");
   EXPECT_EQ(ErrorCodeText(make_error_code(compress_errc::invalid_checksum)), L"3");
   EXPECT_EQ(ErrorCodeText(make_error_code(compress_errc::archive_test_failed)), L"4");
+  EXPECT_EQ(ErrorCodeText(install_errc::user_controlled_folder), L"8") << "a code of its own";
   EXPECT_EQ(ErrorCodeText(std::make_error_code(std::io_errc::stream)), L"7");
 }
 

@@ -1,0 +1,84 @@
+#include "engine/user_controlled_folder.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <boost/filesystem/path.hpp>
+
+#include "engine/folder_containment.h"
+#include "payload/wide_path.h"
+#include "platform/folder_owner.h"
+
+namespace qw {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+void AddOnce(std::vector<std::wstring>& list, const std::wstring& folder) {
+  const std::vector<std::wstring> elements = SplitPathElements(folder);
+  for (const std::wstring& known : list) {
+    const std::vector<std::wstring> knownElements = SplitPathElements(known);
+    if (knownElements.size() != elements.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; same && i < elements.size(); ++i) {
+      same = ::CompareStringOrdinal(knownElements[i].c_str(), -1, elements[i].c_str(), -1, TRUE) ==
+             CSTR_EQUAL;
+    }
+    if (same) return;
+  }
+  list.push_back(folder);
+}
+
+// Every prefix of `path` that ends an element after its root, `path` last:
+// "C:\a\b" gives "C:\a" and "C:\a\b".
+void AddFoldersBelowRoot(std::vector<std::wstring>& list, const std::wstring& path) {
+  if (path.empty() || path.size() >= MAX_PATH) return;
+  wchar_t buffer[MAX_PATH] = {};
+  path.copy(buffer, path.size());
+  const wchar_t* afterRoot = ::PathSkipRootW(buffer);
+  if (!afterRoot) return;  // relative: no folder of its own to name
+  const std::size_t rootLength = static_cast<std::size_t>(afterRoot - buffer);
+  for (std::size_t i = rootLength; i <= path.size(); ++i) {
+    const bool end = i == path.size() || IsSeparator(path[i]);
+    if (end && i > rootLength && !IsSeparator(path[i - 1])) AddOnce(list, path.substr(0, i));
+  }
+}
+
+}  // namespace
+
+std::vector<std::wstring> FoldersToVouchFor(const std::wstring& installFolder,
+                                            const std::vector<std::wstring>& destinations,
+                                            const PlaceholderFolders& folders,
+                                            const SpecialFolderLookup& lookup) {
+  std::vector<std::wstring> list;
+  AddFoldersBelowRoot(list, installFolder);
+  for (const std::wstring& destination : destinations) {
+    const std::vector<std::wstring> components = SplitPlaceholderPath(destination);
+    if (components.empty() || !IsPlaceholderToken(components.front())) continue;
+    const std::wstring& token = components.front();
+    if (token == PlaceholderToken(FolderPlaceholder::Temporary)) continue;
+    boost::filesystem::path folder;
+    try {
+      folder = ResolvePlaceholder(token, folders, lookup);
+    } catch (...) {
+      continue;  // the extraction fails on it before writing anything
+    }
+    if (folder.empty() || !folder.is_absolute()) continue;
+    if (token == PlaceholderToken(FolderPlaceholder::SamplePath)) AddOnce(list, PathText(folder));
+    for (std::size_t i = 1; i < components.size(); ++i) {
+      folder /= WidePath(components[i]);
+      AddOnce(list, PathText(folder));
+    }
+  }
+  return list;
+}
+
+std::wstring FirstUserControlledFolder(const std::vector<std::wstring>& folders) {
+  for (const std::wstring& folder : folders) {
+    if (!::PathIsDirectoryW(folder.c_str())) continue;
+    if (!FileOwnerIsTrusted(folder)) return folder;
+  }
+  return {};
+}
+
+}  // namespace qw
