@@ -319,6 +319,29 @@ TEST_F(FolderProtectionRun, ExistingFolderOwnedByAUserStopsTheRunBeforeAnythingI
   EXPECT_TRUE(changes.empty()) << std::string(listing.begin(), listing.end());
 }
 
+// The installation folder did not exist at the first look; when the run
+// comes to make it, the table reports it as a user's (as if a user had
+// made it in between): the run stops before the first file and takes back
+// what it made.
+TEST_F(FolderProtectionRun, FolderThatAUserMadeSinceTheFirstLookIsRefusedToo) {
+  ScratchFolder scratch(L"late_folder");
+  const std::wstring folder = scratch / L"Meridel";
+  const SeamScope scope;
+  ServeOwner(folder, kSomeUser);
+  RecordingPage page;
+  const InstallOutcome outcome = Run(folder, page);
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_EQ(page.Status(), L"Installation failed (Error Code 8).");
+  const std::vector<std::wstring> lines = page.LogLines();
+  ASSERT_EQ(lines.size(), 3u) << std::string(page.log.begin(), page.log.end());
+  EXPECT_EQ(lines[1].rfind(L"The folder '" + folder + L"' belongs to a user", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[2], L"Installation failed (Error Code 8).");
+  EXPECT_FALSE(Exists(folder)) << "the folder the run made is taken back";
+  EXPECT_FALSE(Exists(run_->tempFolder));
+  EXPECT_TRUE(run_->journal.Entries().empty());
+  EXPECT_TRUE(seam.grants.empty());
+}
+
 // A run into a new folder outside Program Files (the temporary folder's
 // scratch place): the installation folder is made protected, the folders
 // inside inherit, and only the user data (kind 3) is given to the Users
