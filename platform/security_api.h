@@ -1,6 +1,8 @@
 #pragma once
 // SecurityApi: the advapi32.dll security functions the maker's library uses,
-// bound by name on first use and kept for the rest of the process. Every
+// bound by name on first use and kept for the rest of the process, and
+// kernel32's CreateDirectoryW, the call that gives a new folder a descriptor
+// of its own (kept here so that the test seam below covers it). Every
 // wrapper raises a failure as a std::system_error whose code value is an
 // HRESULT (in the operating-system category):
 //   advapi32.dll not loadable          E_UNEXPECTED
