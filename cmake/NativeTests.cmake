@@ -1,10 +1,16 @@
-# qw_add_native_test(NAME source... [LIBRARIES lib...])
+# qw_add_native_test(NAME source... [LIBRARIES lib...] [PROPERTIES name value...])
+# PROPERTIES are added to every test found in the program.
 function(qw_add_native_test name)
-  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBRARIES;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main GTest::gmock)
   qw_warnings(${name})
-  gtest_discover_tests(${name} PROPERTIES LABELS native)
+  # Through the runner that prints a non-zero exit (scripts/test-run.sh);
+  # passed only on GoogleTest's own word (cmake/TestVerdict.cmake).
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/test-run.sh)
+  gtest_discover_tests(${name} PROPERTIES LABELS native
+                       PASS_REGULAR_EXPRESSION "${QW_TEST_PASS_REGEX}"
+                       FAIL_REGULAR_EXPRESSION "${QW_TEST_FAIL_REGEX}" ${ARG_PROPERTIES})
 endfunction()
 
 # qw_add_fuzz_corpus_replay(NAME FUZZ_SOURCE CORPUS_DIR [LIBRARIES lib...])

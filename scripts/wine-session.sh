@@ -27,6 +27,77 @@ start() {
   # keep CTest waiting after the test has ended.
   DISPLAY=":$(cat "$wine_dir/display")" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   echo "wine session: display :$(cat "$wine_dir/display"), prefix $WINEPREFIX"
+  # A run starts from a prefix without the product. What an earlier run left
+  # (one ended from outside cleans up nothing) is named and removed here;
+  # the run stops when it cannot be removed.
+  local found
+  found=$(product_leftovers)
+  if [ -n "$found" ]; then
+    echo "wine session: the prefix holds the product's files or keys from an earlier run:"
+    echo "$found" | sed 's/^/  /'
+    remove_leftovers "$found"
+    found=$(product_leftovers)
+    if [ -n "$found" ]; then
+      echo "wine session: could not remove (delete the prefix $WINEPREFIX):" >&2
+      echo "$found" | sed 's/^/  /' >&2
+      exit 1
+    fi
+    echo "wine session: removed; the run starts from a clean prefix"
+  else
+    echo "wine session: no product files or keys in the prefix"
+  fi
+}
+
+# The product's keys, as reg.exe names them.
+product_keys=(
+  'HKLM\Software\Quillon Works'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meridel 6'
+  'HKLM\Software\Classes\.mr-proj'
+  'HKLM\Software\Classes\Meridel.Project.6'
+  'HKCU\Software\Quillon Works'
+)
+
+# One line for each of the product's files, folders (Meridel and Quillon
+# Works under Program Files, ProgramData and the users' folders, the
+# installer's temporary folders, the DirectX stand-in's folder) and keys
+# found in the prefix.
+product_leftovers() {
+  local drive="$WINEPREFIX/drive_c" places=() place key
+  for place in "$drive/Program Files" "$drive/Program Files (x86)" "$drive/ProgramData" "$drive/users"; do
+    [ -d "$place" ] && places+=("$place")
+  done
+  if [ ${#places[@]} -gt 0 ]; then
+    find "${places[@]}" \( -iname '*quillon*' -o -iname 'meridel*' \) -prune -print 2>/dev/null || true
+  fi
+  find "$drive/windows/system32" "$drive/windows/syswow64" -maxdepth 1 -iname '*quillon*' -print \
+    2>/dev/null || true
+  for key in "${product_keys[@]}"; do
+    if DISPLAY= wine reg query "$key" </dev/null >/dev/null 2>&1; then echo "$key"; fi
+  done
+}
+
+# Removes what product_leftovers listed.
+remove_leftovers() {
+  local line
+  while IFS= read -r line; do
+    case $line in
+      HK*) DISPLAY= wine reg delete "$line" /f </dev/null >/dev/null 2>&1 || true ;;
+      "$WINEPREFIX"/*) rm -rf -- "$line" ;;
+    esac
+  done <<<"$1"
+}
+
+# At the end of a run: a test that left the product behind (it should have
+# put the machine back) fails the run, and the prefix is cleaned for the
+# next one. Needs the wineserver of the run.
+check_run_left_nothing() {
+  local found
+  found=$(product_leftovers)
+  [ -z "$found" ] && return 0
+  echo "wine session: the run left the product's files or keys in the prefix:"
+  echo "$found" | sed 's/^/  /'
+  remove_leftovers "$found"
+  return 1
 }
 
 stop_quietly() {
@@ -39,6 +110,12 @@ stop_quietly() {
 
 case $action in
   start) start ;;
-  stop) stop_quietly; echo "wine session stopped" ;;
+  stop)
+    clean=0
+    if [ -f "$wine_dir/xvfb.pid" ]; then check_run_left_nothing || clean=1; fi
+    stop_quietly
+    echo "wine session stopped"
+    exit "$clean"
+    ;;
   *) echo "usage: $0 start|stop WINE_DIR win32|win64" >&2; exit 2 ;;
 esac

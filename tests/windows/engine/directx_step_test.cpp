@@ -120,6 +120,23 @@ TEST_F(DirectXStep, IsLeftOutWithoutAUsableLibrary) {
   EXPECT_TRUE(journal_.Entries().empty()) << "no journal entry";
 }
 
+TEST_F(DirectXStep, RevisionNineHundredThreeIsTheFirstThatRuns) {
+  // The boundary itself: 903 runs the step.
+  ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", L"revision=903");
+  EXPECT_TRUE(Run(InstalledState::NotInstalled));
+  EXPECT_TRUE(ComponentsInstalled());
+  ASSERT_EQ(journal_.Entries().size(), 1u);
+  EXPECT_TRUE(journal_.Entries().back().done);
+  // One below: nothing at all, not even a line.
+  test::RemoveTree(ComponentsFolder());
+  ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", L"revision=902");
+  EXPECT_FALSE(Run(InstalledState::NotInstalled));
+  EXPECT_FALSE(ComponentsInstalled());
+  EXPECT_EQ(page_.LogLines(),
+            std::vector<std::wstring>{LoadMessage(msg::kDirectXUpdate) + LoadMessage(msg::kStepOk)});
+  EXPECT_EQ(journal_.Entries().size(), 1u);
+}
+
 TEST_F(DirectXStep, ASetupThatFailsGivesAFailedLineAndAnEntryNotDone) {
   const std::wstring failedLine = LoadMessage(msg::kDirectXUpdate) + LoadMessage(msg::kStepFailed);
   ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", L"result=-9");

@@ -13,6 +13,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cwctype>
+
 #include "install_robot.h"
 #include "platform/security.h"
 #include "scratch_folder.h"
@@ -76,6 +78,31 @@ TEST_F(FailedInstallation, ArchiveTestFailureWritesNothing) {
   ExpectFailureLeavesNothing(InstallerWith(truncated, L"install_truncated"), L"4");
   EXPECT_NE(lastLog_.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
   EXPECT_EQ(lastLog_.find(L"Copying File"), std::wstring::npos);
+}
+
+// The setup files come last in a payload, after the program files: a
+// damaged setup file fails the run while it is being written into the
+// run's temporary folder. The folder goes with it (and with the setup file
+// written before), and so does everything else.
+TEST_F(FailedInstallation, ASetupFileFailingWhileWrittenLeavesNoTemporaryFolder) {
+  const std::vector<PackedFile> files{
+      {1, L"<InstallPath>", L"Meridel.exe", "the program"},
+      {2, L"<InstallPath>", L"Uninstall.exe", "the uninstaller"},
+      {0, L"<InstallPath>", L"License.txt", "the licence"},
+      {5, L"<Temporary>", L"dsetup32.dll", "a setup file written whole"},
+      {5, L"<Temporary>", L"DSETUP.dll", "SETUP-FILE-MARKER" + IncompressibleBytes(200000, 5)},
+  };
+  const std::string damaged = WithCorruptedContent(PackArchive(files), "SETUP-FILE-MARKER");
+  ASSERT_FALSE(damaged.empty());
+  ASSERT_TRUE(LeftoverTemporaryFolders().empty()) << "an earlier run left a temporary folder";
+  ExpectFailureLeavesNothing(InstallerWith(damaged, L"install_setup_crc"), L"3");
+  const std::vector<std::wstring> lines = Lines(lastLog_);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().substr(0, 13), L"Copying File ") << Narrow(lastLog_);
+  EXPECT_NE(lines.back().find(L"DSETUP.dll"), std::wstring::npos) << "the setup file failed: " << Narrow(lastLog_);
+  EXPECT_EQ(lines.back().substr(lines.back().size() - 6), L"Failed");
+  const std::vector<std::wstring> left = LeftoverTemporaryFolders();
+  EXPECT_TRUE(left.empty()) << Listing(left);
 }
 
 TEST_F(FailedInstallation, FullDiskReportsError112) {
@@ -182,6 +209,19 @@ TEST_F(PreexistingFile, OverwrittenThenRestoredByTheRollback) {
   EXPECT_EQ(ReadTestFile(kFolderPath + std::wstring(L"\\License.txt")), "an older licence, kept by the rollback\r\n");
 }
 
+// What HKEY_LOCAL_MACHINE\`path` holds: empty when the key is missing,
+// "empty" when it holds neither values nor subkeys, else their numbers.
+std::wstring KeyContents(const wchar_t* path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::wstring();
+  DWORD subkeys = 0, values = 0;
+  ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+  ::RegCloseKey(key);
+  if (subkeys == 0 && values == 0) return L"empty";
+  return std::to_wstring(values) + L" values, " + std::to_wstring(subkeys) + L" subkeys";
+}
+
 using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
 
 // Deletes the link key `path` of HKEY_LOCAL_MACHINE itself, not its target.
@@ -226,10 +266,16 @@ bool MakeSelfLink(const wchar_t* path, std::wstring& finding) {
 class ProductPathLocked : public FailedInstallation {
  protected:
   void SetUp() override {
-    HKEY existing = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
-      ::RegCloseKey(existing);
-      GTEST_SKIP() << "the maker's key exists already; this test needs to make it";
+    // The test makes the key itself. A key left empty holds nothing to
+    // lose and goes; one that holds something is state this test must not
+    // destroy, and the test fails rather than check nothing.
+    const std::wstring found = KeyContents(kKey);
+    if (found == L"empty") {
+      std::printf("removing an empty HKLM\\%s left on the machine\n", Narrow(kKey).c_str());
+      ASSERT_EQ(::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey), ERROR_SUCCESS);
+    } else if (!found.empty()) {
+      FAIL() << "HKLM\\" << Narrow(kKey) << " is on the machine already (" << Narrow(found)
+             << "); this test needs to make it";
     }
     std::wstring finding;
     const bool locked = MakeSelfLink(kKey, finding);
@@ -253,6 +299,38 @@ class ProductPathLocked : public FailedInstallation {
 TEST_F(ProductPathLocked, RollsBackWithCodeMinusOne) {
   ExpectFailureLeavesNothing(InstallerWith(testArchive_, L"install_small"), L"-1");
   EXPECT_NE(lastLog_.find(L"Registry Data Writing...Failed\r\n"), std::wstring::npos) << Narrow(lastLog_);
+}
+
+// Changes under the classes keys (where the product's registration run
+// enters its document type) among `changes`.
+std::vector<std::wstring> ClassesChanges(const std::vector<std::wstring>& changes) {
+  std::vector<std::wstring> found;
+  for (const std::wstring& change : changes) {
+    std::wstring upper = change;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    if (upper.find(L"\\SOFTWARE\\CLASSES\\") != std::wstring::npos) found.push_back(change);
+  }
+  return found;
+}
+
+// The product's own program as the main program: its registration run
+// ("/Register /Background") enters the project document type under
+// HKEY_CLASSES_ROOT. The run fails on the product path value, before the
+// registration; the rollback does not undo a registration, so the
+// registration must never have started: the classes keys are as before.
+TEST_F(ProductPathLocked, TheRegistrationRunNeverStarts) {
+  const std::string program = ReadTestFile(QW_PRODUCT_PROGRAM);
+  ASSERT_FALSE(program.empty());
+  const std::vector<PackedFile> files{
+      {1, L"<InstallPath>", L"Meridel.exe", program},
+      {2, L"<InstallPath>", L"Uninstall.exe", program},
+      {0, L"<InstallPath>", L"License.txt", "the licence"},
+  };
+  ExpectFailureLeavesNothing(InstallerWith(PackArchive(files), L"install_registering"), L"-1");
+  const std::vector<std::wstring> classes =
+      ClassesChanges(Differences(before_, TakeMachineSnapshot(SnapshotRoots()), {}));
+  EXPECT_TRUE(classes.empty()) << "the document type was registered for a program the rollback deleted:\n"
+                               << Listing(classes);
 }
 
 // Whether RegRestoreKeyW puts a saved key back: a value saved, changed and
@@ -286,11 +364,10 @@ bool RegRestoreKeyWorks(std::wstring& finding) {
 class ExistingUninstallKey : public ProductPathLocked {
  protected:
   void SetUp() override {
+    const std::wstring found = KeyContents(kEntry);
+    ASSERT_TRUE(found.empty()) << "the product's uninstall key is on the machine already (" << Narrow(found)
+                               << "); this test needs to make it";
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      ::RegCloseKey(key);
-      GTEST_SKIP() << "an uninstall key of the product exists already; this test needs to make it";
-    }
     ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const std::wstring name = L"Meridel 6.05", extra = L"kept by the rollback";

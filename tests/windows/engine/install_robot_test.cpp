@@ -18,6 +18,7 @@
 #include "payload/payload_kind.h"
 #include "platform/com_ptr.h"
 #include "scratch_folder.h"
+#include "stored_registry_value.h"
 #include "wine.h"
 #include "wizard_expectations.h"
 
@@ -29,15 +30,6 @@ std::string Narrow(const std::wstring& text) {
   std::string out;
   for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
   return out;
-}
-
-std::wstring RegistryString(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
-    return L"<none>";
-  }
-  return data;
 }
 
 const wchar_t kEntryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
@@ -139,18 +131,18 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
   if (!hasPrograms) return;
 
   // The uninstall entry, as the system's own list of programs shows it.
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayName"), L"Meridel 6.07c");
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntryKey, L"UninstallString"), uninstaller);
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayIcon"), program + L",0");
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayVersion"), L"6.7.3.1");
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kEntryKey, L"Publisher"), L"Quillon Works");
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayName"), L"Meridel 6.07c");
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, kEntryKey, L"UninstallString"), uninstaller);
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayIcon"), program + L",0");
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, kEntryKey, L"DisplayVersion"), L"6.7.3.1");
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, kEntryKey, L"Publisher"), L"Quillon Works");
   DWORD value = 99, size = sizeof value;
   EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, kEntryKey, L"QwLanguage", RRF_RT_REG_DWORD, nullptr, &value, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(value, static_cast<DWORD>(language));
   const std::string listing = CaptureOutput(L"uninstaller.exe --list");
   EXPECT_NE(listing.find("|||Meridel 6.07c"), std::string::npos) << listing;
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, L"Software\\Quillon Works", L"Meridel 6 Path"), program);
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, L"Software\\Quillon Works", L"Meridel 6 Path"), program);
 
   // The three shortcuts, read back through the shell.
   const std::wstring menu = DefaultStartMenuFolder();
@@ -264,7 +256,7 @@ TEST_F(AdvancedInstallation, FolderWithBlanksIsQuotedInTheLog) {
   ASSERT_TRUE(run.succeeded) << Narrow(run.status) << "\n" << Narrow(run.log);
   EXPECT_NE(run.log.find(L"Copying File  \"" + folder + L"\\Meridel.exe\"...OK\r\n"), std::wstring::npos)
       << Narrow(run.log);
-  EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, L"Software\\Quillon Works", L"Meridel 6 Path"),
+  EXPECT_EQ(StoredString(HKEY_LOCAL_MACHINE, L"Software\\Quillon Works", L"Meridel 6 Path"),
             folder + L"\\Meridel.exe");
 }
 

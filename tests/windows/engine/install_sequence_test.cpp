@@ -16,6 +16,7 @@
 #include "platform/handles.h"
 #include "recording_page.h"
 #include "scratch_folder.h"
+#include "stored_registry_value.h"
 #include "test_payload.h"
 #include "child_process.h"
 
@@ -37,15 +38,6 @@ bool KeyExists(HKEY root, const std::wstring& path) {
   if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   ::RegCloseKey(key);
   return true;
-}
-
-std::wstring StringValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (::RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
-    return L"<none>";
-  }
-  return data;
 }
 
 class InstallSequence : public InstallerStrings {
@@ -155,16 +147,16 @@ TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {
   EXPECT_TRUE(Exists(menu + L"\\Meridel 6.07c.lnk"));
   EXPECT_TRUE(Exists(menu + L"\\Uninstall Meridel.lnk"));
   EXPECT_TRUE(Exists(folder + L"\\Uninstall.ulog"));
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, EntryKey(), L"DisplayName"), L"Meridel 6.07c");
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, EntryKey(), L"UninstallString"), outcome.uninstallerPath);
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, EntryKey(), L"DisplayIcon"), outcome.programPath + L",0");
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, EntryKey(), L"DisplayVersion"), L"6.7.3.1");
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, EntryKey(), L"DisplayName"), L"Meridel 6.07c");
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, EntryKey(), L"UninstallString"), outcome.uninstallerPath);
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, EntryKey(), L"DisplayIcon"), outcome.programPath + L",0");
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, EntryKey(), L"DisplayVersion"), L"6.7.3.1");
   DWORD language = 99, size = sizeof language;
   EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, EntryKey().c_str(), L"QwLanguage", RRF_RT_REG_DWORD, nullptr,
                            &language, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(language, static_cast<DWORD>(kEnglish));
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, kTestRoot, L"Meridel 6 Path"), outcome.programPath);
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, kTestRoot, L"Meridel 6 Path"), outcome.programPath);
 }
 
 // The entry's value names, sorted: Wine lists a key's values in name order,
@@ -223,7 +215,7 @@ TEST_F(InstallSequence, CrcMismatchInTheMiddleRemovesWhatWasWritten) {
   EXPECT_FALSE(Exists(menu));
   EXPECT_FALSE(Exists(request_->tempFolder));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, EntryKey()));
-  EXPECT_EQ(StringValue(HKEY_CURRENT_USER, kTestRoot, L"Meridel 6 Path"), L"<none>");
+  EXPECT_EQ(test::StoredString(HKEY_CURRENT_USER, kTestRoot, L"Meridel 6 Path"), L"<none>");
 }
 
 TEST_F(InstallSequence, ArchiveThatFailsItsTestWritesNothing) {

@@ -185,6 +185,43 @@ TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
   ::DeleteFileW(outside.c_str());
 }
 
+// Windows drops trailing dots and blanks from a name, so an element made
+// only of dots and blanks ("...", ". ", " .") can reach the folder itself or
+// its parent however the log spells it: such entries are refused like "..",
+// and nothing they might reach is touched.
+TEST_F(RemovalSequence, RefusesElementsMadeOnlyOfDotsAndBlanks) {
+  Install();
+  const std::wstring program = install_ + L"\\Meridel.exe";
+  const std::wstring library = install_ + L"\\Lang\\Meridel.en.dll";
+  const std::vector<JournalEntry> hostile{
+      File(install_ + L"\\...\\Meridel.exe", 1),
+      File(install_ + L"\\. \\Meridel.exe", 1),
+      File(install_ + L"\\Lang\\ .\\Meridel.en.dll", 0),
+      File(install_ + L"\\Lang\\.. \\Meridel.exe", 1),
+      File(install_ + L"\\ \\Meridel.exe", 1),
+      File(install_ + L"\\Lang\\...", 0),
+      Folder(install_ + L"\\. "),
+      Folder(install_ + L"\\Lang\\ ."),
+      Entry(JournalEntryKind::ProgramShortcut, scratch_ / L"Menu\\...\\Meridel 6\\Meridel 6.07c.lnk"),
+  };
+  for (const JournalEntry& entry : hostile) {
+    std::string shown;
+    for (wchar_t c : entry.path) shown += c < 128 ? static_cast<char>(c) : '?';
+    EXPECT_TRUE(CheckRemovable(entry, request_.places)) << "not refused: \"" << shown << "\"";
+  }
+  request_.entries.assign(hostile.begin(), hostile.end());
+  const RemovalReport report = RemoveInstallation(request_);
+  ASSERT_EQ(report.refused.size(), hostile.size());
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    EXPECT_EQ(report.refused[i].path, hostile[hostile.size() - 1 - i].path) << "newest first";
+  }
+  EXPECT_TRUE(Exists(program));
+  EXPECT_TRUE(Exists(library));
+  EXPECT_TRUE(Exists(install_ + L"\\Lang"));
+  EXPECT_TRUE(Exists(scratch_ / L"Menu\\Meridel 6\\Meridel 6.07c.lnk"));
+  EXPECT_FALSE(report.Complete());
+}
+
 TEST_F(RemovalSequence, TheProtectedFoldersThemselvesAreRefused) {
   RemovalPlaces places = RemovalPlaces::ForThisMachine(L"", L"");
   ASSERT_FALSE(places.protectedFolders.empty());

@@ -56,10 +56,18 @@ class UninstallerRun : public ::testing::Test {
     maker_ = std::wstring(programFiles) + L"\\QwUninstallTest";
     install_ = maker_ + L"\\Meridel 6";
     Clean();
+    HKEY maker = nullptr;
+    makerKeyMade_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMakerKey, 0, KEY_READ, &maker) != ERROR_SUCCESS;
+    if (maker) ::RegCloseKey(maker);
     ::SHSetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"QwUninstallTest", REG_SZ, L"", 2);
     ::SHDeleteValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"QwUninstallTest");
   }
-  void TearDown() override { Clean(); }
+  void TearDown() override {
+    Clean();
+    // The maker's key made here goes too, also when left empty: a later
+    // test that makes it itself would find it.
+    if (makerKeyMade_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kMakerKey);
+  }
 
   void Clean() {
     for (const wchar_t* name : {L"\\Uninstall.exe", L"\\Uninstall.ulog", L"\\Meridel.dat", L"\\Parts.lib",
@@ -134,6 +142,7 @@ class UninstallerRun : public ::testing::Test {
   }
 
   std::wstring maker_;
+  bool makerKeyMade_ = false;
   std::wstring install_;
 };
 

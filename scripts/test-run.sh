@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs one test program and hands on its exit code. A code other than 0 is
+# also printed as a line of its own, which CTest's fail expression catches
+# (cmake/TestVerdict.cmake): once a pass expression is set, CTest no longer
+# looks at the exit code, and a program that printed its "PASSED" line and
+# then crashed on the way out must still fail.
+#   test-run.sh PROGRAM [ARGS...]
+set -u
+"$@" &
+child=$!
+# CTest ends a test that times out: the program goes with this script.
+trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
+status=0
+wait "$child" || status=$?
+# A trapped signal ends the wait early: wait for the program itself.
+while kill -0 "$child" 2>/dev/null; do
+  status=0
+  wait "$child" || status=$?
+done
+if [ "$status" -ne 0 ]; then
+  echo "test program ended with exit code $status"
+fi
+exit "$status"
