@@ -89,7 +89,9 @@ class Removal {
     const std::error_code error = DeleteThroughHandle(path, true);
     if (!error || error == SystemError(ERROR_FILE_NOT_FOUND) || error == SystemError(ERROR_PATH_NOT_FOUND))
       return;
-    if (error == SystemError(ERROR_DIR_NOT_EMPTY)) {
+    // Systems differ in what they answer for a folder that holds a file in
+    // use; what is still in it says it.
+    if (error == SystemError(ERROR_DIR_NOT_EMPTY) || (error.category() == std::system_category() && HasEntries(path))) {
       ClassifyKeptFolder(path);
       return;
     }
@@ -108,10 +110,9 @@ class Removal {
       report_.keptFolders.push_back(path);
     } else if (HoldsAny(path, Joined(report_.atRestart, restartFolders_))) {
       // Removals at the restart run in the order they were scheduled: its
-      // contents first. They go by name, so only inside the installation
-      // folder, whose name the uninstaller is sure of.
-      if (IsSameOrInside(path, request_.places.installFolder) &&
-          ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+      // contents first. (The restart removes a folder only when it is
+      // empty, so the name cannot take anything else with it.)
+      if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         restartFolders_.push_back(path);
       } else {
         report_.keptFolders.push_back(path);
@@ -121,6 +122,16 @@ class Removal {
     } else {
       report_.userDataFolders.push_back(path);
     }
+  }
+
+  static bool HasEntries(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return false;
+    do {
+      if (std::wcscmp(found.cFileName, L".") != 0 && std::wcscmp(found.cFileName, L"..") != 0) return true;
+    } while (::FindNextFileW(search.get(), &found));
+    return false;
   }
 
   static bool HoldsAny(const std::wstring& folder, const std::vector<std::wstring>& paths) {
