@@ -2,9 +2,34 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "engine/removal_error.h"
+#include "engine/removal_path.h"
+#include "platform/handles.h"
 #include "platform/system_error.h"
 
 namespace qw {
+namespace {
+
+// The path the system gives for an open handle, in plain drive form; empty
+// when it has none (another volume form, a failure).
+std::wstring FinalPath(HANDLE handle) {
+  std::vector<wchar_t> buffer(MAX_PATH + 16);
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) {
+      std::wstring path(buffer.data(), length);
+      if (path.compare(0, 4, L"\\\\?\\") == 0) path.erase(0, 4);
+      return path;
+    }
+    buffer.resize(length + 1);
+  }
+}
+
+}  // namespace
 
 std::error_code DeleteFileClearingAttributes(const std::wstring& path) {
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -17,10 +42,39 @@ std::error_code RemoveEmptyFolder(const std::wstring& path) {
   return LastError();
 }
 
+std::error_code DeleteThroughHandle(const std::wstring& path, bool folder) {
+  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+  UniqueFile handle(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  flags, nullptr));
+  if (!handle) return LastError();
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(handle.get(), &information)) return LastError();
+  if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return removal_errc::reparse_point;
+  const bool isFolder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // What the handle reached must be what was checked: a folder on the way
+  // that became a link since then leads elsewhere.
+  if (isFolder != folder || !IsSamePath(FinalPath(handle.get()), path)) return removal_errc::moved;
+
+  if (!folder && information.nNumberOfLinks == 1 && (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    FILE_BASIC_INFO basic{};  // zero times: left as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition))
+    return LastError();
+  handle.reset();
+  // The deletion happens as the handle closes; a folder that is still
+  // there had contents after all.
+  if (folder && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return SystemError(ERROR_DIR_NOT_EMPTY);
+  return {};
+}
+
 FileRemoval DeleteFileWithRetry(const std::wstring& path, unsigned attempts, const RetryPause& pause,
-                                std::error_code& error) {
+                                bool mayWaitForRestart, std::error_code& error) {
   for (unsigned attempt = 0;; ++attempt) {
-    error = DeleteFileClearingAttributes(path);
+    error = DeleteThroughHandle(path, false);
     if (!error || error == SystemError(ERROR_FILE_NOT_FOUND) || error == SystemError(ERROR_PATH_NOT_FOUND)) {
       error.clear();
       return FileRemoval::Removed;
@@ -31,6 +85,12 @@ FileRemoval DeleteFileWithRetry(const std::wstring& path, unsigned attempts, con
     if (!inUse) return FileRemoval::Failed;
     if (attempt + 1 >= attempts) break;
     if (pause) pause(200);
+  }
+  // The restart deletes by name, without a handle to check: only where the
+  // caller knows the name cannot be redirected.
+  if (!mayWaitForRestart) {
+    error = removal_errc::restart_outside;
+    return FileRemoval::Failed;
   }
   if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return FileRemoval::AtRestart;
   return FileRemoval::Failed;

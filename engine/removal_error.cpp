@@ -18,6 +18,12 @@ class RemovalCategory : public std::error_category {
       case removal_errc::outside_installation: return "outside the installation's folders";
       case removal_errc::reparse_point: return "behind a reparse point";
       case removal_errc::not_recorded_kind: return "a file kind that installations do not record";
+      case removal_errc::other_form: return "a form of the path that names another place";
+      case removal_errc::not_its_place: return "not where the installation puts a file of its kind";
+      case removal_errc::not_a_shortcut: return "not one of the product's shortcuts";
+      case removal_errc::moved: return "no longer where it was checked";
+      case removal_errc::restart_outside: return "in use, outside the installation folder";
+      case removal_errc::not_the_program: return "not the product's own program";
     }
     return "unknown removal error";
   }

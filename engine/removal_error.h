@@ -17,6 +17,13 @@ enum class removal_errc {
   outside_installation = 6,  // in no place an installation writes to
   reparse_point = 7,      // the path or a folder on its way is a reparse point
   not_recorded_kind = 8,  // a file entry of a payload kind never recorded
+  other_form = 9,         // the system reads the path as another one: trailing dots or
+                          // blanks, a short name, a stream, a device
+  not_its_place = 10,     // not where an entry of its kind can lie for this product
+  not_a_shortcut = 11,    // not one of the product's shortcuts in a shortcut folder
+  moved = 12,             // no longer where it was checked: a link or swapped folder leads elsewhere
+  restart_outside = 13,   // in use, and outside the installation folder: not left to the restart
+  not_the_program = 14,   // not the product's own program: not started
 };
 
 const std::error_category& removal_category();

@@ -6,42 +6,38 @@
 #include <algorithm>
 
 #include "engine/removal_error.h"
+#include "engine/removal_path.h"
+#include "payload/folder_placeholder.h"
+#include "payload/payload_kind.h"
 
 namespace qw {
 namespace {
 
-bool SameElement(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// Whether `inner` starts with all the elements of `outer`; `strict`
-// demands at least one element more.
-bool StartsWith(const std::vector<std::wstring>& inner, const std::vector<std::wstring>& outer,
-                bool strict) {
-  if (outer.empty() || inner.size() < outer.size() + (strict ? 1 : 0)) return false;
-  return std::equal(outer.begin(), outer.end(), inner.begin(), SameElement);
-}
-
-bool IsStrictlyInside(const std::vector<std::wstring>& path, const std::wstring& folder) {
-  return StartsWith(path, FullPathElements(folder), true);
-}
-
-bool IsSame(const std::vector<std::wstring>& path, const std::wstring& folder) {
-  const auto elements = FullPathElements(folder);
-  return !elements.empty() && path.size() == elements.size() && StartsWith(path, elements, false);
-}
-
 std::wstring KnownFolder(int csidl) {
   wchar_t buffer[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
-  return buffer;
+  return LongFolderPath(buffer);
 }
 
 std::wstring WindowsFolder() {
   wchar_t buffer[MAX_PATH] = {};
   const UINT length = ::GetSystemWindowsDirectoryW(buffer, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+  return length > 0 && length < MAX_PATH ? LongFolderPath(std::wstring(buffer, length)) : std::wstring();
+}
+
+bool AnyHolds(const std::vector<std::wstring>& folders, const std::wstring& path, bool strictly) {
+  return std::any_of(folders.begin(), folders.end(), [&](const std::wstring& folder) {
+    return strictly ? IsStrictlyInside(path, folder) : IsSameOrInside(path, folder);
+  });
+}
+
+// A folder an installation may own: a real folder below a drive root that
+// is neither a system folder nor inside one, and holds no known folder.
+bool MayBeOwnFolder(const std::wstring& folder, const RemovalPlaces& places) {
+  if (CheckPathForm(folder) || FullPathElements(folder).size() < 2) return false;
+  if (AnyHolds(places.systemFolders, folder, false)) return false;
+  return std::none_of(places.knownFolders.begin(), places.knownFolders.end(),
+                      [&](const std::wstring& known) { return IsSameOrInside(known, folder); });
 }
 
 // A reparse point anywhere from the drive down to the path itself: what
@@ -57,104 +53,149 @@ bool BehindReparsePoint(const std::vector<std::wstring>& elements) {
   return false;
 }
 
+std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+std::wstring ParentFolder(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::error_code CheckFile(const JournalEntry& entry, const RemovalPlaces& places) {
+  if (entry.value < 0 || entry.value > static_cast<std::int32_t>(PayloadKind::Sample))
+    return removal_errc::not_recorded_kind;
+  if (entry.value <= static_cast<std::int32_t>(PayloadKind::Uninstaller)) {
+    return IsStrictlyInside(entry.path, places.installFolder) ? std::error_code()
+                                                              : removal_errc::not_its_place;
+  }
+  const bool inItsFolder =
+      std::any_of(places.dataFolders.begin(), places.dataFolders.end(), [&](const RemovalPlaces::DataFolder& d) {
+        return d.kind == entry.value && IsStrictlyInside(entry.path, d.folder);
+      });
+  return inItsFolder ? std::error_code() : removal_errc::not_its_place;
+}
+
+std::error_code CheckShortcut(const JournalEntry& entry, const RemovalPlaces& places) {
+  const std::wstring parent = ParentFolder(entry.path);
+  const bool inItsFolder = std::any_of(places.shortcutFolders.begin(), places.shortcutFolders.end(),
+                                       [&](const std::wstring& folder) { return IsSamePath(parent, folder); });
+  const std::wstring name = FileName(entry.path);
+  const bool itsName = std::any_of(places.shortcutNames.begin(), places.shortcutNames.end(),
+                                   [&](const std::wstring& known) { return SameName(name, known); });
+  return inItsFolder && itsName ? std::error_code() : removal_errc::not_a_shortcut;
+}
+
+std::error_code CheckFolder(const JournalEntry& entry, const RemovalPlaces& places) {
+  if (std::any_of(places.knownFolders.begin(), places.knownFolders.end(),
+                  [&](const std::wstring& known) { return IsSameOrInside(known, entry.path); }))
+    return removal_errc::protected_folder;
+  // Inside the installation folder (older versions had other subfolders),
+  // or one of the installation's destinations or a folder on the way to
+  // one: EnsureFolder records every folder it creates.
+  const bool onTheWay = IsStrictlyInside(entry.path, places.installFolder) ||
+                        std::any_of(places.destinations.begin(), places.destinations.end(),
+                                    [&](const std::wstring& d) { return IsSameOrInside(d, entry.path); });
+  return onTheWay ? std::error_code() : removal_errc::outside_installation;
+}
+
 }  // namespace
 
-std::vector<std::wstring> FullPathElements(const std::wstring& path) {
-  if (path.size() < 3 || !iswalpha(path[0]) || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
-    return {};
-  std::vector<std::wstring> elements{path.substr(0, 2)};
-  std::size_t start = 3;
-  while (start < path.size()) {
-    const std::size_t end = std::min(path.find_first_of(L"\\/", start), path.size());
-    if (end == start) return {};  // an empty element ("C:\a\\b")
-    elements.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return elements;
-}
-
-bool IsSameOrInside(const std::wstring& path, const std::wstring& folder) {
-  return StartsWith(FullPathElements(path), FullPathElements(folder), false);
-}
-
-RemovalPlaces RemovalPlaces::ForThisMachine(const std::wstring& installFolder,
-                                            const std::wstring& startMenuFolder) {
+RemovalPlaces RemovalPlaces::SystemFoldersOnly() {
   RemovalPlaces places;
   const std::wstring windows = WindowsFolder();
   if (!windows.empty()) places.systemFolders.push_back(windows);
   const std::wstring system = KnownFolder(CSIDL_SYSTEM);
   if (!system.empty()) places.systemFolders.push_back(system);
+  places.knownFolders = places.systemFolders;
+  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
+                    CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_COMMON_APPDATA, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA,
+                    CSIDL_PROFILE, CSIDL_COMMON_DOCUMENTS, CSIDL_PERSONAL, CSIDL_COMMON_DESKTOPDIRECTORY,
+                    CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, CSIDL_COMMON_STARTMENU,
+                    CSIDL_STARTMENU, CSIDL_COMMON_STARTUP, CSIDL_STARTUP, CSIDL_COMMON_MUSIC,
+                    CSIDL_COMMON_PICTURES, CSIDL_COMMON_VIDEO, CSIDL_MYMUSIC, CSIDL_MYPICTURES, CSIDL_MYVIDEO,
+                    CSIDL_FONTS, CSIDL_COMMON_TEMPLATES, CSIDL_TEMPLATES, CSIDL_FAVORITES,
+                    CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_HISTORY}) {
+    const std::wstring folder = KnownFolder(csidl);
+    if (!folder.empty()) places.knownFolders.push_back(folder);
+  }
+  wchar_t temporary[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temporary);
+  if (length > 3 && length <= MAX_PATH) places.knownFolders.push_back(LongFolderPath(std::wstring(temporary, length - 1)));
+  return places;
+}
 
-  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-                    CSIDL_COMMON_APPDATA, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROFILE,
-                    CSIDL_COMMON_DOCUMENTS, CSIDL_PERSONAL, CSIDL_COMMON_DESKTOPDIRECTORY,
-                    CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS,
-                    CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU}) {
-    const std::wstring folder = KnownFolder(csidl);
-    if (!folder.empty()) places.protectedFolders.push_back(folder);
+RemovalPlaces RemovalPlaces::ForProduct(const ProductPlaceFacts& facts) {
+  RemovalPlaces places = SystemFoldersOnly();
+  const std::wstring install = LongFolderPath(facts.installFolder);
+  if (MayBeOwnFolder(install, places)) {
+    places.installFolder = install;
+    places.destinations.push_back(install);
   }
-  // Where the placeholders of a payload lead (the system folders excepted).
-  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-                    CSIDL_COMMON_APPDATA, CSIDL_APPDATA, CSIDL_COMMON_DOCUMENTS, CSIDL_PERSONAL,
-                    CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
-    const std::wstring folder = KnownFolder(csidl);
-    if (!folder.empty()) places.roots.push_back(folder);
+
+  std::vector<std::wstring> samplesNames = facts.samplesFolderNames;
+  if (samplesNames.empty()) samplesNames.emplace_back();
+  for (const PayloadDestination& destination : facts.destinations) {
+    if (destination.kind != static_cast<std::int32_t>(PayloadKind::UserData) &&
+        destination.kind != static_cast<std::int32_t>(PayloadKind::Sample))
+      continue;  // kinds 0 to 2 belong to the installation folder, kind 5 is never recorded
+    // Only the samples folder's name changes with the language.
+    const bool perLanguage = std::wstring(destination.folder).rfind(L"<SamplePath>", 0) == 0;
+    for (const std::wstring& samples : perLanguage ? samplesNames : std::vector<std::wstring>{std::wstring()}) {
+      PlaceholderFolders folders;
+      folders.installFolder = places.installFolder;
+      folders.samplesFolder = samples;
+      std::wstring resolved;
+      try {
+        resolved = ResolvePlaceholder(destination.folder, folders).wstring();
+      } catch (...) {
+        continue;  // a special folder this machine cannot name: no place there
+      }
+      if (!MayBeOwnFolder(resolved, places)) continue;
+      places.dataFolders.push_back({destination.kind, resolved});
+      places.destinations.push_back(resolved);
+    }
   }
-  for (const std::wstring* folder : {&installFolder, &startMenuFolder}) {
-    // A header folder that is a drive root, a system folder or a protected
-    // folder itself grants nothing.
-    const auto elements = FullPathElements(*folder);
-    if (elements.size() < 2) continue;
-    bool refused = false;
-    for (const auto& s : places.systemFolders) refused = refused || StartsWith(elements, FullPathElements(s), false);
-    for (const auto& p : places.protectedFolders) refused = refused || IsSame(elements, p);
-    if (refused) continue;
-    places.roots.push_back(*folder);
-    places.headerFolders.push_back(*folder);
+
+  for (int csidl : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
+    const std::wstring desktop = KnownFolder(csidl);
+    if (!desktop.empty()) places.shortcutFolders.push_back(desktop);
   }
+  const std::wstring startMenu = facts.startMenuFolder;
+  bool inPrograms = false;
+  for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+    const std::wstring programs = KnownFolder(csidl);
+    inPrograms = inPrograms || (!programs.empty() && IsStrictlyInside(startMenu, programs));
+  }
+  if (inPrograms && MayBeOwnFolder(startMenu, places)) {
+    places.shortcutFolders.push_back(startMenu);
+    places.destinations.push_back(startMenu);
+  }
+  places.shortcutNames = facts.shortcutNames;
   return places;
 }
 
 std::error_code CheckRemovable(const JournalEntry& entry, const RemovalPlaces& places) {
-  switch (entry.kind) {
-    case JournalEntryKind::Folder:
-    case JournalEntryKind::File:
-    case JournalEntryKind::ProgramShortcut:
-    case JournalEntryKind::UninstallShortcut:
-    case JournalEntryKind::DesktopShortcut:
-      break;
-    default:
-      return {};
-  }
+  const bool shortcut = entry.kind == JournalEntryKind::ProgramShortcut ||
+                        entry.kind == JournalEntryKind::UninstallShortcut ||
+                        entry.kind == JournalEntryKind::DesktopShortcut;
+  if (entry.kind != JournalEntryKind::Folder && entry.kind != JournalEntryKind::File && !shortcut) return {};
   if (entry.path.empty()) return {};
   if (entry.kind == JournalEntryKind::File && (entry.value < 0 || entry.value > 4))
     return removal_errc::not_recorded_kind;
 
+  if (const std::error_code form = CheckPathForm(entry.path)) return form;
   const std::vector<std::wstring> elements = FullPathElements(entry.path);
-  if (elements.empty()) return removal_errc::relative_path;
-  for (const std::wstring& element : elements) {
-    if (element == L"." || element == L".." ) return removal_errc::dot_element;
-    // Trailing dots and blanks vanish from Windows names: "..." and ". "
-    // reach the same places as ".".
-    if (element.find_first_not_of(L". ") == std::wstring::npos) return removal_errc::dot_element;
-  }
   if (elements.size() == 1) return removal_errc::drive_root;
-  for (const std::wstring& folder : places.systemFolders)
-    if (StartsWith(elements, FullPathElements(folder), false)) return removal_errc::system_folder;
-  for (const std::wstring& folder : places.protectedFolders)
-    if (IsSame(elements, folder)) return removal_errc::protected_folder;
+  if (AnyHolds(places.systemFolders, entry.path, false)) return removal_errc::system_folder;
 
-  bool inside = std::any_of(places.roots.begin(), places.roots.end(),
-                            [&](const std::wstring& root) { return IsStrictlyInside(elements, root); });
-  if (!inside && entry.kind == JournalEntryKind::Folder) {
-    // The folders on the way to the installation's own: EnsureFolder
-    // records every one it creates.
-    inside = std::any_of(places.headerFolders.begin(), places.headerFolders.end(),
-                         [&](const std::wstring& folder) {
-                           return StartsWith(FullPathElements(folder), elements, false);
-                         });
+  std::error_code why;
+  if (entry.kind == JournalEntryKind::File) {
+    why = CheckFile(entry, places);
+  } else if (shortcut) {
+    why = CheckShortcut(entry, places);
+  } else {
+    why = CheckFolder(entry, places);
   }
-  if (!inside) return removal_errc::outside_installation;
+  if (why) return why;
   if (BehindReparsePoint(elements)) return removal_errc::reparse_point;
   return {};
 }

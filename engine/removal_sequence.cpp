@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "engine/removal_error.h"
+#include "engine/removal_path.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
@@ -22,7 +24,10 @@ class Removal {
       if (request_.progress) request_.progress->Removing(it->path, step, steps);
       Undo(*it);
     }
-    if (!report_.logDeleted) DeleteLog();
+    if (!request_.partialLog) {
+      if (!report_.logDeleted) DeleteLog();
+      RemoveRegistryEntries();
+    }
     return std::move(report_);
   }
 
@@ -40,7 +45,8 @@ class Removal {
       case JournalEntryKind::DesktopShortcut:
         if (entry.done && !entry.path.empty()) RemovePath(entry.path);
         break;
-      case JournalEntryKind::UninstallKey: RemoveRegistryEntries(); break;
+      case JournalEntryKind::UninstallKey:
+        break;  // after everything else, and only for a finished installation's log
       case JournalEntryKind::SelfRegistration:
         if (entry.done) Unregister();
         break;
@@ -68,7 +74,8 @@ class Removal {
 
   void RemovePath(const std::wstring& path) {
     std::error_code error;
-    switch (DeleteFileWithRetry(path, request_.attempts, request_.pause, error)) {
+    const bool mayWaitForRestart = IsStrictlyInside(path, request_.places.installFolder);
+    switch (DeleteFileWithRetry(path, request_.attempts, request_.pause, mayWaitForRestart, error)) {
       case FileRemoval::Removed: break;
       case FileRemoval::AtRestart: report_.atRestart.push_back(path); break;
       case FileRemoval::Failed: report_.failed.push_back({path, error}); break;
@@ -76,12 +83,15 @@ class Removal {
   }
 
   void RemoveFolder(const std::wstring& path) {
-    if (!report_.logDeleted && !request_.logPath.empty() && IsSameOrInside(request_.logPath, path))
+    if (!request_.partialLog && !report_.logDeleted && !request_.logPath.empty() &&
+        IsSameOrInside(request_.logPath, path))
       DeleteLog();
-    const std::error_code error = RemoveEmptyFolder(path);
+    const std::error_code error = DeleteThroughHandle(path, true);
     if (!error || error == SystemError(ERROR_FILE_NOT_FOUND) || error == SystemError(ERROR_PATH_NOT_FOUND))
       return;
-    if (error == SystemError(ERROR_DIR_NOT_EMPTY)) {
+    // Systems differ in what they answer for a folder that holds a file in
+    // use; what is still in it says it.
+    if (error == SystemError(ERROR_DIR_NOT_EMPTY) || (error.category() == std::system_category() && HasEntries(path))) {
       ClassifyKeptFolder(path);
       return;
     }
@@ -93,29 +103,47 @@ class Removal {
   // after the files in use, or with the deferred files, or stays for the
   // kept user data. Anything else in it makes it a folder the user kept.
   void ClassifyKeptFolder(const std::wstring& path) {
-    const auto files = Joined(Joined(report_.atRestart, report_.deferredFiles), report_.keptUserData);
+    const auto files = Joined(Joined(Joined(report_.atRestart, report_.deferredFiles), report_.keptUserData),
+                              KeptLog());
     const auto folders = Joined(Joined(restartFolders_, report_.deferredFolders), report_.userDataFolders);
     if (!HoldsOnly(path, files, folders)) {
       report_.keptFolders.push_back(path);
     } else if (HoldsAny(path, Joined(report_.atRestart, restartFolders_))) {
       // Removals at the restart run in the order they were scheduled: its
-      // contents first.
+      // contents first. (The restart removes a folder only when it is
+      // empty, so the name cannot take anything else with it.)
       if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         restartFolders_.push_back(path);
       } else {
         report_.keptFolders.push_back(path);
       }
-    } else if (HoldsOnly(path, report_.deferredFiles, report_.deferredFolders)) {
+    } else if (HoldsOnly(path, Joined(report_.deferredFiles, KeptLog()), report_.deferredFolders)) {
       report_.deferredFolders.push_back(path);
     } else {
       report_.userDataFolders.push_back(path);
     }
   }
 
+  static bool HasEntries(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return false;
+    do {
+      if (std::wcscmp(found.cFileName, L".") != 0 && std::wcscmp(found.cFileName, L"..") != 0) return true;
+    } while (::FindNextFileW(search.get(), &found));
+    return false;
+  }
+
   static bool HoldsAny(const std::wstring& folder, const std::vector<std::wstring>& paths) {
     return std::any_of(paths.begin(), paths.end(), [&](const std::wstring& path) {
       return IsSameOrInside(path, folder) && !IsSameOrInside(folder, path);
     });
+  }
+
+  // The log of a partial removal stays for the run that finishes it.
+  std::vector<std::wstring> KeptLog() const {
+    if (!request_.partialLog || request_.logPath.empty()) return {};
+    return {request_.logPath};
   }
 
   void DeleteLog() {
@@ -163,16 +191,26 @@ class Removal {
         continue;
       if (CheckRemovable(*it, request_.places)) return;
       if (::GetFileAttributesW(it->path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-      if (!request_.unregister(it->path)) report_.unregisterFailed = true;
+      const std::error_code error = request_.unregister(it->path);
+      if (error == removal_errc::not_the_program) {
+        report_.refused.push_back({it->path, error});
+      } else if (error) {
+        report_.unregisterFailed = true;
+      }
       return;
     }
   }
 
+  // The entry of the system's list of installed programs, while it still
+  // names this uninstaller (another installation may have taken it over).
   void RemoveRegistryEntries() {
     const UninstallKeyLocation& key = request_.uninstallKey;
-    HKEY parentKey = nullptr;
-    if (::RegOpenKeyExW(key.root, key.parentPath.c_str(), 0, KEY_ALL_ACCESS, &parentKey) == ERROR_SUCCESS) {
-      UniqueRegKey parent(parentKey);
+    UniqueRegKey parent;
+    if (!OpenKey(key.root, key.parentPath, parent)) {
+      RemoveProductPathValue();
+      return;
+    }
+    if (NamesPath(parent.get(), key.name, L"UninstallString", request_.uninstallerPath)) {
       const LSTATUS status = ::SHDeleteKeyW(parent.get(), key.name.c_str());
       if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         report_.failed.push_back({L"HKEY_LOCAL_MACHINE\\" + key.parentPath + L"\\" + key.name,
@@ -181,24 +219,51 @@ class Removal {
     RemoveProductPathValue();
   }
 
+  static bool OpenKey(HKEY root, const std::wstring& path, UniqueRegKey& key) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
+    key = UniqueRegKey(opened);
+    return true;
+  }
+
+  // Whether string value `name` of `subkey` names `path` (quotes around it
+  // allowed).
+  static bool NamesPath(HKEY key, const std::wstring& subkey, const std::wstring& name, const std::wstring& path) {
+    wchar_t buffer[1024] = {};
+    DWORD type = 0, size = sizeof buffer - sizeof(wchar_t);
+    if (::SHGetValueW(key, subkey.c_str(), name.c_str(), &type, buffer, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+      return false;
+    std::wstring value(buffer);
+    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
+    return !path.empty() && IsSamePath(value, path);
+  }
+
+  // The main program the log installed, or empty.
+  std::wstring LoggedProgram() const {
+    for (auto it = request_.entries.rbegin(); it != request_.entries.rend(); ++it) {
+      if (it->kind == JournalEntryKind::File && it->value == static_cast<std::int32_t>(PayloadKind::MainProgram))
+        return it->path;
+    }
+    return {};
+  }
+
   void RemoveProductPathValue() {
     const ProductPathValueLocation& where = request_.productPath;
     if (where.makerKey.empty()) return;
-    HKEY makerKey = nullptr;
-    if (::RegOpenKeyExW(where.root, where.makerKey.c_str(), 0, KEY_ALL_ACCESS, &makerKey) != ERROR_SUCCESS)
-      return;
-    bool empty = false;
-    {
-      UniqueRegKey maker(makerKey);
+    UniqueRegKey maker;
+    if (!OpenKey(where.root, where.makerKey, maker)) return;
+    if (NamesPath(maker.get(), L"", where.valueName, LoggedProgram())) {
       const LSTATUS status = ::RegDeleteValueW(maker.get(), where.valueName.c_str());
       if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         report_.failed.push_back({L"HKEY_LOCAL_MACHINE\\" + where.makerKey + L"\\" + where.valueName,
                                   SystemError(static_cast<DWORD>(status))});
-      DWORD subkeys = 1, values = 1;
-      empty = ::RegQueryInfoKeyW(maker.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                                 nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-              subkeys == 0 && values == 0;
     }
+    DWORD subkeys = 1, values = 1;
+    const bool empty = ::RegQueryInfoKeyW(maker.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                          &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                       subkeys == 0 && values == 0;
+    maker.reset();
     // The maker's key is shared by the maker's products: it goes only when
     // nothing else is left in it.
     if (empty) ::RegDeleteKeyW(where.root, where.makerKey.c_str());

@@ -44,16 +44,25 @@ struct RemovalRequest {
   RemovalPlaces places;
   // Remove files of payload kind 3 (libraries and user data) too.
   bool removeUserData = false;
+  // The log does not describe a finished installation (cut off, or not
+  // ending with the uninstall entry): what it lists is removed, but the log
+  // itself and the registry entries stay, so that a later run can finish.
+  bool partialLog = false;
   UninstallKeyLocation uninstallKey;
   ProductPathValueLocation productPath;
+  // The running uninstaller: the uninstall key goes only while its
+  // "UninstallString" names this program.
+  std::wstring uninstallerPath;
   // The uninstall log itself; deleted before the folder that holds it.
   std::wstring logPath;
   // Files left alone for a later step (the running uninstaller): reported
   // as deferred, with the folders that only they keep.
   std::vector<std::wstring> deferredFiles;
-  // Undoes the product's self-registration by running `program`; true when
-  // it reported success. Not called when null or the program is gone.
-  std::function<bool(const std::wstring& program)> unregister;
+  // Undoes the product's self-registration by running `program`: an empty
+  // code when it reported success, removal_errc::not_the_program when the
+  // program was not started because it is not the product's. Not called
+  // when null or the program is gone.
+  std::function<std::error_code(const std::wstring& program)> unregister;
   // Attempts and pause for a file in use before it is left to the restart.
   unsigned attempts = 5;
   RetryPause pause = [](unsigned milliseconds) { ::Sleep(milliseconds); };
@@ -87,9 +96,11 @@ struct RemovalReport {
 
 // Undoes the entries of `request` newest first: self-registration (when
 // done and the program is there), shortcuts, files (kind 3 only when asked),
-// folders when empty, the uninstall key with the product path value and the
-// maker's key when that is then empty. DirectX is never undone. Every
-// failure is recorded in the report and the sequence goes on.
+// folders when empty; then, unless the log is partial, the log, the
+// uninstall key (while it names this uninstaller), the product path value
+// (while it names the log's main program) and the maker's key when that is
+// then empty. DirectX is never undone. Every failure is recorded in the
+// report and the sequence goes on.
 RemovalReport RemoveInstallation(const RemovalRequest& request);
 
 }  // namespace qw

@@ -15,13 +15,11 @@ namespace {
 
 constexpr DWORD kRegisteredExitCode = static_cast<DWORD>(-10);
 
-// The program's folder; empty when the path does not fit a path buffer.
+// The program's folder.
 std::wstring ProgramFolder(const std::wstring& programPath) {
-  if (programPath.size() >= MAX_PATH) return std::wstring();
-  wchar_t folder[MAX_PATH] = {};
-  programPath.copy(folder, programPath.size());
-  ::PathRemoveFileSpecW(folder);
-  return folder;
+  const std::size_t slash = programPath.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return std::wstring();
+  return programPath.substr(0, slash == 2 ? 3 : slash);  // the root itself for a program there
 }
 
 // Shows the wait cursor while the shell refreshes icons and open-with lists.
@@ -49,7 +47,7 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
+  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return std::nullopt;
   }
@@ -63,11 +61,13 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath) {
 
 }  // namespace
 
+std::wstring ProgramCommandLine(const std::wstring& programPath, const std::wstring& arguments) {
+  const bool quote = programPath.find(L' ') != std::wstring::npos;
+  return (quote ? L"\"" + programPath + L"\"" : programPath) + L" " + arguments;
+}
+
 std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
-  std::vector<wchar_t> buffer(programPath.size() + 3 > MAX_PATH ? programPath.size() + 3 : MAX_PATH, L'\0');
-  programPath.copy(buffer.data(), programPath.size());
-  ::PathQuoteSpacesW(buffer.data());
-  return std::wstring(buffer.data()) + L" /Register /Background";
+  return ProgramCommandLine(programPath, L"/Register /Background");
 }
 
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {

@@ -14,6 +14,12 @@
 
 namespace qw {
 
+// A command line that starts `programPath` with `arguments`: the path,
+// quoted when it holds blanks (at any length), a blank, the arguments. The
+// program is started with its path as the application name as well, so the
+// system never guesses a shorter program from the blanks.
+std::wstring ProgramCommandLine(const std::wstring& programPath, const std::wstring& arguments);
+
 // The run's command line: `programPath`, quoted when it holds blanks,
 // followed by " /Register /Background".
 std::wstring SelfRegistrationCommandLine(const std::wstring& programPath);

@@ -86,6 +86,8 @@ inline constexpr MessageId kCloseProductToUninstall = 1217;    // "You should cl
 inline constexpr MessageId kNeedAdministratorToUninstall = 1218; // "You should have Administrator Rights to uninstall '%1'."
 inline constexpr MessageId kUninstallCancel = 1220;            // "Cancel" (the uninstaller's button)
 inline constexpr MessageId kUnregisterFailed = 1219;           // "'%1' could not undo its registration with the system."
+inline constexpr MessageId kLogPartial = 1221;                 // "The uninstall log does not describe a finished installation: ..."
+inline constexpr MessageId kLogOtherFolder = 1222;             // "The uninstall log names another installation folder (%1): ..."
 }  // namespace msg
 
 }  // namespace qw

@@ -35,6 +35,12 @@ std::uint32_t ResolveMessageId(MessageId baseId) {
 
 std::wstring LoadMessage(MessageId baseId) { return LoadStringResource(ResolveMessageId(baseId)); }
 
+std::wstring LoadMessageInLanguage(std::int32_t language, MessageId baseId) {
+  if (language < 0 || language >= kLanguageCount) return std::wstring();
+  const std::wstring text = LoadStringResource(baseId + MessageBlockOffset(language));
+  return text == L"#" ? std::wstring() : text;
+}
+
 std::wstring FormatText(const std::wstring& text, const std::wstring& arg1,
                         const std::wstring& arg2) {
   std::wstring out;

@@ -26,6 +26,11 @@ std::wstring LoadMessage(MessageId baseId);
 std::wstring FormatText(const std::wstring& text, const std::wstring& arg1,
                         const std::wstring& arg2 = std::wstring());
 
+// The text of `baseId` in the language with index `language` (0 to 17),
+// without falling back: empty where that language has no translation. For
+// names that an earlier run may have made in any language.
+std::wstring LoadMessageInLanguage(std::int32_t language, MessageId baseId);
+
 // LoadMessage followed by FormatText.
 std::wstring FormatMessageText(MessageId baseId, const std::wstring& arg1,
                                const std::wstring& arg2 = std::wstring());

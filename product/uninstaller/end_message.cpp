@@ -16,12 +16,14 @@ std::wstring Reason(const std::error_code& why) {
 }  // namespace
 
 std::wstring EndMessageText(const std::wstring& product, const RemovalReport& report,
-                            const LogParseResult& parse) {
-  const bool complete = report.Complete() && parse.complete;
+                            const LogParseResult& parse, const LogVerdict& verdict) {
+  const bool complete = report.Complete() && parse.complete && !verdict.partial && verdict.otherFolder.empty();
   std::wstring text = FormatMessageText(complete && report.keptUserData.empty() ? msg::kRemoved : msg::kRemovedExcept, product);
   std::wstring details;
   auto line = [&details](const std::wstring& item) { details += L"\r\n" + item; };
   if (!parse.complete) line(FormatMessageText(msg::kLogDamaged, std::to_wstring(parse.linesRead)));
+  if (verdict.partial) line(LoadMessage(msg::kLogPartial));
+  if (!verdict.otherFolder.empty()) line(FormatMessageText(msg::kLogOtherFolder, verdict.otherFolder));
   for (const auto& item : report.refused) line(FormatMessageText(msg::kRefused, item.path, Reason(item.why)));
   for (const auto& item : report.failed) line(FormatMessageText(msg::kNotRemoved, item.path, Reason(item.why)));
   for (const auto& path : report.atRestart) line(FormatMessageText(msg::kAtRestart, path));
@@ -40,9 +42,9 @@ std::wstring EndMessageText(const std::wstring& product, const RemovalReport& re
   return text;
 }
 
-ExitCode EndExitCode(const RemovalReport& report, const LogParseResult& parse) {
-  if (!parse.complete || !report.refused.empty() || !report.failed.empty() || !report.keptFolders.empty() ||
-      report.unregisterFailed)
+ExitCode EndExitCode(const RemovalReport& report, const LogParseResult& parse, const LogVerdict& verdict) {
+  if (!parse.complete || verdict.partial || !verdict.otherFolder.empty() || !report.refused.empty() ||
+      !report.failed.empty() || !report.keptFolders.empty() || report.unregisterFailed)
     return kPartlyRemoved;
   if (!report.atRestart.empty()) return kRemovedRestartNeeded;
   return kRemoved;

@@ -11,11 +11,23 @@
 
 namespace qw::uninstaller {
 
+// What the uninstaller concluded about the log before it removed anything.
+struct LogVerdict {
+  // The log does not describe a finished installation: the log, the
+  // uninstaller and the registry entries were kept.
+  bool partial = false;
+  // The installation folder the header names when it is not the
+  // uninstaller's own (it granted nothing); empty when it is.
+  std::wstring otherFolder;
+};
+
 // `product` is the display name ("Meridel 6.07c"); `parse` says whether
 // the log was read to its end.
 std::wstring EndMessageText(const std::wstring& product, const RemovalReport& report,
-                            const LogParseResult& parse);
+                            const LogParseResult& parse, const LogVerdict& verdict);
 
-ExitCode EndExitCode(const RemovalReport& report, const LogParseResult& parse);
+// kRemoved, kRemovedRestartNeeded, or kPartlyRemoved for anything left,
+// refused, or a log that was partial or named another folder.
+ExitCode EndExitCode(const RemovalReport& report, const LogParseResult& parse, const LogVerdict& verdict);
 
 }  // namespace qw::uninstaller

@@ -73,9 +73,10 @@ void RunSecondPhase(HANDLE firstProcess, const std::vector<std::wstring>& files,
   const RetryPause pause = [](unsigned milliseconds) { ::Sleep(milliseconds); };
   for (const std::wstring& file : files) {
     std::error_code error;
-    DeleteFileWithRetry(file, 25, pause, error);
+    // Only the uninstaller itself, in the installation folder.
+    DeleteFileWithRetry(file, 25, pause, true, error);
   }
-  for (const std::wstring& folder : folders) RemoveEmptyFolder(folder);
+  for (const std::wstring& folder : folders) DeleteThroughHandle(folder, true);
 
   // A running program's file cannot be deleted, but it can be renamed: it
   // leaves its private folder for a plain name in the temporary folder, so

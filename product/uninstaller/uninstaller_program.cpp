@@ -5,12 +5,17 @@
 #include <optional>
 
 #include "engine/product_registry.h"
+#include "engine/removal_error.h"
+#include "engine/removal_path.h"
 #include "engine/removal_sequence.h"
+#include "engine/self_registration.h"
 #include "engine/uninstall_key.h"
 #include "engine/uninstall_log.h"
+#include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
 #include "i18n/startup_language.h"
 #include "platform/application_lock.h"
+#include "platform/file_version_info.h"
 #include "platform/handles.h"
 #include "platform/instance_counter.h"
 #include "platform/maker_library.h"
@@ -24,6 +29,7 @@
 #include "product/uninstaller/removal_window.h"
 #include "product/uninstaller/self_removal.h"
 #include "product/uninstaller/uninstall_question.h"
+#include "product_destinations.h"
 
 namespace qw::uninstaller {
 namespace {
@@ -60,13 +66,18 @@ class Uninstaller {
       if (question.DoModal() != IDOK) return kCancelled;
       removeUserData = question.RemoveUserData();
     }
-    const RemovalReport report = Remove(contents, logPath, removeUserData, lock);
-    const ExitCode code = EndExitCode(report, contents.parse);
+    LogVerdict verdict;
+    verdict.partial = IsPartialLog(contents);
+    verdict.otherFolder = OtherInstallFolder(contents.log.installFolder);
+    const RemovalReport report = Remove(contents, logPath, removeUserData, verdict.partial, lock);
+    const ExitCode code = EndExitCode(report, contents.parse, verdict);
     if (!quiet_)
-      ShowMessageBox(nullptr, EndMessageText(kProductDisplayName, report, contents.parse),
+      ShowMessageBox(nullptr, EndMessageText(kProductDisplayName, report, contents.parse, verdict),
                      MB_OK | MB_SETFOREGROUND | (code == kRemoved ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
     lock.Release();
-    if (!report.deferredFiles.empty() || !report.deferredFolders.empty())
+    // After a partial removal the uninstaller and its log stay for the run
+    // that finishes it.
+    if (!verdict.partial && (!report.deferredFiles.empty() || !report.deferredFolders.empty()))
       StartSecondPhase(self_, report.deferredFiles, report.deferredFolders);
     return code;
   }
@@ -89,17 +100,56 @@ class Uninstaller {
     return true;
   }
 
-  std::wstring LogPath() const {
+  // The installation folder is the uninstaller's own, whatever the log says.
+  std::wstring OwnFolder() const {
     const std::size_t slash = self_.find_last_of(L'\\');
-    return (slash == std::wstring::npos ? std::wstring() : self_.substr(0, slash + 1)) + L"Uninstall.ulog";
+    return LongFolderPath(slash == std::wstring::npos ? std::wstring() : self_.substr(0, slash));
+  }
+
+  std::wstring LogPath() const { return OwnFolder() + L"\\Uninstall.ulog"; }
+
+  // A log of a finished installation was read to its end and ends with the
+  // uninstall entry, followed at most by the registration run: the install
+  // sequence writes those last.
+  static bool IsPartialLog(const UninstallLog::Contents& contents) {
+    if (!contents.parse.complete) return true;
+    const auto& entries = contents.log.entries;
+    auto last = entries.rbegin();
+    if (last != entries.rend() && last->kind == JournalEntryKind::SelfRegistration) ++last;
+    return last == entries.rend() || last->kind != JournalEntryKind::UninstallKey;
+  }
+
+  // The header's installation folder when it is not this one, else empty.
+  std::wstring OtherInstallFolder(const std::wstring& header) const {
+    return IsSamePath(LongFolderPath(header), OwnFolder()) ? std::wstring() : header;
+  }
+
+  ProductPlaceFacts PlaceFacts(const std::wstring& startMenuFolder) const {
+    ProductPlaceFacts facts;
+    facts.installFolder = OwnFolder();
+    facts.startMenuFolder = startMenuFolder;
+    facts.destinations.assign(std::begin(kProductDestinations), std::end(kProductDestinations));
+    // The names an installation in any language gave the samples folder and
+    // the uninstall shortcut.
+    const std::wstring name = FileVersionInfo::FromRunningModule().ProductName();
+    facts.shortcutNames.push_back(std::wstring(kProductDisplayName) + L".lnk");
+    for (std::int32_t language = 0; language < kLanguageCount; ++language) {
+      const std::wstring samples = LoadMessageInLanguage(language, msg::kExamplesFolder);
+      if (!samples.empty()) facts.samplesFolderNames.push_back(FormatText(samples, name));
+      const std::wstring uninstall = LoadMessageInLanguage(language, msg::kUninstallShortcutName);
+      if (!uninstall.empty()) facts.shortcutNames.push_back(FormatText(uninstall, name) + L".lnk");
+    }
+    return facts;
   }
 
   RemovalReport Remove(UninstallLog::Contents& contents, const std::wstring& logPath, bool removeUserData,
-                       ApplicationLock& lock) {
+                       bool partialLog, ApplicationLock& lock) {
     RemovalRequest request;
     request.entries = std::move(contents.log.entries);
-    request.places = RemovalPlaces::ForThisMachine(contents.log.installFolder, contents.log.startMenuFolder);
+    request.places = RemovalPlaces::ForProduct(PlaceFacts(contents.log.startMenuFolder));
     request.removeUserData = removeUserData;
+    request.partialLog = partialLog;
+    request.uninstallerPath = self_;
     request.uninstallKey = UninstallKeyLocation::ForProduct(kProductKey);
     request.productPath.makerKey = MakerKeyPath();
     request.productPath.valueName = ProductPathValueName(kProductKey);
@@ -116,21 +166,24 @@ class Uninstaller {
 
   // Runs the installed program with "/Unregister /Background", the
   // counterpart of its registration run, with the application lock given up
-  // meanwhile as the installer does.
-  static bool Unregister(const std::wstring& program, ApplicationLock& lock) {
-    wchar_t line[MAX_PATH + 64] = {};
-    ::lstrcpynW(line, program.c_str(), MAX_PATH);
-    ::PathQuoteSpacesW(line);
-    ::lstrcatW(line, L" /Unregister /Background");
-    std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+  // meanwhile as the installer does. Only the product's own program: an
+  // ".exe" whose version resource names the product of this uninstaller.
+  static std::error_code Unregister(const std::wstring& program, ApplicationLock& lock) {
+    const std::wstring extension = program.substr(program.size() < 4 ? 0 : program.size() - 4);
+    const std::wstring product = FileVersionInfo::FromRunningModule().ProductName();
+    if (!SameName(extension, L".exe") || product.empty() || FileVersionInfo::FromFile(program).ProductName() != product)
+      return removal_errc::not_the_program;
+    std::wstring line = ProgramCommandLine(program, L"/Unregister /Background");
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNOACTIVATE;
     PROCESS_INFORMATION process{};
     lock.Release();
-    const BOOL started = ::CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                          &startup, &process);
+    const BOOL started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          folder.c_str(), &startup, &process);
+    const std::error_code startError = started ? std::error_code() : LastError();
     DWORD exitCode = 0;
     if (started) {
       UniqueHandle processHandle(process.hProcess);
@@ -139,7 +192,9 @@ class Uninstaller {
       ::GetExitCodeProcess(processHandle.get(), &exitCode);
     }
     lock.TryAcquire();
-    return started && static_cast<int>(exitCode) == kUnregisteredExitCode;
+    if (startError) return startError;
+    return static_cast<int>(exitCode) == kUnregisteredExitCode ? std::error_code()
+                                                               : SystemError(ERROR_INSTALL_FAILURE);
   }
 
   const bool quiet_;

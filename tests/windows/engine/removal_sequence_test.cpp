@@ -8,6 +8,7 @@
 #include "engine/removal_error.h"
 #include "engine/removal_sequence.h"
 #include "platform/handles.h"
+#include "child_process.h"
 #include "scratch_folder.h"
 
 namespace qw {
@@ -17,7 +18,8 @@ using test::Exists;
 using test::ScratchFolder;
 using test::WriteTestFile;
 
-constexpr wchar_t kTestRoot[] = L"Software\\QwRemovalTest";
+// Its own key per test process: CTest runs these tests side by side.
+const std::wstring kTestRoot = test::UniqueName(L"Software\\QwRemovalTest");
 
 JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1, bool done = true) {
   JournalEntry entry;
@@ -52,12 +54,17 @@ void SetString(const std::wstring& keyPath, const std::wstring& name, const std:
 class RemovalSequence : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot.c_str());
     install_ = scratch_ / L"Program\\Meridel 6";
     data_ = scratch_ / L"Data\\Meridel 6";
-    request_.places = RemovalPlaces::ForThisMachine(install_, L"");
-    // The scratch folder stands in for the places an installation writes to.
-    request_.places.roots.push_back(scratch_.path());
+    // Scratch folders stand in for the places of the product.
+    request_.places = RemovalPlaces::SystemFoldersOnly();
+    request_.places.installFolder = install_;
+    request_.places.dataFolders = {{3, data_}, {4, data_}};
+    request_.places.shortcutFolders = {shortcuts_};
+    request_.places.shortcutNames = {L"Meridel 6.07c.lnk"};
+    request_.places.destinations = {install_, data_, shortcuts_};
+    request_.uninstallerPath = install_ + L"\\Uninstall.exe";
     request_.uninstallKey.root = HKEY_CURRENT_USER;
     request_.uninstallKey.parentPath = std::wstring(kTestRoot) + L"\\Uninstall";
     request_.uninstallKey.name = L"Meridel 6";
@@ -66,12 +73,12 @@ class RemovalSequence : public ::testing::Test {
     request_.productPath.valueName = L"Meridel 6 Path";
     request_.pause = [this](unsigned) { ++pauses_; };
   }
-  void TearDown() override { ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot); }
+  void TearDown() override { ::SHDeleteKeyW(HKEY_CURRENT_USER, kTestRoot.c_str()); }
 
   // A first installation's entries: its folders, files of kinds 0 to 4, a
   // shortcut and the uninstall key.
   void Install() {
-    const std::wstring shortcuts = scratch_ / L"Menu\\Meridel 6";
+    const std::wstring& shortcuts = shortcuts_;
     request_.entries = {Folder(scratch_ / L"Program"), Folder(install_),
                         File(install_ + L"\\Uninstall.exe", 2), Folder(install_ + L"\\Lang"),
                         File(install_ + L"\\Lang\\Meridel.en.dll", 0), File(install_ + L"\\Meridel.exe", 1),
@@ -91,11 +98,13 @@ class RemovalSequence : public ::testing::Test {
     request_.logPath = install_ + L"\\Uninstall.ulog";
     WriteTestFile(request_.logPath, "log", FILE_ATTRIBUTE_READONLY);
     SetString(request_.uninstallKey.parentPath + L"\\Meridel 6", L"DisplayName", L"Meridel 6.07c");
+    SetString(request_.uninstallKey.parentPath + L"\\Meridel 6", L"UninstallString", request_.uninstallerPath);
     SetString(request_.uninstallKey.parentPath + L"\\Meridel 6\\Sub", L"Value", L"1");
     SetString(request_.productPath.makerKey, L"Meridel 6 Path", install_ + L"\\Meridel.exe");
   }
 
   ScratchFolder scratch_{L"removal"};
+  std::wstring shortcuts_ = scratch_ / L"Menu\\Meridel 6";
   std::wstring install_;
   std::wstring data_;
   RemovalRequest request_;
@@ -175,7 +184,7 @@ TEST_F(RemovalSequence, RefusesWhatNoInstallationMakesAndLeavesItAlone) {
   EXPECT_EQ(report.refused[2].why, removal_errc::drive_root);
   EXPECT_EQ(report.refused[3].why, removal_errc::relative_path);
   EXPECT_EQ(report.refused[4].why, removal_errc::dot_element);
-  EXPECT_EQ(report.refused[5].why, removal_errc::outside_installation);
+  EXPECT_EQ(report.refused[5].why, removal_errc::not_its_place);
   EXPECT_EQ(report.refused[5].path, outside);
   EXPECT_EQ(report.refused[6].why, removal_errc::system_folder);
   EXPECT_EQ(report.refused[6].path, winIni);
@@ -222,18 +231,24 @@ TEST_F(RemovalSequence, RefusesElementsMadeOnlyOfDotsAndBlanks) {
   EXPECT_FALSE(report.Complete());
 }
 
-TEST_F(RemovalSequence, TheProtectedFoldersThemselvesAreRefused) {
-  RemovalPlaces places = RemovalPlaces::ForThisMachine(L"", L"");
-  ASSERT_FALSE(places.protectedFolders.empty());
-  for (const std::wstring& folder : places.protectedFolders) {
+TEST_F(RemovalSequence, TheSystemsOwnFoldersAreRefused) {
+  RemovalPlaces places = RemovalPlaces::SystemFoldersOnly();
+  ASSERT_FALSE(places.knownFolders.empty());
+  for (const std::wstring& folder : places.knownFolders) {
     const std::error_code why = CheckRemovable(Folder(folder), places);
     EXPECT_TRUE(why == removal_errc::protected_folder || why == removal_errc::system_folder) << why.message();
   }
-  // A header naming the Windows folder grants nothing below it.
+  // An uninstaller in the Windows folder or a start-menu folder at a drive
+  // root grants nothing.
   wchar_t windows[MAX_PATH];
   ::GetWindowsDirectoryW(windows, MAX_PATH);
-  places = RemovalPlaces::ForThisMachine(windows, L"C:\\");
-  EXPECT_TRUE(places.headerFolders.empty());
+  ProductPlaceFacts facts;
+  facts.installFolder = windows;
+  facts.startMenuFolder = L"C:\\";
+  places = RemovalPlaces::ForProduct(facts);
+  EXPECT_TRUE(places.installFolder.empty());
+  EXPECT_TRUE(places.destinations.empty());
+  EXPECT_EQ(places.shortcutFolders.size(), 2u);  // the two desktops only
 }
 
 TEST_F(RemovalSequence, AFileInUseIsRetriedThenLeftToTheRestartAndTheRestGoes) {
@@ -268,7 +283,7 @@ TEST_F(RemovalSequence, UnregistersThroughTheInstalledProgramBeforeItGoes) {
   request_.unregister = [&](const std::wstring& program) {
     runs.push_back(program);
     programThere = Exists(program);
-    return false;
+    return std::make_error_code(std::errc::io_error);
   };
   const RemovalReport report = RemoveInstallation(request_);
   EXPECT_EQ(runs, std::vector<std::wstring>{install_ + L"\\Meridel.exe"});
@@ -280,7 +295,7 @@ TEST_F(RemovalSequence, NoUnregistrationWhenTheRegistrationFailed) {
   Install();
   request_.entries.back().done = false;
   int runs = 0;
-  request_.unregister = [&](const std::wstring&) { return ++runs, true; };
+  request_.unregister = [&](const std::wstring&) { return ++runs, std::error_code(); };
   const RemovalReport report = RemoveInstallation(request_);
   EXPECT_EQ(runs, 0);
   EXPECT_FALSE(report.unregisterFailed);

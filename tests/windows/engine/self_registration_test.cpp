@@ -102,5 +102,38 @@ TEST_F(SelfRegistrationRun, APathWithoutBlanksIsNotQuoted) {
             L"\"C:\\Program Files\\Meridel.exe\" /Register /Background");
 }
 
+
+// Paths of 257 to 259 characters with blanks: the whole path is quoted and
+// is the application name, so the system never tries the shorter program
+// that the first blank would make of it.
+TEST_F(SelfRegistrationRun, ALongPathWithBlanksStartsThatProgramAndNoShorterOne) {
+  // Another program where the path would be cut at its first blank: had
+  // it run instead, nothing would be recorded and the run would not count.
+  const std::wstring planted = scratch_ / L"Quillon.exe";
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_TRUE(::CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(), planted.c_str(), FALSE));
+  for (std::size_t length : {257u, 258u, 259u}) {
+    SCOPED_TRACE(length);
+    // "<scratch>\Quillon Works\xxx...\Meridel.exe": the planted program is
+    // what the path would start if it were cut at its first blank.
+    const std::wstring base = scratch_ / L"Quillon Works\\";
+    const std::size_t fill = length - base.size() - std::wstring(L"\\Meridel.exe").size();
+    ASSERT_LT(fill, 248u);
+    const std::wstring folder = base + std::wstring(fill, L'm');
+    const std::wstring program = folder + L"\\Meridel.exe";
+    ASSERT_EQ(program.size(), length);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(::CopyFileW(QW_TINY_PROGRAM, program.c_str(), FALSE));
+    ::DeleteFileW(record_.c_str());
+    EXPECT_TRUE(RunSelfRegistration(program, lock_, journal_));
+    const std::vector<std::wstring> record = ReadRecord(record_);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(record[0], L"\"" + program + L"\" /Register /Background");
+    ::DeleteFileW(program.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+  }
+}
+
 }  // namespace
 }  // namespace qw

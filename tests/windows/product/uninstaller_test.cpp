@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <list>
 
@@ -21,6 +22,7 @@
 #include "engine/uninstall_log.h"
 #include "platform/file_version_info.h"
 #include "sample_product_manifest.h"
+#include "machine_snapshot.h"
 
 namespace qw::test {
 namespace {
@@ -41,6 +43,23 @@ JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t
   return entry;
 }
 
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::string bytes(1 << 16, '\0');
+  DWORD got = 0;
+  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  ::CloseHandle(file);
+  bytes.resize(got);
+  return bytes;
+}
+
 void WriteFile(const std::wstring& path, const char* text) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
@@ -48,13 +67,18 @@ void WriteFile(const std::wstring& path, const char* text) {
   ::CloseHandle(file);
 }
 
+std::wstring KnownFolder(int csidl) {
+  wchar_t folder[MAX_PATH] = {};
+  EXPECT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, folder))) << csidl;
+  return folder;
+}
+
 class UninstallerRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t programFiles[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)));
-    maker_ = std::wstring(programFiles) + L"\\QwUninstallTest";
-    install_ = maker_ + L"\\Meridel 6";
+    PlaceUnder(KnownFolder(CSIDL_PROGRAM_FILES));
+    dataParent_ = KnownFolder(CSIDL_COMMON_APPDATA) + L"\\Quillon Works";
+    data_ = dataParent_ + L"\\Meridel 6";
     Clean();
     HKEY maker = nullptr;
     makerKeyMade_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMakerKey, 0, KEY_READ, &maker) != ERROR_SUCCESS;
@@ -69,7 +93,18 @@ class UninstallerRun : public ::testing::Test {
     if (makerKeyMade_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kMakerKey);
   }
 
+  // The installation in a folder of its own below `root` (Program Files, or
+  // a drive root such as "C:").
+  void PlaceUnder(const std::wstring& root) {
+    maker_ = root + L"\\QwUninstallTest";
+    install_ = maker_ + L"\\Meridel 6";
+  }
+
   void Clean() {
+    ::SetFileAttributesW((data_ + L"\\Parts.lib").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW((data_ + L"\\Parts.lib").c_str());
+    ::RemoveDirectoryW(data_.c_str());       // when the test made it
+    ::RemoveDirectoryW(dataParent_.c_str());
     for (const wchar_t* name : {L"\\Uninstall.exe", L"\\Uninstall.ulog", L"\\Meridel.dat", L"\\Parts.lib",
                                 L"\\mine.txt", L"\\Meridel.exe"}) {
       ::SetFileAttributesW((install_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -81,32 +116,43 @@ class UninstallerRun : public ::testing::Test {
     ::SHDeleteValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path");
   }
 
-  // A first installation: two folders, the uninstaller, a program file, a
-  // library of kind 3, the uninstall key and the product path value.
-  void Install(int logVersion = 1, bool withProgram = false) {
-    ASSERT_TRUE(::CreateDirectoryW(maker_.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryW(install_.c_str(), nullptr));
+  // A first installation: its folders, the uninstaller, the main program
+  // and a program file, a library of kind 3 in the product's data folder,
+  // the uninstall key and the product path value. `extra` entries go before
+  // the uninstall key's, `header` replaces the installation folder of the
+  // log's header.
+  void Install(int logVersion = 1, bool withProgram = false, const std::list<JournalEntry>& extra = {},
+               const std::wstring& header = std::wstring()) {
+    // An earlier run's second phase may still be taking its folders away.
+    for (const std::wstring* folder : {&maker_, &install_})
+      ASSERT_TRUE(::CreateDirectoryW(folder->c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ::CreateDirectoryW(dataParent_.c_str(), nullptr);
+    ::CreateDirectoryW(data_.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileW(UninstallerPath().c_str(), (install_ + L"\\Uninstall.exe").c_str(), FALSE));
     WriteFile(install_ + L"\\Meridel.dat", "program file");
-    WriteFile(install_ + L"\\Parts.lib", "library");
+    WriteFile(data_ + L"\\Parts.lib", "library");
+    const std::wstring program = install_ + L"\\Meridel.exe";
     std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, maker_),
                                        Entry(JournalEntryKind::Folder, install_),
                                        Entry(JournalEntryKind::File, install_ + L"\\Uninstall.exe", 2),
                                        Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0),
-                                       Entry(JournalEntryKind::File, install_ + L"\\Parts.lib", 3),
-                                       Entry(JournalEntryKind::UninstallKey, L"")};
+                                       Entry(JournalEntryKind::File, program, 1),
+                                       Entry(JournalEntryKind::File, data_ + L"\\Parts.lib", 3)};
+    entries.insert(entries.end(), extra.begin(), extra.end());
+    entries.push_back(Entry(JournalEntryKind::UninstallKey, L""));
     if (withProgram) {
       // The program registered itself as the installer has it do.
-      const std::wstring program = install_ + L"\\Meridel.exe";
       ASSERT_TRUE(::CopyFileW((ProductFolder() + L"bin\\Meridel.exe").c_str(), program.c_str(), FALSE));
       ChildProcess run = ChildProcess::Start(program, L"/Register /Background");
       ASSERT_TRUE(run.WaitForExit(30000));
       ASSERT_EQ(run.ExitCode(), static_cast<DWORD>(-10));
-      entries.insert(std::prev(entries.end()), Entry(JournalEntryKind::File, program, 1));
       entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+    } else {
+      WriteFile(program, "main program");
     }
+    ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
-                                    install_, L"", L""));
+                                    header.empty() ? install_ : header, L"", L""));
     if (logVersion != 1) {
       ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
       WriteFile(install_ + L"\\Uninstall.ulog", "// Uninstall Log File v2\r\n");
@@ -114,7 +160,6 @@ class UninstallerRun : public ::testing::Test {
     const std::wstring uninstaller = install_ + L"\\Uninstall.exe";
     ::SHSetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", REG_SZ, uninstaller.c_str(),
                   static_cast<DWORD>((uninstaller.size() + 1) * 2));
-    const std::wstring program = install_ + L"\\Meridel.exe";
     ::SHSetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", REG_SZ, program.c_str(),
                   static_cast<DWORD>((program.size() + 1) * 2));
   }
@@ -144,6 +189,8 @@ class UninstallerRun : public ::testing::Test {
   std::wstring maker_;
   bool makerKeyMade_ = false;
   std::wstring install_;
+  std::wstring dataParent_;
+  std::wstring data_;
 };
 
 TEST(Uninstaller, VersionResourceNamesTheProduct) {
@@ -161,14 +208,15 @@ TEST_F(UninstallerRun, QuietRemovesTheInstallationKeepsUserDataAndThenItself) {
   // Returned once the removal was done: everything but its own file is gone.
   EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
   EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
-  EXPECT_TRUE(Exists(install_ + L"\\Parts.lib"));
+  EXPECT_TRUE(Exists(data_ + L"\\Parts.lib"));
   EXPECT_FALSE(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS);
   EXPECT_FALSE(::SHGetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS);
   EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
-  // The folder holds the kept library, so it stays.
-  EXPECT_TRUE(Exists(install_));
+  EXPECT_TRUE(GoneWithin(install_, 20000));
+  // The data folder holds the kept library, so it stays.
+  EXPECT_TRUE(Exists(data_));
 }
 
 TEST_F(UninstallerRun, TheProgramUndoesItsRegistrationBeforeItGoes) {
@@ -250,12 +298,12 @@ TEST_F(UninstallerRun, AsksOnceThenRemovesUserDataWhenTickedAndSaysItIsDone) {
   const HWND end = WaitForMessageBox(uninstaller.id());
   ASSERT_NE(end, nullptr);
   EXPECT_EQ(MessageBoxText(end), L"'Meridel 6.07c' was removed from this computer.");
-  EXPECT_FALSE(Exists(install_ + L"\\Parts.lib"));
+  EXPECT_FALSE(Exists(data_ + L"\\Parts.lib"));
   ASSERT_TRUE(PressButton(end, IDOK));
   ASSERT_TRUE(uninstaller.WaitForExit(20000));
   EXPECT_EQ(uninstaller.ExitCode(), 0u);
   EXPECT_TRUE(GoneWithin(install_, 20000));
-  EXPECT_FALSE(Exists(maker_));
+  EXPECT_TRUE(GoneWithin(maker_, 20000));
 }
 
 TEST_F(UninstallerRun, CancelRemovesNothing) {
@@ -283,7 +331,7 @@ TEST_F(UninstallerRun, AFileTheUserAddedStaysWithItsFolderAndIsListed) {
   EXPECT_NE(text.find(L"except for the following"), std::wstring::npos) << ::testing::PrintToString(text);
   EXPECT_NE(text.find(L"Kept, it holds files that the installation did not make: " + install_), std::wstring::npos)
       << ::testing::PrintToString(text);
-  EXPECT_NE(text.find(L"Kept as asked (libraries and user data): " + install_), std::wstring::npos)
+  EXPECT_NE(text.find(L"Kept as asked (libraries and user data): " + data_), std::wstring::npos)
       << ::testing::PrintToString(text);
   // The kept libraries are named by their folder, not file by file.
   EXPECT_EQ(text.find(L"Parts.lib"), std::wstring::npos) << ::testing::PrintToString(text);
@@ -358,8 +406,11 @@ TEST_F(UninstallerRun, ALogCutOffInALineRemovesWhatWasReadAndNothingElse) {
 
   EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
   EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
-  EXPECT_TRUE(Exists(install_ + L"\\Parts.lib"));
-  // The uninstall key's entry was never read: the key stays.
+  EXPECT_TRUE(Exists(data_ + L"\\Parts.lib"));
+  // A log cut off is no finished installation's: the log, the uninstaller
+  // and the uninstall key stay for a later run.
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.ulog"));
+  EXPECT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
   EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
 }
@@ -480,6 +531,224 @@ TEST_F(UninstallerRun, Screenshots) {
     EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
     Clean();
   }
+}
+
+
+// What a user without administrator rights could aim a rewritten log at,
+// outside the product: other vendors' and users' files, the Windows folder.
+class HostileLog : public UninstallerRun {
+ protected:
+  void SetUp() override {
+    UninstallerRun::SetUp();
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    windows_ = windows;
+    const std::wstring profile = KnownFolder(CSIDL_PROFILE);
+    users_ = profile.substr(0, profile.find_last_of(L'\\'));
+    targets_ = {KnownFolder(CSIDL_PROGRAM_FILES) + L"\\QwOtherVendor\\other.exe",
+                KnownFolder(CSIDL_COMMON_DOCUMENTS) + L"\\QwPublic.txt",
+                KnownFolder(CSIDL_PERSONAL) + L"\\QwMine.txt",
+                KnownFolder(CSIDL_DESKTOPDIRECTORY) + L"\\QwDesk.txt",
+                KnownFolder(CSIDL_APPDATA) + L"\\QwAppData.txt",
+                KnownFolder(CSIDL_COMMON_APPDATA) + L"\\QwOther\\data.txt",
+                users_ + L"\\QwNotes.txt",
+                windows_ + L"\\QwWin.ini"};
+    for (const std::wstring& target : targets_) {
+      ::CreateDirectoryW(target.substr(0, target.find_last_of(L'\\')).c_str(), nullptr);
+      WriteFile(target, "not the product's");
+    }
+    before_ = TakeMachineSnapshot(Roots());
+  }
+  void TearDown() override {
+    for (const std::wstring& target : targets_) {
+      ::DeleteFileW(target.c_str());
+      ::RemoveDirectoryW(target.substr(0, target.find_last_of(L'\\')).c_str());  // only the test's own
+    }
+    ::DeleteFileW((users_ + L"\\Public\\QwBatchRan.txt").c_str());
+    UninstallerRun::TearDown();
+  }
+
+  std::vector<std::wstring> Roots() const {
+    return {users_, KnownFolder(CSIDL_COMMON_APPDATA), KnownFolder(CSIDL_PROGRAM_FILES)};
+  }
+
+  // What changed outside the product since the targets were made.
+  std::vector<std::wstring> ChangedOutsideTheProduct() {
+    std::vector<SnapshotExclusion> exclusions = ComparisonExclusions();
+    exclusions.push_back({maker_, "the installation, removed as its log lists"});
+    exclusions.push_back({dataParent_, "the product's data folders, its library kept"});
+    wchar_t temporary[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temporary);
+    exclusions.push_back({std::wstring(temporary) + L"qw",
+                          "the uninstaller's parked copy: Wine keeps a running program's file until the restart, "
+                          "for which it is scheduled"});
+    exclusions.push_back({L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6",
+                          "the product's uninstall entry"});
+    exclusions.push_back({L"HKLM\\Software\\Quillon Works", "the product path value"});
+    std::vector<std::wstring> changed = Differences(before_, TakeMachineSnapshot(Roots()), exclusions);
+    for (const std::wstring& target : targets_) {
+      if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) changed.push_back(L"removed " + target);
+    }
+    return changed;
+  }
+
+  // Installs with `extra` in the log, runs "Uninstall.exe /quiet" and
+  // checks the verdict and the machine.
+  void RunWith(const std::list<JournalEntry>& extra, const std::wstring& what, bool registered = false,
+               const std::wstring& header = std::wstring()) {
+    SCOPED_TRACE(::testing::PrintToString(what));
+    std::list<JournalEntry> entries = extra;
+    Install(1, false, entries, header);
+    if (registered) {
+      // A done registration line makes the uninstaller run the newest
+      // kind-1 program of the log.
+      const std::wstring log = install_ + L"\\Uninstall.ulog";
+      UninstallLog::Contents contents = UninstallLog::ReadForRemoval(log);
+      contents.log.entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+      ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ASSERT_TRUE(UninstallLog::Write(log, {L"Meridel 6.07c", L"Meridel 6"}, contents.log.entries,
+                                      header.empty() ? install_ : header, L"", L""));
+    }
+    EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    GoneWithin(install_ + L"\\Uninstall.exe", 20000);
+    EXPECT_TRUE(TargetsIntact());
+    EXPECT_TRUE(Exists(data_ + L"\\Parts.lib"));
+    Clean();
+  }
+
+  // The cheap check after each run; the machine is compared once all ran
+  // (nothing a run changes outside the product can be undone by a later one).
+  bool TargetsIntact() const {
+    return std::all_of(targets_.begin(), targets_.end(),
+                       [](const std::wstring& target) { return ReadBytes(target) == "not the product's"; });
+  }
+
+  std::list<JournalEntry> Entries() const {
+    wchar_t shortOther[MAX_PATH] = {};
+    ::GetShortPathNameW(targets_[0].c_str(), shortOther, MAX_PATH);
+    std::list<JournalEntry> entries = {
+        Entry(JournalEntryKind::File, targets_[0], 0),
+        Entry(JournalEntryKind::File, targets_[1], 3),
+        Entry(JournalEntryKind::File, targets_[1], 4),
+        Entry(JournalEntryKind::File, targets_[2], 3),
+        Entry(JournalEntryKind::DesktopShortcut, targets_[3]),
+        Entry(JournalEntryKind::File, targets_[4], 3),
+        Entry(JournalEntryKind::File, targets_[5], 3),
+        Entry(JournalEntryKind::File, targets_[6], 0),
+        Entry(JournalEntryKind::File, windows_ + L".\\QwWin.ini", 0),
+        Entry(JournalEntryKind::File, shortOther, 0),
+        Entry(JournalEntryKind::File, targets_[0] + L"::$DATA", 0),
+        Entry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOtherVendor\\other.exe", 0),
+        Entry(JournalEntryKind::File, install_ + L"\\CON", 0),
+        Entry(JournalEntryKind::ProgramShortcut, data_ + L"\\Parts.lib"),
+        Entry(JournalEntryKind::File, data_ + L"\\Parts.lib", 0),
+        Entry(JournalEntryKind::Folder, users_),
+        Entry(JournalEntryKind::Folder, KnownFolder(CSIDL_PROGRAM_FILES) + L"\\QwOtherVendor")};
+    return entries;
+  }
+
+  std::wstring windows_;
+  std::wstring users_;
+  std::vector<std::wstring> targets_;
+  MachineSnapshot before_;
+};
+
+TEST_F(HostileLog, UnderProgramFilesEachEntryAloneAndAllTogetherTouchNothingOutsideTheProduct) {
+  for (const JournalEntry& entry : Entries()) RunWith({entry}, entry.path);
+  RunWith(Entries(), L"all together");
+  EXPECT_EQ(ChangedOutsideTheProduct(), std::vector<std::wstring>());
+}
+
+TEST_F(HostileLog, UnderADriveRootAllTogetherAndHeadersThatWidenThePlacesTouchNothing) {
+  PlaceUnder(L"C:");
+  RunWith(Entries(), L"all together");
+  for (const wchar_t* header : {L"C:\\users", L"C:\\", L"Z:\\tmp", L"C:\\Program Files"})
+    RunWith(Entries(), header, false, header);
+  EXPECT_EQ(ChangedOutsideTheProduct(), std::vector<std::wstring>());
+}
+
+TEST_F(HostileLog, NoProgramButTheProductsOwnIsRunForTheUnregistration) {
+  const std::wstring batch = install_ + L"\\Meridel.bat";
+  const std::wstring marker = users_ + L"\\Public\\QwBatchRan.txt";
+  // A batch file and another vendor's program inside the installation
+  // folder (a kind-1 file may lie there), and a program outside it.
+  for (const std::wstring& program : {batch, install_ + L"\\Other.exe", targets_[0]}) {
+    Install(1, false, {Entry(JournalEntryKind::File, program, 1)});
+    if (program == batch)
+      WriteFile(batch, ("@echo ran > \"" + std::string(marker.begin(), marker.end()) + "\"\r\n").c_str());
+    if (program == install_ + L"\\Other.exe") {
+      wchar_t system[MAX_PATH] = {};
+      ::GetSystemDirectoryW(system, MAX_PATH);
+      ASSERT_TRUE(::CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(), program.c_str(), FALSE));
+    }
+    const std::wstring log = install_ + L"\\Uninstall.ulog";
+    UninstallLog::Contents contents = UninstallLog::ReadForRemoval(log);
+    contents.log.entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+    ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(UninstallLog::Write(log, {L"Meridel 6.07c", L"Meridel 6"}, contents.log.entries, install_, L"",
+                                    L""));
+    EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE)) << program;
+    EXPECT_FALSE(Exists(marker)) << program;
+    GoneWithin(install_ + L"\\Uninstall.exe", 20000);
+    if (program != targets_[0]) {
+      ::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(program.c_str());
+    }
+    Clean();
+  }
+  EXPECT_EQ(ChangedOutsideTheProduct(), std::vector<std::wstring>());
+}
+
+// A log cut at any line end is no finished installation's: what it lists
+// goes, the log, the uninstaller and the uninstall entry stay, and a run
+// with the whole log put back finishes the removal.
+TEST_F(UninstallerRun, ALogCutAtEachLineEndIsFinishedByALaterRun) {
+  Install();
+  const std::wstring log = install_ + L"\\Uninstall.ulog";
+  const std::string whole = ReadBytes(log);
+  std::vector<std::size_t> lineEnds;
+  for (std::size_t i = 2; i + 3 < whole.size(); i += 2) {
+    if (whole[i] == '\n' && whole[i + 1] == 0) lineEnds.push_back(i + 2);
+  }
+  ASSERT_GT(lineEnds.size(), 8u);
+  // After the header, up to (not including) the last line, the uninstall key's.
+  for (std::size_t k = 6; k + 1 < lineEnds.size(); ++k) {
+    SCOPED_TRACE(k);
+    Install();
+    ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(log, whole.substr(0, lineEnds[k]));
+    EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    EXPECT_TRUE(Exists(log));
+    EXPECT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
+    EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(log, whole);
+    EXPECT_EQ(RunQuiet(), 0u);
+    EXPECT_TRUE(GoneWithin(install_, 20000));
+    EXPECT_TRUE(GoneWithin(maker_, 20000));
+    EXPECT_NE(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    Clean();
+  }
+}
+
+// Another installation took over the uninstall entry and the product path
+// value: this uninstaller leaves them to it.
+TEST_F(UninstallerRun, EntriesThatNameAnotherInstallationStay) {
+  Install();
+  const std::wstring other = L"C:\\Other\\Uninstall.exe";
+  ::SHSetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", REG_SZ, other.c_str(),
+                static_cast<DWORD>((other.size() + 1) * 2));
+  const std::wstring program = L"C:\\Other\\Meridel.exe";
+  ::SHSetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", REG_SZ, program.c_str(),
+                static_cast<DWORD>((program.size() + 1) * 2));
+  EXPECT_EQ(RunQuiet(), 0u);
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, kMakerKey, L"Meridel 6 Path", nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
 }
 
 }  // namespace

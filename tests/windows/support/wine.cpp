@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/handles.h"
 
 namespace qw::test {
@@ -43,6 +45,43 @@ bool StartInUnixLocale(const std::wstring& program, const std::wstring& unixLoca
   UniqueHandle process(info.hProcess);
   UniqueHandle thread(info.hThread);
   return true;
+}
+
+namespace {
+
+// Runs the Unix program `program` (a Z: path) with `commandLine` and waits
+// up to 10 s for `done`: Wine gives no handle to wait on for a Unix process.
+bool RunUnixProgram(const wchar_t* program, std::wstring commandLine, const std::function<bool()>& done) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info))
+    return false;
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  for (int i = 0; i < 100; ++i) {
+    if (done()) return true;
+    ::Sleep(100);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool MakeUnixFolderLink(const std::wstring& target, const std::wstring& link) {
+  const std::wstring unixTarget = UnixPath(target);
+  const std::wstring unixLink = UnixPath(link);
+  if (unixTarget.empty() || unixLink.empty()) return false;
+  return RunUnixProgram(L"Z:\\usr\\bin\\ln", L"ln -s \"" + unixTarget + L"\" \"" + unixLink + L"\"",
+                        [&] { return ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+bool RemoveUnixLink(const std::wstring& link) {
+  const std::wstring unixLink = UnixPath(link);
+  if (unixLink.empty()) return false;
+  return RunUnixProgram(L"Z:\\usr\\bin\\rm", L"rm -f \"" + unixLink + L"\"",
+                        [&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace qw::test

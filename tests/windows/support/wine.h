@@ -15,6 +15,15 @@ bool RunningUnderWine();
 // outside Wine.
 std::wstring UnixPath(const std::wstring& windowsPath);
 
+// Makes `link` a Unix symbolic link to the folder `target` (ln -s, started
+// through Wine, which runs Unix programs but gives no handle to wait on:
+// the call waits up to 10 s for the link to appear). True when it did. Wine
+// follows such a link like a folder, as Windows follows a junction.
+bool MakeUnixFolderLink(const std::wstring& target, const std::wstring& link);
+// Removes such a link (rm, waited for as above); Wine's own calls would
+// treat it as the folder it leads to.
+bool RemoveUnixLink(const std::wstring& link);
+
 // Starts the Windows program `program` under the Unix locale `unixLocale`
 // (for example de_DE.UTF-8), with `settings` ("NAME=value") added to its
 // environment and `arguments` (already quoted) after its path. Under Wine
