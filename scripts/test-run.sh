@@ -6,7 +6,11 @@
 # then crashed on the way out must still fail.
 #   test-run.sh PROGRAM [ARGS...]
 set -u
-"$@" &
+# The program writes into a file, shown when it has ended: a Wine service
+# that the program starts (explorer, a device service) would otherwise
+# inherit CTest's pipe and keep the test waiting long after its verdict.
+out=$(mktemp)
+"$@" >"$out" 2>&1 </dev/null &
 child=$!
 # CTest ends a test that times out: the program goes with this script.
 trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
@@ -17,6 +21,8 @@ while kill -0 "$child" 2>/dev/null; do
   status=0
   wait "$child" || status=$?
 done
+cat "$out"
+rm -f "$out"
 if [ "$status" -ne 0 ]; then
   echo "test program ended with exit code $status"
 fi

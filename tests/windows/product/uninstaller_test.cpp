@@ -123,9 +123,16 @@ class UninstallerRun : public ::testing::Test {
   // log's header.
   void Install(int logVersion = 1, bool withProgram = false, const std::list<JournalEntry>& extra = {},
                const std::wstring& header = std::wstring()) {
-    // An earlier run's second phase may still be taking its folders away.
-    for (const std::wstring* folder : {&maker_, &install_})
-      ASSERT_TRUE(::CreateDirectoryW(folder->c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    // An earlier run's second phase may still be taking its folders away
+    // (a folder being deleted cannot be made again until it is gone).
+    for (const std::wstring* folder : {&maker_, &install_}) {
+      bool made = false;
+      for (int attempt = 0; attempt < 50 && !made; ++attempt) {
+        made = ::CreateDirectoryW(folder->c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+        if (!made) ::Sleep(100);
+      }
+      ASSERT_TRUE(made) << ::GetLastError();
+    }
     ::CreateDirectoryW(dataParent_.c_str(), nullptr);
     ::CreateDirectoryW(data_.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileW(UninstallerPath().c_str(), (install_ + L"\\Uninstall.exe").c_str(), FALSE));
@@ -610,7 +617,7 @@ class HostileLog : public UninstallerRun {
                                       header.empty() ? install_ : header, L"", L""));
     }
     EXPECT_EQ(RunQuiet(), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
-    GoneWithin(install_ + L"\\Uninstall.exe", 20000);
+    GoneWithin(maker_, 20000);
     EXPECT_TRUE(TargetsIntact());
     EXPECT_TRUE(Exists(data_ + L"\\Parts.lib"));
     Clean();
