@@ -36,8 +36,9 @@ function(qw_add_windows_test name)
   gtest_add_tests(TARGET ${name} SOURCES ${ARG_UNPARSED_ARGUMENTS} TEST_LIST tests)
   # A test that calls GTEST_SKIP (something Wine does not do) shows as
   # skipped rather than passed.
+  qw_test_area(area)
   set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
-                       TIMEOUT ${ARG_TIMEOUT} LABELS windows
+                       TIMEOUT ${ARG_TIMEOUT} LABELS "windows;${area}"
                        SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
   if(ARG_RESOURCE_LOCK)
     set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
