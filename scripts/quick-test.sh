@@ -36,16 +36,20 @@ area_targets() {
 # Native: the whole tree (what did not change is not rebuilt; its build-time
 # tools make the Windows payloads), so that the discovered tests are current.
 cmake --build build/native -j"$jobs"
+# The Windows tree's list of tests as its CMake files now say.
+cmake --build "build/$wine_tree" --target cmake_check_build_system >/dev/null
 mapfile -t targets < <(area_targets "$wine_tree" "$@")
 if [ ${#targets[@]} -gt 0 ]; then
   cmake --build "build/$wine_tree" -j"$jobs" --target "${targets[@]}"
 fi
 
-status=0
+status=0 ran=0
 for tree in native "$wine_tree"; do
   if [ -n "$(ctest --test-dir "build/$tree" -N -L "$label" "$@" | sed -n 's/^Total Tests: //p' | grep -v '^0$')" ]; then
     echo "== $tree: tests of $area"
+    ran=1
     ctest --test-dir "build/$tree" -L "$label" -j"$jobs" --output-on-failure "$@" || status=1
   fi
 done
+[ $ran -eq 1 ] || { echo "no test of area \"$area\" in build/native or build/$wine_tree" >&2; status=1; }
 exit $status
