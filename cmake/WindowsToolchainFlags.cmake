@@ -4,6 +4,9 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
 add_compile_options(-ffunction-sections -fdata-sections)
 # -static: no MinGW DLLs at run time (libstdc++, libgcc, winpthread).
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+# No link time stamp in the images: a build of the same sources gives the
+# same bytes, wherever and whenever it runs.
+add_link_options(-Wl,--no-insert-timestamp)
 if(CMAKE_BUILD_TYPE STREQUAL "Release" OR CMAKE_BUILD_TYPE STREQUAL "MinSizeRel")
   add_link_options(-s)
 endif()

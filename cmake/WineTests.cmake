@@ -34,8 +34,9 @@ function(qw_add_windows_test name)
     set(ARG_TIMEOUT 120)
   endif()
   gtest_add_tests(TARGET ${name} SOURCES ${ARG_UNPARSED_ARGUMENTS} TEST_LIST tests)
+  qw_test_area(area)
   set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
-                       TIMEOUT ${ARG_TIMEOUT} LABELS windows)
+                       TIMEOUT ${ARG_TIMEOUT} LABELS "windows;${area}")
   # Passed only on GoogleTest's own word; a GTEST_SKIP (something Wine
   # does not do) shows as skipped.
   qw_test_verdict(${tests})

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
@@ -191,6 +192,31 @@ TEST(ShippedInstaller, ImportsOnlyKnownDllsStatically) {
                                              "msvcrt.dll", "ole32.dll", "shell32.dll",
                                              "shlwapi.dll", "user32.dll"}));
   for (const std::string& dll : imported) EXPECT_TRUE(kKnownDlls.count(dll)) << dll << " is not a known DLL";
+}
+
+// Built twice from the same sources, in clones at different places, the
+// installer is the same file: the linker writes no time stamp and nothing
+// names the folder it was built in (as text or as wide text).
+TEST(ShippedInstaller, CarriesNoTimeStampAndNoBuildFolder) {
+  const std::string folder = QW_SOURCE_DIR;
+  ASSERT_GT(folder.size(), 1u);
+  const std::wstring wideFolder(folder.begin(), folder.end());
+  std::string utf16;
+  for (wchar_t c : wideFolder) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  for (const wchar_t* installer : {QW_SHIPPED_INSTALLER, QW_TEST_INSTALLER}) {
+    const std::vector<char> bytes = ReadFile(installer);
+    ASSERT_GT(bytes.size(), 4096u);
+    const auto dos = At<IMAGE_DOS_HEADER>(bytes, 0);
+    ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+    // The file header comes before the optional header, whose size alone
+    // differs between 32 and 64 bits.
+    const auto nt = At<IMAGE_NT_HEADERS32>(bytes, static_cast<std::size_t>(dos.e_lfanew));
+    ASSERT_EQ(nt.Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_EQ(nt.FileHeader.TimeDateStamp, 0u) << std::string(installer, installer + wcslen(installer));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.find(folder), std::string::npos) << folder;
+    EXPECT_EQ(text.find(utf16), std::string::npos) << folder << " as UTF-16";
+  }
 }
 
 class ShippedResources : public ::testing::Test {

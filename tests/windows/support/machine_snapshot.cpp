@@ -6,9 +6,15 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <optional>
+
+#include "file_hash_cache.h"
+#include "platform/handles.h"
 
 namespace qw::test {
 namespace {
+
+using UniqueFile = ScopedHandle<FileHandleTraits>;
 
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -23,15 +29,14 @@ std::wstring Hex(std::uint64_t value) {
 
 // A 64-bit multiply-xor hash over the content, eight bytes a step (the
 // prefix holds more than half a gigabyte): enough to tell a changed byte.
-bool HashFile(const std::wstring& path, std::uint64_t& hash, std::uint64_t& size) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+bool HashContent(HANDLE file, std::uint64_t& hash, std::uint64_t& size) {
   hash = 14695981039346656037ull;
   size = 0;
   static unsigned char buffer[1 << 20];
   DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (true) {
+    if (!::ReadFile(file, buffer, sizeof buffer, &read, nullptr)) return false;
+    if (read == 0) return true;
     DWORD i = 0;
     for (; i + 8 <= read; i += 8) {
       std::uint64_t word;
@@ -42,11 +47,29 @@ bool HashFile(const std::wstring& path, std::uint64_t& hash, std::uint64_t& size
     for (; i < read; ++i) hash = (hash ^ buffer[i]) * 1099511628211ull;
     size += read;
   }
-  ::CloseHandle(file);
-  return true;
 }
 
-void WalkFiles(const std::wstring& folder, MachineSnapshot& snapshot) {
+// "size hash" of a file, the hash read again only when the file's stamp
+// differs from the one the cache remembers; empty when the file cannot be
+// read.
+std::wstring FileState(const std::wstring& path, const std::wstring& key, FileHashCache& cache) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return {};
+  const std::optional<FileStamp> stamp = ReadFileStamp(file.get());
+  if (stamp) {
+    if (const std::optional<std::uint64_t> hash = cache.Find(key, *stamp)) {
+      return std::to_wstring(stamp->size) + L" " + Hex(*hash);
+    }
+  }
+  const std::uint64_t started = SystemTimeTicks();
+  std::uint64_t hash = 0, size = 0;
+  if (!HashContent(file.get(), hash, size)) return {};
+  if (stamp && stamp->size == size) cache.Remember(key, *stamp, hash, started);
+  return std::to_wstring(size) + L" " + Hex(hash);
+}
+
+void WalkFiles(const std::wstring& folder, FileHashCache& cache, MachineSnapshot& snapshot) {
   WIN32_FIND_DATAW data;
   HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return;
@@ -56,22 +79,41 @@ void WalkFiles(const std::wstring& folder, MachineSnapshot& snapshot) {
     const std::wstring path = folder + name;
     const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;  // links loop
+    const std::wstring key = Upper(path);
     std::wstring state;
     if (isFolder) {
       state = L"<dir>";
     } else {
-      std::uint64_t hash = 0, size = 0;
-      state = HashFile(path, hash, size) ? std::to_wstring(size) + L" " + Hex(hash) : L"<unreadable>";
+      state = FileState(path, key, cache);
+      if (state.empty()) state = L"<unreadable>";
       state += L" attr " + std::to_wstring(data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     }
-    snapshot.files[Upper(path)] = {path, state};
-    if (isFolder) WalkFiles(path + L"\\", snapshot);
+    snapshot.files[key] = {path, state};
+    if (isFolder) WalkFiles(path + L"\\", cache, snapshot);
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
 }
 
-void WalkKey(HKEY key, const std::wstring& path, MachineSnapshot& snapshot) {
-  snapshot.registry[Upper(path + L"\\")] = {path + L"\\", L"<key>"};
+// The values of a registry key as a walk of this process read them, with
+// the key's last-write time, which the system moves whenever a value of the
+// key is set or deleted. A later walk reads the values of an unchanged key
+// from here: the values of the Software keys run to tens of thousands.
+struct KeyValues {
+  std::uint64_t lastWrite = 0;
+  DWORD count = 0;
+  std::vector<std::pair<std::wstring, std::pair<std::wstring, std::wstring>>> values;
+};
+
+std::map<std::wstring, KeyValues>& ProcessKeyValues() {
+  static std::map<std::wstring, KeyValues> keys;
+  return keys;
+}
+
+// Longer than any step of the registry's clock: a key written that recently
+// may change again without its time moving.
+constexpr std::uint64_t kRecentTicks = 3 * 10'000'000ull;
+
+void ReadValues(HKEY key, const std::wstring& path, KeyValues& read) {
   std::vector<BYTE> data(1 << 16);
   for (DWORD i = 0;; ++i) {
     wchar_t name[16384];
@@ -90,18 +132,55 @@ void WalkKey(HKEY key, const std::wstring& path, MachineSnapshot& snapshot) {
       hex += two;
     }
     const std::wstring valuePath = path + L"\\[" + name + L"]";
-    snapshot.registry[Upper(valuePath)] = {valuePath, hex};
+    read.values.push_back({Upper(valuePath), {valuePath, hex}});
   }
+}
+
+void WalkKey(HKEY key, const std::wstring& path, std::uint64_t walkStarted, MachineSnapshot& snapshot) {
+  snapshot.registry[Upper(path + L"\\")] = {path + L"\\", L"<key>"};
+  DWORD valueCount = 0;
+  FILETIME written{};
+  const bool stamped = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount,
+                                          nullptr, nullptr, nullptr, &written) == ERROR_SUCCESS;
+  const std::uint64_t lastWrite = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+  std::map<std::wstring, KeyValues>& known = ProcessKeyValues();
+  const std::wstring upper = Upper(path);
+  auto found = known.find(upper);
+  KeyValues fresh;
+  const KeyValues* values = nullptr;
+  if (stamped && lastWrite != 0 && found != known.end() && found->second.lastWrite == lastWrite &&
+      found->second.count == valueCount) {
+    values = &found->second;
+  } else {
+    fresh.lastWrite = lastWrite;
+    fresh.count = valueCount;
+    ReadValues(key, path, fresh);
+    if (stamped && lastWrite != 0 && lastWrite + kRecentTicks < walkStarted) {
+      values = &(known[upper] = std::move(fresh));
+    } else {
+      if (found != known.end()) known.erase(found);
+      values = &fresh;
+    }
+  }
+  for (const auto& [valueKey, item] : values->values) snapshot.registry[valueKey] = item;
+
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD nameLength = 256;
     if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     HKEY child = nullptr;
     if (::RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-      WalkKey(child, path + L"\\" + name, snapshot);
+      WalkKey(child, path + L"\\" + name, walkStarted, snapshot);
       ::RegCloseKey(child);
     }
   }
+}
+
+// The hashes of this test process's snapshots, kept in the build tree's
+// Wine folder for the next process.
+FileHashCache& ProcessHashCache() {
+  static FileHashCache cache(QW_SNAPSHOT_HASH_STORE);
+  return cache;
 }
 
 bool Excluded(const std::wstring& upperPath, const std::vector<SnapshotExclusion>& exclusions) {
@@ -175,14 +254,21 @@ const std::vector<SnapshotExclusion>& ComparisonExclusions() {
 
 MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
   MachineSnapshot snapshot;
-  for (const std::wstring& root : roots) WalkFiles(root, snapshot);
+  FileHashCache& cache = ProcessHashCache();
+  std::vector<std::wstring> upperRoots;
+  for (const std::wstring& root : roots) {
+    WalkFiles(root, cache, snapshot);
+    upperRoots.push_back(Upper(root));
+  }
+  cache.Save(upperRoots);
+  const std::uint64_t walkStarted = SystemTimeTicks();
   HKEY key = nullptr;
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    WalkKey(key, L"HKLM\\Software", snapshot);
+    WalkKey(key, L"HKLM\\Software", walkStarted, snapshot);
     ::RegCloseKey(key);
   }
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    WalkKey(key, L"HKCU\\Software", snapshot);
+    WalkKey(key, L"HKCU\\Software", walkStarted, snapshot);
     ::RegCloseKey(key);
   }
   return snapshot;

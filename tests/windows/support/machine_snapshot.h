@@ -41,7 +41,9 @@ struct MachineSnapshot {
 };
 
 // Reads the file trees below `roots` (for example L"C:\\") and the two
-// Software keys. Unreadable files show as "<unreadable>".
+// Software keys. Unreadable files show as "<unreadable>". A file whose
+// stamp is that of a hash remembered from an earlier snapshot (of this or
+// another test process, file_hash_cache.h) is not read again.
 MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots);
 
 // One line per difference ("added", "removed", "changed" and the path),

@@ -1,0 +1,153 @@
+// Machine snapshots reuse the hash of a file whose stamp (size, write time,
+// change time, file id) is unchanged, and the values of a key whose
+// last-write time is unchanged: a change that keeps the size and puts the
+// write time back must still show, and so must a file put in place of
+// another by a rename and a value given other data of the same length. The store of remembered hashes survives a torn write
+// as an empty cache.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "file_hash_cache.h"
+#include "machine_snapshot.h"
+#include "platform/handles.h"
+#include "scratch_folder.h"
+
+namespace qw::test {
+namespace {
+
+using UniqueFile = ScopedHandle<FileHandleTraits>;
+
+FILETIME WriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+void SetWriteTime(const std::wstring& path, const FILETIME& time) {
+  UniqueFile file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time));
+}
+
+std::optional<FileStamp> StampOf(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::nullopt;
+  return ReadFileStamp(file.get());
+}
+
+// A key of its own under HKCU\Software, deleted at the end of the test.
+class ScratchKey {
+ public:
+  ScratchKey() : path_(L"Software\\Qw_snapshot_test_" + std::to_wstring(::GetCurrentProcessId())) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+  }
+  ~ScratchKey() { ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+  const std::wstring& path() const { return path_; }
+  void Set(const wchar_t* name, const std::wstring& text) const {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, path_.c_str(), name, REG_SZ, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+
+ private:
+  std::wstring path_;
+};
+
+TEST(MachineSnapshot, SeesChangesThatKeepSizeAndWriteTime) {
+  ScratchKey key;
+  key.Set(L"kept", L"aaaa");
+  key.Set(L"changed", L"aaaa");
+  ScratchFolder scratch(L"snapshot");
+  const std::wstring root = scratch.path() + L"\\";
+  const std::wstring rewritten = scratch / L"rewritten.bin";
+  const std::wstring replaced = scratch / L"replaced.bin";
+  const std::wstring replacement = scratch / L"replacement.bin";
+  WriteTestFile(rewritten, std::string(70000, 'a'));
+  WriteTestFile(replaced, std::string(5000, 'b'));
+  // Files and keys changed less than a few seconds ago are read every time:
+  // these must be old enough to be remembered.
+  ::Sleep(3500);
+  const std::optional<FileStamp> stamp = StampOf(rewritten);
+  std::printf("file stamps with a change time: %s\n", stamp ? "yes (hashes are reused)" : "no (every file is hashed)");
+
+  const MachineSnapshot before = TakeMachineSnapshot({root});
+
+  const FILETIME rewrittenTime = WriteTime(rewritten);
+  std::string content(70000, 'a');
+  content[69000] = 'x';
+  WriteTestFile(rewritten, content);
+  SetWriteTime(rewritten, rewrittenTime);
+  WriteTestFile(replacement, std::string(5000, 'c'));
+  SetWriteTime(replacement, WriteTime(replaced));
+  ASSERT_TRUE(::MoveFileExW(replacement.c_str(), replaced.c_str(), MOVEFILE_REPLACE_EXISTING));
+  key.Set(L"changed", L"bbbb");
+
+  // Tests running beside this one change the registry too: only the
+  // differences in this test's own places count.
+  std::vector<std::wstring> differences;
+  for (const std::wstring& line : Differences(before, TakeMachineSnapshot({root}), {})) {
+    if (line.find(scratch.path()) != std::wstring::npos || line.find(key.path() + L"\\") != std::wstring::npos)
+      differences.push_back(line);
+  }
+  ASSERT_EQ(differences.size(), 3u);
+  EXPECT_EQ(differences[0].rfind(L"changed " + replaced + L": 5000 ", 0), 0u) << differences[0];
+  EXPECT_EQ(differences[1].rfind(L"changed " + rewritten + L": 70000 ", 0), 0u) << differences[1];
+  EXPECT_EQ(differences[2].rfind(L"changed HKCU\\" + key.path() + L"\\[changed]: 1:6100", 0), 0u) << differences[2];
+}
+
+TEST(FileHashCache, KeepsHashesAcrossProcessesAndReadsATornStoreAsEmpty) {
+  ScratchFolder scratch(L"hash_store");
+  const std::wstring store = scratch / L"hashes";
+  FileStamp stamp;
+  stamp.size = 12;
+  stamp.lastWrite = 1000;
+  stamp.changeTime = 2000;
+  stamp.fileId = 42;
+  stamp.volume = 7;
+  const std::uint64_t longAfter = stamp.changeTime + 3600ull * 10'000'000;
+  {
+    FileHashCache cache(store);
+    cache.Remember(L"C:\\A", stamp, 0x1234, longAfter);
+    // Changed in the same seconds as its hash: not kept.
+    cache.Remember(L"C:\\B", stamp, 0x5678, stamp.changeTime + 1);
+    cache.Save({L"C:\\"});
+  }
+  FileHashCache reread(store);
+  EXPECT_EQ(reread.Find(L"C:\\A", stamp), std::optional<std::uint64_t>(0x1234));
+  EXPECT_FALSE(reread.Find(L"C:\\B", stamp));
+  FileStamp changed = stamp;
+  changed.changeTime += 1;
+  EXPECT_FALSE(reread.Find(L"C:\\A", changed));
+  changed = stamp;
+  changed.fileId += 1;
+  EXPECT_FALSE(reread.Find(L"C:\\A", changed));
+
+  // A snapshot of another root keeps it; one of C:\ that did not see it
+  // forgets it.
+  FileHashCache elsewhere(store);
+  elsewhere.Save({L"Q:\\"});
+  EXPECT_TRUE(FileHashCache(store).Find(L"C:\\A", stamp));
+  FileHashCache withoutIt(store);
+  withoutIt.Save({L"C:\\"});
+  EXPECT_FALSE(FileHashCache(store).Find(L"C:\\A", stamp));
+
+  {
+    FileHashCache cache(store);
+    cache.Remember(L"C:\\A", stamp, 0x1234, longAfter);
+    cache.Save({});
+  }
+  const std::string whole = ReadTestFile(store);
+  ASSERT_GT(whole.size(), 20u);
+  WriteTestFile(store, whole.substr(0, whole.size() - 3));
+  EXPECT_FALSE(FileHashCache(store).Find(L"C:\\A", stamp));
+}
+
+}  // namespace
+}  // namespace qw::test
