@@ -63,10 +63,10 @@ std::wstring ParentFolder(const std::wstring& path) {
 std::error_code CheckFile(const JournalEntry& entry, const RemovalPlaces& places) {
   if (entry.value < 0 || entry.value > static_cast<std::int32_t>(PayloadKind::Sample))
     return removal_errc::not_recorded_kind;
-  if (entry.value <= static_cast<std::int32_t>(PayloadKind::Uninstaller)) {
-    return IsStrictlyInside(entry.path, places.installFolder) ? std::error_code()
-                                                              : removal_errc::not_its_place;
-  }
+  // The installation folder is the product's own: an earlier version may
+  // have put files of any kind there.
+  if (IsStrictlyInside(entry.path, places.installFolder)) return {};
+  if (entry.value <= static_cast<std::int32_t>(PayloadKind::Uninstaller)) return removal_errc::not_its_place;
   const bool inItsFolder =
       std::any_of(places.dataFolders.begin(), places.dataFolders.end(), [&](const RemovalPlaces::DataFolder& d) {
         return d.kind == entry.value && IsStrictlyInside(entry.path, d.folder);

@@ -41,10 +41,11 @@ struct ProductPlaceFacts {
 };
 
 struct RemovalPlaces {
-  // Files of payload kinds 0 to 2 lie inside it; the only place where a
-  // file in use is left to the restart.
+  // Files of every payload kind may lie inside it (an earlier version may
+  // have put its samples there), kinds 0 to 2 nowhere else; the only place
+  // where a file in use is left to the restart.
   std::wstring installFolder;
-  // Folders in which files of payload kinds 3 and 4 may lie.
+  // Folders in which files of payload kinds 3 and 4 may lie besides.
   struct DataFolder {
     std::int32_t kind;
     std::wstring folder;

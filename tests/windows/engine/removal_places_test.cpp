@@ -68,7 +68,8 @@ TEST_F(RemovalPlacesTest, EachKindOnlyInItsOwnFolders) {
   EXPECT_FALSE(Check(File(samples_ + L"\\House.mr-proj", 4)));
   // The right folder for another kind, or no folder of the product at all.
   EXPECT_EQ(Check(File(libraries_ + L"\\Doors.mr-lib", 0)), removal_errc::not_its_place);
-  EXPECT_EQ(Check(File(install_ + L"\\Parts.lib", 3)), removal_errc::not_its_place);
+  // The installation folder is the product's own, for every kind.
+  EXPECT_FALSE(Check(File(install_ + L"\\Samples\\Garden.proj", 4)));
   EXPECT_EQ(Check(File(libraries_ + L"\\House.mr-proj", 4)), removal_errc::not_its_place);
   EXPECT_EQ(Check(File(scratch_ / L"Data\\Quillon Works\\other.dll", 3)), removal_errc::not_its_place);
   EXPECT_EQ(Check(File(scratch_ / L"Programs\\Other Vendor\\other.exe", 1)), removal_errc::not_its_place);
