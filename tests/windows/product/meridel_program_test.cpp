@@ -294,13 +294,15 @@ TEST_F(MeridelDocumentType, OpeningAProjectFromTheShellStartsTheProgram) {
   ASSERT_NE(window, nullptr) << "the shell did not start Meridel.exe";
   DWORD windowProcess = 0;
   ::GetWindowThreadProcessId(window, &windowProcess);
-  const UniqueHandle started(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, windowProcess));
+  // SYNCHRONIZE too: the wait at the end must see the program gone, or the
+  // next test finds the product still running.
+  const UniqueHandle started(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, windowProcess));
   wchar_t image[MAX_PATH] = {};
   DWORD length = MAX_PATH;
   ASSERT_TRUE(started && ::QueryFullProcessImageNameW(started.get(), 0, image, &length));
   EXPECT_EQ(::lstrcmpiW(image, ProgramPath(L"Meridel.exe").c_str()), 0) << ::testing::PrintToString(std::wstring(image));
   ::PostMessageW(window, WM_CLOSE, 0, 0);
-  if (started) ::WaitForSingleObject(started.get(), 20000);
+  if (started) EXPECT_EQ(::WaitForSingleObject(started.get(), 20000), WAIT_OBJECT_0);
 }
 
 }  // namespace
