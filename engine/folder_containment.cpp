@@ -2,31 +2,12 @@
 
 #include <windows.h>
 
+#include "engine/system_path_form.h"
+
 namespace qw {
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
-}
-
-// The long form of an existing `path`; empty when it does not exist.
-std::wstring LongPath(const std::wstring& path) {
-  const DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (needed == 0) return {};
-  std::wstring result(needed, L'\0');
-  const DWORD length = ::GetLongPathNameW(path.c_str(), result.data(), needed);
-  if (length == 0 || length >= needed) return {};
-  result.resize(length);
-  return result;
-}
 
 bool SameElement(const std::wstring& a, const std::wstring& b) {
   return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -36,14 +17,15 @@ bool SameElement(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 std::wstring NormalizedPath(const std::wstring& path) {
-  const std::wstring full = FullPath(path);
+  std::wstring full = FullPathName(path);
+  if (full.empty()) full = path;
   // The longest part that exists gets its long names; the rest follows as
   // written (it cannot have short names yet).
   std::size_t end = full.size();
   while (end > 2) {
     std::wstring part = full.substr(0, end);
     if (part.back() == L':') part += L'\\';  // the drive's root, not its current folder
-    const std::wstring longPart = LongPath(part);
+    const std::wstring longPart = LongPathName(part);
     if (!longPart.empty()) {
       std::wstring rest = full.substr(end);
       if (IsSeparator(longPart.back()) && !rest.empty() && IsSeparator(rest.front())) rest.erase(0, 1);

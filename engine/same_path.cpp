@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/install_journal.h"
+#include "engine/system_path_form.h"
 #include "platform/handles.h"
 
 namespace qw {
@@ -53,14 +54,10 @@ bool SameObject(const FileIdentity& a, const FileIdentity& b) {
          ::CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
 }
 
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
+// The full form, or the text as given when the system cannot make it full.
+std::wstring FullOrAsGiven(const std::wstring& path) {
+  std::wstring full = FullPathName(path);
+  return full.empty() ? path : full;
 }
 
 bool SameElementsIgnoringCase(const std::wstring& a, const std::wstring& b) {
@@ -87,7 +84,7 @@ bool InstallJournal::SamePath(const std::wstring& a, const std::wstring& b) {
   const auto y = IdentityOf(b);
   if (x && y) return SameObject(*x, *y);
   if (x || y) return false;
-  return SameElementsIgnoringCase(FullPath(a), FullPath(b));
+  return SameElementsIgnoringCase(FullOrAsGiven(a), FullOrAsGiven(b));
 }
 
 }  // namespace qw
