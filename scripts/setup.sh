@@ -85,12 +85,11 @@ if ! enable_deb_src; then
   need_update=1
 fi
 
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
-}
+# True when every named package is installed (one dpkg-query for all).
 all_installed() {
-  local p
-  for p in "$@"; do installed "$p" || return 1; done
+  local states
+  states=$(dpkg-query -W -f='${Status}\n' "$@" 2>/dev/null | grep -c 'install ok installed' || true)
+  [ "$states" -eq $# ]
 }
 
 # Quiet when one whole path is present; otherwise install what is missing.
@@ -134,8 +133,9 @@ fi
 # name ("Désinstaller Meridel.lnk") cannot be created.
 test_locales=(fr_FR de_DE en_US da_DK nl_NL cs_CZ he_IL it_IT tr_TR vi_VN zh_CN zh_TW ja_JP)
 missing_locales=()
+known_locales=$(locale -a 2>/dev/null || true)
 for l in "${test_locales[@]}"; do
-  locale -a 2>/dev/null | grep -qx "$l.utf8" || missing_locales+=("$l")
+  grep -qx "$l.utf8" <<<"$known_locales" || missing_locales+=("$l")
 done
 if [ ${#missing_locales[@]} -gt 0 ]; then
   say "generating the UTF-8 locales the tests start Wine in: ${missing_locales[*]}"
