@@ -11,7 +11,8 @@
 
 namespace qw {
 
-// Generic owner: Traits supplies the invalid value and the close function.
+// Generic owner: Traits supplies the invalid value, the test of a valid
+// one and the close function.
 template <typename Traits>
 class ScopedHandle {
  public:
@@ -29,15 +30,21 @@ class ScopedHandle {
   ~ScopedHandle() { reset(); }
 
   Handle get() const noexcept { return handle_; }
-  bool valid() const noexcept { return handle_ != Traits::Invalid(); }
+  bool valid() const noexcept { return Traits::IsValid(handle_); }
   explicit operator bool() const noexcept { return valid(); }
 
-  // Closes the current handle (when valid) and takes `h`.
+  // Closes the current handle (when valid) and takes `h`. The thread's last
+  // error stays as it was: an owner replaced or going out of scope on an
+  // error path must not hide the error of the call that failed.
   void reset(Handle h = Traits::Invalid()) noexcept {
-    if (valid()) Traits::Close(handle_);
+    if (valid()) {
+      const DWORD error = ::GetLastError();
+      Traits::Close(handle_);
+      ::SetLastError(error);
+    }
     handle_ = h;
   }
-  Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+  [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
 
  private:
   Handle handle_ = Traits::Invalid();
@@ -46,48 +53,58 @@ class ScopedHandle {
 struct KernelHandleTraits {  // CreateMutex, OpenProcessToken, CreateProcess...
   using Handle = HANDLE;
   static Handle Invalid() { return nullptr; }
+  // Most of these calls fail with null, some (CreateToolhelp32Snapshot,
+  // CreateNamedPipe) with INVALID_HANDLE_VALUE: neither is a handle to close.
+  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
 struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
 struct ModuleTraits {  // a module this code loaded with LoadLibrary
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
 struct RegKeyTraits {
   using Handle = HKEY;
   static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
 struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
   using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
 struct IconTraits {  // an icon loaded without LR_SHARED
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::DestroyIcon(h); }
 };
 
 struct FindTraits {  // FindFirstFileW reports failure as INVALID_HANDLE_VALUE
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::FindClose(h); }
 };
 
 struct ImageListTraits {
   using Handle = HIMAGELIST;
   static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::ImageList_Destroy(h); }
 };
 

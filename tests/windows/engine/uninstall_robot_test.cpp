@@ -127,6 +127,10 @@ class Uninstallation : public InstallationTest {
   // under a parked ".tmp" name at its end) is still there.
   static bool UninstallerRunning() {
     UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
+      ADD_FAILURE() << "no list of processes: " << ::GetLastError();
+      return false;
+    }
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {

@@ -302,7 +302,9 @@ TEST_F(MeridelDocumentType, OpeningAProjectFromTheShellStartsTheProgram) {
   ASSERT_TRUE(started && ::QueryFullProcessImageNameW(started.get(), 0, image, &length));
   EXPECT_EQ(::lstrcmpiW(image, ProgramPath(L"Meridel.exe").c_str()), 0) << ::testing::PrintToString(std::wstring(image));
   ::PostMessageW(window, WM_CLOSE, 0, 0);
-  if (started) EXPECT_EQ(::WaitForSingleObject(started.get(), 20000), WAIT_OBJECT_0);
+  if (started) {
+    EXPECT_EQ(::WaitForSingleObject(started.get(), 20000), WAIT_OBJECT_0);
+  }
 }
 
 }  // namespace
