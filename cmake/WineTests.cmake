@@ -19,6 +19,18 @@ add_test(NAME wine_session_stop
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
 
+# qw_windows_test_timeout(SECONDS test...): CTest ends a test after SECONDS
+# and kills it without a word; scripts/test-run.sh ends the program 20 s
+# before that and shows what it printed, so that the log says where it was.
+function(qw_windows_test_timeout seconds)
+  math(EXPR deadline "${seconds} - 20")
+  if(deadline LESS 10)
+    set(deadline 10)
+  endif()
+  set_tests_properties(${ARGN} PROPERTIES TIMEOUT ${seconds})
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_TEST_DEADLINE=${deadline}")
+endfunction()
+
 # qw_add_windows_test(NAME source... [LIBRARIES lib...] [TIMEOUT s]
 #                     [RESOURCE_LOCK name])
 # A GoogleTest program run under Wine; one CTest test per TEST() found in the
@@ -35,8 +47,8 @@ function(qw_add_windows_test name)
   endif()
   gtest_add_tests(TARGET ${name} SOURCES ${ARG_UNPARSED_ARGUMENTS} TEST_LIST tests)
   qw_test_area(area)
-  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine
-                       TIMEOUT ${ARG_TIMEOUT} LABELS "windows;${area}")
+  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine LABELS "windows;${area}")
+  qw_windows_test_timeout(${ARG_TIMEOUT} ${tests})
   # Passed only on GoogleTest's own word; a GTEST_SKIP (something Wine
   # does not do) shows as skipped.
   qw_test_verdict(${tests})

@@ -12,6 +12,24 @@ set -u
 out=$(mktemp)
 "$@" >"$out" 2>&1 </dev/null &
 child=$!
+# QW_TEST_DEADLINE (seconds, set a little below CTest's timeout, which
+# kills without a word): the program is ended then, and what it printed so
+# far says where it was.
+watchdog=
+if [ -n "${QW_TEST_DEADLINE:-}" ]; then
+  (
+    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+    sleep "$QW_TEST_DEADLINE" &
+    sleeper=$!
+    wait "$sleeper"
+    echo "test-run: still running after $QW_TEST_DEADLINE s: ended" >>"$out"
+    kill -TERM "$child" 2>/dev/null
+    sleep 5 & sleeper=$!
+    wait "$sleeper"
+    kill -KILL "$child" 2>/dev/null
+  ) </dev/null >/dev/null 2>&1 &
+  watchdog=$!
+fi
 # CTest ends a test that times out: the program goes with this script.
 trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
 status=0
@@ -21,6 +39,7 @@ while kill -0 "$child" 2>/dev/null; do
   status=0
   wait "$child" || status=$?
 done
+[ -z "$watchdog" ] || kill "$watchdog" 2>/dev/null
 cat "$out"
 rm -f "$out"
 if [ "$status" -ne 0 ]; then

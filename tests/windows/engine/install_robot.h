@@ -46,7 +46,7 @@ struct RunResult {
 };
 
 // Presses Install on the Install page and waits for the end of the run.
-RunResult PressInstall(InstallerRobot& robot, DWORD timeoutMs = 120000);
+RunResult PressInstall(InstallerRobot& robot, DWORD timeoutMs = kInstallationTimeoutMs);
 
 // Starts `installer` in `locale` and goes to the Install page by the quick
 // method.

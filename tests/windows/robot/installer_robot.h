@@ -23,6 +23,8 @@ enum class Page { None = -1, Start, Mode, Path, Shortcut, Install, End };
 const char* PageName(Page page);
 
 constexpr DWORD kDefaultTimeoutMs = 15000;
+// A whole installation, on a machine that runs another one beside it.
+constexpr DWORD kInstallationTimeoutMs = 120000;
 
 // Polls `condition` every 20 ms until it holds or `timeoutMs` has passed.
 // Returns whether it held.

@@ -98,7 +98,7 @@ TEST(InstallLog, OptionsSummaryAndRuleLinesFillTheLog) {
 
   // The run begins with a full line of dashes.
   ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kExit) == L"Exit"; }));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kExit) == L"Exit"; }, kInstallationTimeoutMs));
   const std::vector<std::wstring> after_run = Lines(WindowText(log));
   ASSERT_GT(after_run.size(), summary.size());
   const std::wstring& dashes = after_run[summary.size()];

@@ -68,7 +68,7 @@ TEST(WizardWalk, QuickMethodToEndAndExitWithoutQuestion) {
   ExpectState(robot, kInstall);
 
   ASSERT_TRUE(robot.Click(kNext));  // Install
-  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kExit) == L"Exit"; }));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kExit) == L"Exit"; }, kInstallationTimeoutMs));
   ExpectState(robot, kInstalled);
   EXPECT_TRUE(robot.IsVisible(kProgress));
   EXPECT_EQ(robot.Text(kStatus), L"Click on 'Next' to continue.");
