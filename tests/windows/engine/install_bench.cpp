@@ -50,8 +50,9 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// The whole decompressed stream through libbz2, chunk by chunk, handed to
-// `sink`; false on a bzip2 error.
+// The whole decompressed archive (its streams one after the other)
+// through libbz2 on this thread, chunk by chunk, handed to `sink`; false
+// on a bzip2 error.
 template <typename Sink>
 bool Decompress(const std::string& archive, Sink sink) {
   bz_stream stream{};
@@ -65,6 +66,16 @@ bool Decompress(const std::string& archive, Sink sink) {
     stream.avail_out = sizeof buffer;
     status = BZ2_bzDecompress(&stream);
     sink(buffer, sizeof buffer - stream.avail_out);
+    if (status == BZ_STREAM_END && stream.avail_in > 0) {
+      BZ2_bzDecompressEnd(&stream);
+      char* next = stream.next_in;
+      const unsigned left = stream.avail_in;
+      stream = bz_stream{};
+      if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
+      stream.next_in = next;
+      stream.avail_in = left;
+      status = BZ_OK;
+    }
   }
   BZ2_bzDecompressEnd(&stream);
   return status == BZ_STREAM_END;
