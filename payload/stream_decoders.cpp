@@ -57,7 +57,6 @@ DecodedRange StreamDecoders::Take(std::size_t range) {
 }
 
 void StreamDecoders::Work() {
-  ++running_;
   for (;;) {
     std::size_t range = 0;
     {
@@ -74,7 +73,6 @@ void StreamDecoders::Work() {
     }
     changed_.notify_all();
   }
-  --running_;
 }
 
 DecodedRange StreamDecoders::Decode(std::size_t range) const {

@@ -56,9 +56,6 @@ class StreamDecoders {
   // Makes every worker stop and waits for it. Idempotent.
   void Stop();
 
-  // How many workers run now (tests).
-  unsigned RunningWorkers() const { return running_.load(); }
-
  private:
   void Work();
   DecodedRange Decode(std::size_t range) const;
@@ -76,7 +73,6 @@ class StreamDecoders {
   std::size_t next_ = 0;   // the next range a worker starts
   std::size_t taken_ = 0;  // ranges handed over so far
   std::atomic<bool> stopping_{false};
-  std::atomic<unsigned> running_{0};
   std::vector<std::thread> workers_;
 };
 
