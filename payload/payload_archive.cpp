@@ -63,13 +63,7 @@ bool PayloadArchive::TestOnWorkers(std::vector<std::size_t> starts) {
   for (std::size_t i = 0; i < decoders.ranges(); ++i) {
     if (!decoders.Take(i).clean) {
       decoders.Stop();
-      rewind();
-      try {
-        Decompress(input_, [](const char*, std::size_t size) { return size; });
-      } catch (...) {
-        return false;
-      }
-      return !input_.bad() && input_.peek() == std::istream::traits_type::eof();
+      return TestOnThisThread();
     }
   }
   return true;
@@ -111,6 +105,10 @@ bool PayloadArchive::test() {
       // No thread to be had: this thread tests alone.
     }
   }
+  return TestOnThisThread();
+}
+
+bool PayloadArchive::TestOnThisThread() {
   try {
     Decompress(input_, [](const char*, std::size_t size) { return size; });
   } catch (...) {

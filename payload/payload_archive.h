@@ -78,6 +78,7 @@ class PayloadArchive {
   // decoded by, or nothing for the caller's thread alone.
   std::vector<std::size_t> ParallelStreamStarts() const;
   bool TestOnWorkers(std::vector<std::size_t> starts);
+  bool TestOnThisThread();
   std::uint64_t DecodeOnWorkers(std::vector<std::size_t> starts, const DecodedSink& sink);
 
   ArchiveBytes bytes_;

@@ -309,9 +309,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("installer without its payload: %llu bytes (%llu with it)\n",
               static_cast<unsigned long long>(installerSize - shippedPayload),
               static_cast<unsigned long long>(installerSize));
-  SYSTEM_INFO system{};
-  ::GetNativeSystemInfo(&system);
-  std::printf("processors: %lu\n", static_cast<unsigned long>(system.dwNumberOfProcessors));
+  // What the reader sizes its decoding threads by.
+  std::printf("active processors: %lu\n", static_cast<unsigned long>(::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS)));
 
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);
