@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/system_error.h"
 
 namespace qw {
 
@@ -36,8 +37,8 @@ class WaitCursor {
 
 // Starts the program and waits for it; the exit code, or nothing when it
 // could not be started.
-std::optional<DWORD> RunToEnd(const std::wstring& programPath) {
-  std::wstring commandText = SelfRegistrationCommandLine(programPath);
+std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstring& arguments) {
+  std::wstring commandText = ProgramCommandLine(programPath, arguments);
   std::vector<wchar_t> commandLine(commandText.begin(), commandText.end());
   commandLine.push_back(L'\0');
   const std::wstring folder = ProgramFolder(programPath);
@@ -73,7 +74,7 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {
   journal.RecordSelfRegistration();
   appLock.Release();
-  const std::optional<DWORD> exitCode = RunToEnd(programPath);
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background");
   appLock.TryAcquire();
   const bool registered = exitCode && *exitCode == kRegisteredExitCode;
   journal.CompleteEntry(registered);
@@ -82,6 +83,18 @@ bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLo
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
   }
   return registered;
+}
+
+std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock) {
+  appLock.Release();
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Unregister /Background");
+  const std::error_code startError = exitCode ? std::error_code() : LastError();
+  appLock.TryAcquire();
+  if (!exitCode) return startError;
+  if (*exitCode != kRegisteredExitCode) return SystemError(ERROR_INSTALL_FAILURE);
+  WaitCursor wait;
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+  return {};
 }
 
 }  // namespace qw

@@ -103,6 +103,7 @@ bool CDlgInstall::RunInstallation() {
   request.product = InstalledProductNames();
   request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
+  request.runRecordFolder = qw::RunRecordFolder(request.product.key);
   const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
   m_programPath = outcome.programPath;
   m_uninstallerPath = outcome.uninstallerPath;
