@@ -22,6 +22,7 @@
 #include "engine/run_record_format.h"
 #include "install_robot.h"
 #include "payload/payload_kind.h"
+#include "scratch_folder.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -135,7 +136,9 @@ class InterruptedInstallation : public InstallationTest {
     EXPECT_TRUE(robot.Click(kExit));
     const HWND question = robot.WaitForDialog();
     EXPECT_NE(question, nullptr);
-    if (question) EXPECT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    if (question) {
+      EXPECT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    }
     EXPECT_TRUE(robot.WaitForExit(30000));
     return message;
   }
