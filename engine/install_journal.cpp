@@ -131,6 +131,10 @@ void InstallJournal::NoteProductPath(bool makerKeyExisted, bool valueExisted, co
   Note(run_record::ProductPathLine(makerKeyExisted, valueExisted, previousValue));
 }
 
+void InstallJournal::NoteRunningProgram(HANDLE process) {
+  Note(run_record::RunningProgramLine(RecordWriterOf(process)));
+}
+
 void InstallJournal::FinishRunRecord() {
   if (record_) record_->Delete();
   record_ = nullptr;

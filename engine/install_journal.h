@@ -115,6 +115,8 @@ class InstallJournal {
   void NoteShortcutPath(const std::wstring& path);
   void AnnounceUninstallKey(bool exists);
   void NoteProductPath(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue);
+  // A program the run started and waits for (the registration run).
+  void NoteRunningProgram(HANDLE process);
   // Deletes the record without Commit or Rollback (a run that ends
   // without either after everything was done).
   void FinishRunRecord();

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 #include "engine/error_code_text.h"
@@ -17,6 +19,17 @@
 
 namespace qw {
 namespace {
+
+constexpr DWORD kProgramWaitMs = 60000;
+
+// "path (reason)": the system's codes as the installer shows them, the
+// refusals by what they say.
+std::wstring WithReason(const std::wstring& what, const std::error_code& why) {
+  if (!why) return what;
+  if (why.category() == std::system_category()) return what + L" (" + ErrorCodeText(why) + L")";
+  const std::string message = why.message();
+  return what + L" (" + std::wstring(message.begin(), message.end()) + L")";
+}
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -39,6 +52,39 @@ std::wstring ProfilesFolder() {
   wchar_t buffer[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
   return ParentOf(LongFolderPath(buffer));
+}
+
+// Waits up to `milliseconds` until no process runs the program `path`;
+// false when one still does. One that the interrupted run started itself
+// (its registration run, child of `writer`) is part of that run and is
+// ended: nothing else will.
+bool WaitForProgramToEnd(const std::wstring& path, const RecordWriter& writer, DWORD milliseconds) {
+  const std::wstring name = NameOf(path);
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    UniqueHandle running;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more && !running;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+      if (!SameName(entry.szExeFile, name)) continue;
+      UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                                         entry.th32ProcessID));
+      wchar_t image[MAX_PATH * 2] = {};
+      DWORD size = MAX_PATH * 2;
+      if (!process || !::QueryFullProcessImageNameW(process.get(), 0, image, &size) || !IsSamePath(image, path))
+        continue;
+      // Started after the run's process, by it: its registration run.
+      if (entry.th32ParentProcessID == writer.processId && RecordWriterOf(process.get()).creationTime > writer.creationTime)
+        ::TerminateProcess(process.get(), ERROR_PROCESS_ABORTED);
+      running = std::move(process);
+    }
+    if (!running) return true;
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent >= milliseconds || ::WaitForSingleObject(running.get(), milliseconds - spent) != WAIT_OBJECT_0)
+      return false;
+  }
 }
 
 class Recovery {
@@ -71,9 +117,7 @@ class Recovery {
   }
 
  private:
-  void Leave(const std::wstring& what, const std::error_code& why) {
-    left_.push_back(why ? what + L" (" + ErrorCodeText(why) + L")" : what);
-  }
+  void Leave(const std::wstring& what, const std::error_code& why) { left_.push_back(WithReason(what, why)); }
 
   // A set-aside copy lies directly in a temporary folder under a "qw" name:
   // this process's, one of a user profile's or the Windows folder's.
@@ -245,9 +289,13 @@ class Recovery {
     }
   }
 
-  // The product's registration, through its own program while it is there.
+  // The product's registration, through its own program while it is there;
+  // only for a first installation: a reinstallation or update registered
+  // what the installation before it had registered already.
   void Unregister() {
-    if (!request_.unregister) return;
+    if (!request_.unregister || record_.productPath.valueExisted) return;
+    for (const RecordedEntry& recorded : record_.entries)
+      if (recorded.entry.kind == JournalEntryKind::UninstallKey && recorded.entry.existedBefore) return;
     for (auto it = record_.entries.rbegin(); it != record_.entries.rend(); ++it) {
       const JournalEntry& entry = it->entry;
       if (entry.kind != JournalEntryKind::File || entry.value != static_cast<std::int32_t>(PayloadKind::MainProgram))
@@ -328,13 +376,32 @@ RecoveryResult RecoverInterruptedInstallation(const InstallationRecovery& reques
     // A record in a place an ordinary user controls says nothing: it stays,
     // untouched, and the user hears of it.
     result.outcome = RecoveryOutcome::PartlyUndone;
-    result.left.push_back(recordPath + L" (" + ErrorCodeText(readError) + L")");
+    result.left.push_back(WithReason(recordPath, readError));
     return result;
   }
   const RecordedInstallation record = run_record::ParseInstallationRecord(text);
   if (record.linesRead > 0 && RecordWriterRuns(record.writer)) {
     result.outcome = RecoveryOutcome::WriterRuns;
     return result;
+  }
+  // A program the run had started (its registration run) is part of it:
+  // it is ended before anything it may hold is undone. One that does not
+  // end leaves the record to a later start.
+  for (const RecordWriter& program : record.programs) {
+    if (!EndRecordWriter(program, kProgramWaitMs)) {
+      result.outcome = RecoveryOutcome::WriterRuns;
+      return result;
+    }
+  }
+  for (const RecordedEntry& recorded : record.entries) {
+    const JournalEntry& entry = recorded.entry;
+    if (entry.kind != JournalEntryKind::File || entry.value != static_cast<std::int32_t>(PayloadKind::MainProgram) ||
+        CheckPathForm(entry.path))
+      continue;
+    if (!WaitForProgramToEnd(entry.path, record.writer, kProgramWaitMs)) {
+      result.outcome = RecoveryOutcome::WriterRuns;
+      return result;
+    }
   }
   Recovery recovery(request, record);
   if (record.committed) {

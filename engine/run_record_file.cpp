@@ -100,11 +100,13 @@ std::wstring RunRecordPath(const std::wstring& folder, RunRecordKind kind) {
   return folder + (kind == RunRecordKind::Installation ? L"\\Installation.qwrec" : L"\\Removal.qwrec");
 }
 
-RecordWriter CurrentRecordWriter() {
+RecordWriter CurrentRecordWriter() { return RecordWriterOf(::GetCurrentProcess()); }
+
+RecordWriter RecordWriterOf(HANDLE process) {
   RecordWriter writer;
-  writer.processId = ::GetCurrentProcessId();
+  writer.processId = ::GetProcessId(process);
   FILETIME creation{}, exit{}, kernel{}, user{};
-  if (::GetProcessTimes(::GetCurrentProcess(), &creation, &exit, &kernel, &user)) {
+  if (::GetProcessTimes(process, &creation, &exit, &kernel, &user)) {
     writer.creationTime = (static_cast<std::uint64_t>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
   }
   return writer;
@@ -119,6 +121,15 @@ bool RecordWriterRuns(const RecordWriter& writer) {
   if (!::GetProcessTimes(process.get(), &creation, &exit, &kernel, &user)) return true;
   const std::uint64_t created = (static_cast<std::uint64_t>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
   return created == writer.creationTime;  // another process that got the same id
+}
+
+bool EndRecordWriter(const RecordWriter& writer, DWORD milliseconds) {
+  if (!RecordWriterRuns(writer)) return true;
+  UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                     writer.processId));
+  if (!process || RecordWriterOf(process.get()).creationTime != writer.creationTime) return !process;
+  ::TerminateProcess(process.get(), ERROR_PROCESS_ABORTED);
+  return ::WaitForSingleObject(process.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 std::error_code CheckRecordPlace(const std::wstring& path, bool folder, bool& exists) {

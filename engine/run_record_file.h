@@ -32,10 +32,15 @@ std::wstring RunRecordPath(const std::wstring& folder, RunRecordKind kind);
 
 // This process, as a record names it.
 RecordWriter CurrentRecordWriter();
+// `process` (a handle with query access), as a record names it.
+RecordWriter RecordWriterOf(HANDLE process);
 // Whether the process a record names still runs (the same id and the same
 // creation time). A process that cannot be asked counts as running: its
 // record is left alone.
 bool RecordWriterRuns(const RecordWriter& writer);
+// Ends that process (when it still is that one) and waits up to
+// `milliseconds` for it; true when it has ended.
+bool EndRecordWriter(const RecordWriter& writer, DWORD milliseconds);
 
 // Why `path` (a folder, or a file when `folder` is false) must not be
 // trusted: a reparse point, another kind of object, reached elsewhere, or

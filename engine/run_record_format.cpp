@@ -158,6 +158,12 @@ bool ReadInstallationLine(const std::vector<std::wstring>& f, RecordedInstallati
     return true;
   }
   if (tag == L"committed" && f.size() == 1) return record.committed = true, true;
+  if (tag == L"running" && f.size() == 3) {
+    RecordWriter program;
+    if (!ReadWriter({L"process", f[1], f[2]}, program)) return false;
+    record.programs.push_back(program);
+    return true;
+  }
   return false;
 }
 
@@ -195,6 +201,10 @@ std::wstring ProductPathLine(bool makerKeyExisted, bool valueExisted, const std:
 }
 
 std::wstring CommittedLine() { return Line({L"committed"}); }
+
+std::wstring RunningProgramLine(const RecordWriter& program) {
+  return Line({L"running", Number(program.processId), Hex(program.creationTime)});
+}
 
 std::wstring RemovalHeader(const RecordWriter& writer, const std::wstring& logPath,
                            const std::wstring& startMenuFolder, bool removeUserData, bool partialLog) {

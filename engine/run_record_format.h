@@ -57,6 +57,9 @@ struct RecordedInstallation {
   std::wstring temporaryFolder;  // the run's own working folder
   std::vector<RecordedEntry> entries;
   RecordedProductPath productPath;
+  // Programs the run started and did not see end (the registration run):
+  // part of the run while they go on.
+  std::vector<RecordWriter> programs;
   // The uninstall log was written: the installation is finished, only its
   // set-aside copies were still to be discarded.
   bool committed = false;
@@ -90,6 +93,7 @@ std::wstring SetAsideLine(std::size_t index);
 std::wstring CompletionLine(std::size_t index, bool done, const std::wstring* path);
 std::wstring ProductPathLine(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue);
 std::wstring CommittedLine();
+std::wstring RunningProgramLine(const RecordWriter& program);
 
 // Lines of a removal record.
 std::wstring RemovalHeader(const RecordWriter& writer, const std::wstring& logPath,

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,9 +36,21 @@ class WaitCursor {
   HCURSOR previous_;
 };
 
+// A job whose processes end when its last handle closes; null when the
+// system offers none.
+UniqueHandle KillOnCloseJob() {
+  UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
+  return job;
+}
+
 // Starts the program and waits for it; the exit code, or nothing when it
 // could not be started.
-std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstring& arguments) {
+std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstring& arguments,
+                              const std::function<void(HANDLE)>& started = nullptr) {
   std::wstring commandText = ProgramCommandLine(programPath, arguments);
   std::vector<wchar_t> commandLine(commandText.begin(), commandText.end());
   commandLine.push_back(L'\0');
@@ -48,12 +61,19 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstrin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+  // The program ends with this process: an installation killed during the
+  // run leaves no program behind that holds the files its recovery removes.
+  const UniqueHandle job = KillOnCloseJob();
+  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        HIGH_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &process)) {
     return std::nullopt;
   }
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
+  if (job) ::AssignProcessToJobObject(job.get(), processHandle.get());
+  ::ResumeThread(threadHandle.get());
+  if (started) started(processHandle.get());
   ::WaitForSingleObject(processHandle.get(), INFINITE);
   DWORD exitCode = 0;
   ::GetExitCodeProcess(processHandle.get(), &exitCode);
@@ -74,7 +94,8 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {
   journal.RecordSelfRegistration();
   appLock.Release();
-  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background");
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background",
+                                                 [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
   appLock.TryAcquire();
   const bool registered = exitCode && *exitCode == kRegisteredExitCode;
   journal.CompleteEntry(registered);
