@@ -103,9 +103,10 @@ class Uninstaller {
     const bool recorded = !record.Create(recordFolder, RunRecordKind::Removal, header);
     const RemovalReport report =
         Remove(contents, logPath, removeUserData, verdict.partial, lock, recorded ? &record : nullptr);
-    // The record goes once nothing is left for a later run, or while the log
-    // that such a run reads is still there.
-    if (report.Complete() || !report.logDeleted) record.Delete();
+    // A run that came to its end leaves nothing for a later one to finish
+    // (its uninstaller goes, or stays with its log); only a run cut off
+    // leaves its record.
+    record.Delete();
     const ExitCode code = EndExitCode(report, contents.parse, verdict);
     if (!quiet_)
       ShowMessageBox(nullptr, EndMessageText(kProductDisplayName, report, contents.parse, verdict),
