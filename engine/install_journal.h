@@ -120,6 +120,9 @@ class InstallJournal {
   // Deletes the record without Commit or Rollback (a run that ends
   // without either after everything was done).
   void FinishRunRecord();
+  // The record kept for this run could not note a change: what comes next
+  // must not be made.
+  bool RunRecordFailed() const { return record_ && record_->Failed(); }
 
   // Why the latest Record* or EnsureFolder call fell short, in the
   // operating-system category; empty when it did everything. Each of those

@@ -69,6 +69,8 @@ class RunRecordFile {
   void Delete();
 
   bool IsOpen() const { return file_.valid(); }
+  // A line could not be written: the record no longer says everything.
+  bool Failed() const { return failed_; }
   const std::wstring& Path() const { return path_; }
 
  private:

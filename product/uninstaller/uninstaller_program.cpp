@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "engine/product_place_names.h"
 #include "engine/product_registry.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
@@ -168,14 +169,7 @@ class Uninstaller {
     facts.destinations.assign(std::begin(kProductDestinations), std::end(kProductDestinations));
     // The names an installation in any language gave the samples folder and
     // the uninstall shortcut.
-    const std::wstring name = FileVersionInfo::FromRunningModule().ProductName();
-    facts.shortcutNames.push_back(std::wstring(kProductDisplayName) + L".lnk");
-    for (std::int32_t language = 0; language < kLanguageCount; ++language) {
-      const std::wstring samples = LoadMessageInLanguage(language, msg::kExamplesFolder);
-      if (!samples.empty()) facts.samplesFolderNames.push_back(FormatText(samples, name));
-      const std::wstring uninstall = LoadMessageInLanguage(language, msg::kUninstallShortcutName);
-      if (!uninstall.empty()) facts.shortcutNames.push_back(FormatText(uninstall, name) + L".lnk");
-    }
+    AddProductPlaceNames(facts, FileVersionInfo::FromRunningModule().ProductName(), kProductDisplayName);
     return facts;
   }
 
