@@ -118,6 +118,9 @@ notification::result ExtractionHandler::Write(const std::wstring& path, std::uin
   const std::wstring text = FormatMessageText(msg::kCopyingFile, QuotedIfBlanks(path));
   if (!IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
     journal_.RecordFile(path, static_cast<std::int32_t>(kind), IsPayloadKind(kind, PayloadKind::UserData));
+    // A file the run record does not know of could not be undone after a
+    // kill: the run stops (and is rolled back) instead.
+    if (journal_.RunRecordFailed()) return notification::cancel;
   }
   page_.SetStatusPath(text);
   page_.AppendLog(text);

@@ -103,6 +103,7 @@ bool CDlgInstall::RunInstallation() {
   request.product = InstalledProductNames();
   request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
+  request.runRecordFolder = qw::RunRecordFolder(request.product.key);
   m_updates.Reset();
   m_pacing = true;
   const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
