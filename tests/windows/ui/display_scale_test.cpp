@@ -17,7 +17,7 @@
 #include <iostream>
 #include <sstream>
 #include <memory>
-#include <set>
+#include <map>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -431,7 +431,7 @@ TEST_F(DisplayScale, TheUninstallerQuestionCutsNoTextAtAnyScaleInTheEightComplet
   RegistryValueGuard language(HKEY_LOCAL_MACHINE, entry, L"QwLanguage");
 
   std::vector<std::string> clipped;
-  std::set<std::wstring> titles;  // one per language: each was spoken
+  std::map<std::wstring, std::string> questions;  // one per language: each was spoken
   for (int dpi : {96, 120, 144, 192}) {
     const MeasuringDc dc(dpi);
     for (const CompleteLanguage& each : kCompleteLanguages) {
@@ -446,13 +446,16 @@ TEST_F(DisplayScale, TheUninstallerQuestionCutsNoTextAtAnyScaleInTheEightComplet
         HWND question = WaitForWizard(run.id());
         ASSERT_NE(question, nullptr) << where;
         for (const std::string& text : ClippedTexts(question, dc.get(), dpi)) clipped.push_back(where + text);
-        titles.insert(WindowText(question));
+        questions[WindowText(::GetDlgItem(question, IDC_QUESTION_TEXT))] += std::string(each.name) + " ";
         ASSERT_TRUE(PressButton(question, IDCANCEL));
       }
       ASSERT_TRUE(run.WaitForExit(20000)) << where;
     }
   }
-  EXPECT_EQ(titles.size(), std::size(kCompleteLanguages));
+  std::string spoken;
+  for (const auto& [question, languages] : questions)
+    spoken += "\n  " + ::testing::PrintToString(question) + ": " + languages;
+  EXPECT_EQ(questions.size(), std::size(kCompleteLanguages)) << spoken;
   EXPECT_TRUE(clipped.empty()) << "texts cut off:" << Listed(clipped);
 }
 
