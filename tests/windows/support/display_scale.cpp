@@ -24,21 +24,14 @@ DisplayScaleSetting::~DisplayScaleSetting() {
   if (probe.valid()) probe.WaitForExit(30000);
 }
 
-int ProbedDpi(const std::wstring& probe, int dpi) {
-  DWORD given = 0;
-  {
-    DisplayScaleSetting setting(probe, dpi);
-    if (!setting.ok()) return 0;
-    ChildProcess run = ChildProcess::Start(probe, L"");
-    if (!run.valid() || !run.WaitForExit(30000)) return 0;
-    given = run.ExitCode();
-  }
-  return static_cast<int>(given);
-}
-
 ProbeResult ProbeDisplayScale(const std::wstring& probe, int dpi) {
   ProbeResult result;
-  const int given = ProbedDpi(probe, dpi);
+  int given = 0;
+  {
+    DisplayScaleSetting setting(probe, dpi);
+    ChildProcess run = setting.ok() ? ChildProcess::Start(probe, L"") : ChildProcess();
+    if (run.valid() && run.WaitForExit(30000)) given = static_cast<int>(run.ExitCode());
+  }
   result.works = given == dpi;
   result.finding = "a DPI-aware program started with HKCU\\Control Panel\\Desktop LogPixels = " +
                    std::to_string(dpi) + " was given " + std::to_string(given) + " DPI";

@@ -40,12 +40,8 @@ class DisplayScaleSetting {
   bool ok_ = false;
 };
 
-// The DPI `probe` (the dpi_probe program) was given, started while
-// LogPixels is `dpi`; 0 when it could not be run.
-int ProbedDpi(const std::wstring& probe, int dpi);
-
 // Whether a program started with LogPixels set gets that DPI: works when
-// the probe started at `dpi` reports it.
+// `probe` (the dpi_probe program) started at `dpi` reports it.
 ProbeResult ProbeDisplayScale(const std::wstring& probe, int dpi);
 
 // Makes this thread see every window in the pixels of the screen (per-

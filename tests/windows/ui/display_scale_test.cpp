@@ -32,6 +32,7 @@
 #include "platform/handles.h"
 #include "registry_value_guard.h"
 #include "product/uninstaller/uninstaller_resources.h"
+#include "ui/window_icons.h"
 #include "wine.h"
 #include "wizard_expectations.h"
 
@@ -176,14 +177,6 @@ SIZE FlagOnScreen(HWND list) {
   return {width, bottom - top + 1};
 }
 
-// The dialog's icon control (a static of style SS_ICON).
-HWND IconControl(HWND dialog) {
-  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
-  }
-  return nullptr;
-}
-
 struct FontDeleter {
   void operator()(HFONT font) const { ::DeleteObject(font); }
 };
@@ -321,7 +314,7 @@ class DisplayScale : public ::testing::Test {
     ASSERT_TRUE(robot.SystemCommand(0x0010));
     HWND about = robot.WaitForDialog();
     ASSERT_NE(about, nullptr);
-    const RECT icon = ScreenRect(IconControl(about));
+    const RECT icon = ScreenRect(FindStaticOfType(about, SS_ICON));
     EXPECT_EQ(icon.right - icon.left, Scaled(kIconSize, dpi));
     EXPECT_EQ(icon.bottom - icon.top, Scaled(kIconSize, dpi));
     ASSERT_TRUE(InstallerRobot::ClickIn(about, IDOK));
@@ -461,31 +454,6 @@ TEST_F(DisplayScale, TheUninstallerQuestionCutsNoTextAtAnyScaleInTheEightComplet
 
 // --- Screenshots -----------------------------------------------------------
 
-struct TitleSearch {
-  const std::wstring* title;
-  HWND found;
-};
-
-BOOL CALLBACK FindTitled(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<TitleSearch*>(parameter);
-  if (!::IsWindowVisible(window) || !IsDialogClass(window) || IsMessageBox(window)) return TRUE;
-  if (WindowText(window) != *search->title) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A visible dialog of any process by its caption, or null on time-out.
-HWND WaitForDialogTitled(const std::wstring& title) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    TitleSearch search{&title, nullptr};
-    ::EnumWindows(&FindTitled, reinterpret_cast<LPARAM>(&search));
-    found = search.found;
-    return found != nullptr;
-  });
-  return found;
-}
-
 // The installer carrying the tests' small payload (see screenshots_test.cpp).
 std::wstring ScreenshotInstaller() {
   std::ifstream file(WidePath(QW_TEST_PAYLOAD).string(), std::ios::binary);
@@ -505,7 +473,6 @@ void Shoot(InstallerRobot& robot, const std::wstring& folder, const wchar_t* nam
 struct ScreenshotSet {
   const wchar_t* language;
   const wchar_t* locale;
-  const wchar_t* uninstallTitle;
 };
 
 class DisplayScaleScreenshots : public DisplayScale {
@@ -555,12 +522,13 @@ class DisplayScaleScreenshots : public DisplayScale {
       ASSERT_TRUE(robot.Click(kExit));
       ASSERT_TRUE(robot.WaitForExit());
     }
-    ShootUninstallerQuestion(dpi, set, folder);
+    ShootUninstallerQuestion(dpi, folder);
   }
 
   // The small payload's uninstaller is a stand-in: the real one takes its
-  // place beside the installation's log.
-  static void ShootUninstallerQuestion(int dpi, const ScreenshotSet& set, const std::wstring& folder) {
+  // place beside the installation's log. It speaks the language the
+  // installation recorded.
+  static void ShootUninstallerQuestion(int dpi, const std::wstring& folder) {
     wchar_t command[MAX_PATH] = {};
     DWORD size = sizeof command;
     ASSERT_EQ(::SHGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6",
@@ -569,33 +537,27 @@ class DisplayScaleScreenshots : public DisplayScale {
     std::wstring uninstaller = command;
     if (!uninstaller.empty() && uninstaller.front() == L'"') uninstaller = uninstaller.substr(1, uninstaller.find(L'"', 1) - 1);
     ASSERT_TRUE(::CopyFileW(QW_PRODUCT_UNINSTALLER, uninstaller.c_str(), FALSE)) << ::GetLastError();
+    ChildProcess run;
     {
       DisplayScaleSetting scale(QW_DPI_PROBE, dpi);
       ASSERT_TRUE(scale.ok());
-      ASSERT_TRUE(StartInUnixLocale(uninstaller, set.locale));
-      HWND question = WaitForDialogTitled(set.uninstallTitle);
+      run = ChildProcess::Start(uninstaller, L"");
+      HWND question = WaitForWizard(run.id());
       ASSERT_NE(question, nullptr);
       ::SetWindowPos(question, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
       ::Sleep(500);
       EXPECT_TRUE(SaveScreenshot(question, folder + L"\\uninstall-1-question.png"));
-      DWORD processId = 0;
-      ::GetWindowThreadProcessId(question, &processId);
-      UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
       ASSERT_TRUE(PressButton(question, IDCANCEL));
-      ASSERT_TRUE(WaitForWindowGone(question));
-      // Ended before the clean-up takes its file away.
-      if (process) {
-        EXPECT_EQ(::WaitForSingleObject(process.get(), 20000), WAIT_OBJECT_0);
-      }
     }
+    // Ended before the clean-up takes its file away.
+    EXPECT_TRUE(run.WaitForExit(20000));
   }
 };
 
 TEST_F(DisplayScaleScreenshots, StartPathInstallAboutAndUninstallerAt144And192Dpi) {
   const ProbeResult locales = ProbeUnixLocaleStart();
   if (!locales.works) GTEST_SKIP() << locales.finding;
-  for (const ScreenshotSet& set : {ScreenshotSet{L"en", L"en_US.UTF-8", L"Uninstall Meridel 6.07c"},
-                                   ScreenshotSet{L"de", L"de_DE.UTF-8", L"Meridel 6.07c deinstallieren"}}) {
+  for (const ScreenshotSet& set : {ScreenshotSet{L"en", L"en_US.UTF-8"}, ScreenshotSet{L"de", L"de_DE.UTF-8"}}) {
     for (int dpi : {144, 192}) ShootAt(dpi, set);
   }
 }
