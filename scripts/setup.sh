@@ -85,12 +85,11 @@ if ! enable_deb_src; then
   need_update=1
 fi
 
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
-}
+# True when every named package is installed (one dpkg-query for all).
 all_installed() {
-  local p
-  for p in "$@"; do installed "$p" || return 1; done
+  local states
+  states=$(dpkg-query -W -f='${Status}\n' "$@" 2>/dev/null | grep -c 'install ok installed' || true)
+  [ "$states" -eq $# ]
 }
 
 # Quiet when one whole path is present; otherwise install what is missing.
@@ -134,8 +133,9 @@ fi
 # name ("Désinstaller Meridel.lnk") cannot be created.
 test_locales=(fr_FR de_DE en_US da_DK nl_NL cs_CZ he_IL it_IT tr_TR vi_VN zh_CN zh_TW ja_JP)
 missing_locales=()
+known_locales=$(locale -a 2>/dev/null || true)
 for l in "${test_locales[@]}"; do
-  locale -a 2>/dev/null | grep -qx "$l.utf8" || missing_locales+=("$l")
+  grep -qx "$l.utf8" <<<"$known_locales" || missing_locales+=("$l")
 done
 if [ ${#missing_locales[@]} -gt 0 ]; then
   say "generating the UTF-8 locales the tests start Wine in: ${missing_locales[*]}"
@@ -149,34 +149,67 @@ if [ ${#missing_locales[@]} -gt 0 ]; then
   as_root locale-gen >/dev/null
 fi
 
-# Source packages of the Windows dependencies, unpacked once into the build folder.
+# Source packages of the Windows dependencies. Unpacking Boost's takes
+# minutes and half a gigabyte, so they are kept once per machine, under the
+# version of the Debian binary package whose headers they go with, and each
+# clone's build folder links them.
+machine_sources=${QW_SOURCE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/meridel-build/sources}
+
+# fetch_source SOURCE_PACKAGE MARKER_GLOB BINARY_PACKAGE
 fetch_source() {
-  local pkg=$1 marker=$2
+  local pkg=$1 marker=$2 binary=$3
   if compgen -G "$sources_dir/$marker" >/dev/null; then return 0; fi
-  say "fetching Debian's $pkg source package"
+  local version cached
+  version=$(dpkg-query -W -f='${Version}' "$binary")
+  cached="$machine_sources/$pkg/$version"
+  if ! compgen -G "$cached/$marker" >/dev/null; then
+    say "fetching Debian's $pkg source package (kept in $cached for other clones)"
+    # Unpacked beside the cache and renamed into it whole, so that a clone
+    # set up at the same time never links a half-unpacked folder.
+    local partial="$machine_sources/$pkg/.partial.$$"
+    rm -rf "$partial"
+    mkdir -p "$partial"
+    unpack_source "$pkg" "$marker" "$partial"
+    mv -T "$partial" "$cached" 2>/dev/null || rm -rf "$partial"
+  fi
   mkdir -p "$sources_dir"
-  local log="$sources_dir/$pkg.log"
-  if ! (cd "$sources_dir" && apt-get source -qq "$pkg") >"$log" 2>&1; then
+  local d
+  for d in "$cached"/*/; do
+    d=${d%/}
+    ln -sfn "$d" "$sources_dir/$(basename "$d")"
+  done
+  compgen -G "$sources_dir/$marker" >/dev/null || {
+    echo "setup: $cached has no $marker" >&2
+    exit 1
+  }
+}
+
+unpack_source() {
+  local pkg=$1 marker=$2 into=$3
+  local log="$into/$pkg.log"
+  if ! (cd "$into" && apt-get source -qq "$pkg") >"$log" 2>&1; then
     # apt-get source may fail only at unpacking when dpkg-source is picky;
     # retry with the download alone and unpack the original tarball into a
     # folder named like dpkg-source's (boost's tarball has no top folder).
-    if ! (cd "$sources_dir" && apt-get source -qq --download-only "$pkg") >>"$log" 2>&1; then
+    if ! (cd "$into" && apt-get source -qq --download-only "$pkg") >>"$log" 2>&1; then
       cat "$log" >&2
       echo "setup: cannot fetch the $pkg source package" >&2
       exit 1
     fi
     local t version
-    for t in "$sources_dir/${pkg}"_*.orig.tar.*; do
+    for t in "$into/${pkg}"_*.orig.tar.*; do
       version=$(basename "$t"); version=${version#"${pkg}"_}; version=${version%%.orig.tar.*}
-      mkdir -p "$sources_dir/$pkg-$version"
-      tar xf "$t" -C "$sources_dir/$pkg-$version" --strip-components="$(top_folder_depth "$t")"
+      mkdir -p "$into/$pkg-$version"
+      tar xf "$t" -C "$into/$pkg-$version" --strip-components="$(top_folder_depth "$t")"
     done
   fi
-  compgen -G "$sources_dir/$marker" >/dev/null || {
+  compgen -G "$into/$marker" >/dev/null || {
     cat "$log" >&2
     echo "setup: the $pkg source package has no $marker" >&2
     exit 1
   }
+  # The downloaded archives are not needed once unpacked.
+  rm -f "$into"/*.tar.* "$into"/*.dsc
 }
 
 # 1 when every member of the tarball lies in one top folder, else 0.
@@ -185,5 +218,5 @@ top_folder_depth() {
   tops=$(tar tf "$1" | cut -d/ -f1 | sort -u | wc -l)
   if [ "$tops" -eq 1 ]; then echo 1; else echo 0; fi
 }
-fetch_source boost1.74 'boost1.74-*/libs/filesystem/src'
-fetch_source bzip2 'bzip2-*/bzlib.c'
+fetch_source boost1.74 'boost1.74-*/libs/filesystem/src' libboost1.74-dev
+fetch_source bzip2 'bzip2-*/bzlib.c' libbz2-dev

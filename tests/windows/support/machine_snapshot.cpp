@@ -10,6 +10,7 @@
 
 #include "file_hash_cache.h"
 #include "platform/handles.h"
+#include "registry_snapshot.h"
 
 namespace qw::test {
 namespace {
@@ -92,88 +93,6 @@ void WalkFiles(const std::wstring& folder, FileHashCache& cache, MachineSnapshot
     if (isFolder) WalkFiles(path + L"\\", cache, snapshot);
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
-}
-
-// The values of a registry key as a walk of this process read them, with
-// the key's last-write time, which the system moves whenever a value of the
-// key is set or deleted. A later walk reads the values of an unchanged key
-// from here: the values of the Software keys run to tens of thousands.
-struct KeyValues {
-  std::uint64_t lastWrite = 0;
-  DWORD count = 0;
-  std::vector<std::pair<std::wstring, std::pair<std::wstring, std::wstring>>> values;
-};
-
-std::map<std::wstring, KeyValues>& ProcessKeyValues() {
-  static std::map<std::wstring, KeyValues> keys;
-  return keys;
-}
-
-// Longer than any step of the registry's clock: a key written that recently
-// may change again without its time moving.
-constexpr std::uint64_t kRecentTicks = 3 * 10'000'000ull;
-
-void ReadValues(HKEY key, const std::wstring& path, KeyValues& read) {
-  std::vector<BYTE> data(1 << 16);
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[16384];
-    DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
-    LONG status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
-    if (status == ERROR_MORE_DATA) {
-      data.resize(size);
-      nameLength = 16384;
-      status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
-    }
-    if (status != ERROR_SUCCESS) break;
-    std::wstring hex = std::to_wstring(type) + L":";
-    for (DWORD b = 0; b < size; ++b) {
-      wchar_t two[4];
-      std::swprintf(two, 4, L"%02x", data[b]);
-      hex += two;
-    }
-    const std::wstring valuePath = path + L"\\[" + name + L"]";
-    read.values.push_back({Upper(valuePath), {valuePath, hex}});
-  }
-}
-
-void WalkKey(HKEY key, const std::wstring& path, std::uint64_t walkStarted, MachineSnapshot& snapshot) {
-  snapshot.registry[Upper(path + L"\\")] = {path + L"\\", L"<key>"};
-  DWORD valueCount = 0;
-  FILETIME written{};
-  const bool stamped = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount,
-                                          nullptr, nullptr, nullptr, &written) == ERROR_SUCCESS;
-  const std::uint64_t lastWrite = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-  std::map<std::wstring, KeyValues>& known = ProcessKeyValues();
-  const std::wstring upper = Upper(path);
-  auto found = known.find(upper);
-  KeyValues fresh;
-  const KeyValues* values = nullptr;
-  if (stamped && lastWrite != 0 && found != known.end() && found->second.lastWrite == lastWrite &&
-      found->second.count == valueCount) {
-    values = &found->second;
-  } else {
-    fresh.lastWrite = lastWrite;
-    fresh.count = valueCount;
-    ReadValues(key, path, fresh);
-    if (stamped && lastWrite != 0 && lastWrite + kRecentTicks < walkStarted) {
-      values = &(known[upper] = std::move(fresh));
-    } else {
-      if (found != known.end()) known.erase(found);
-      values = &fresh;
-    }
-  }
-  for (const auto& [valueKey, item] : values->values) snapshot.registry[valueKey] = item;
-
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256];
-    DWORD nameLength = 256;
-    if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY child = nullptr;
-    if (::RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-      WalkKey(child, path + L"\\" + name, walkStarted, snapshot);
-      ::RegCloseKey(child);
-    }
-  }
 }
 
 // The hashes of this test process's snapshots, kept in the build tree's
@@ -261,16 +180,8 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
     upperRoots.push_back(Upper(root));
   }
   cache.Save(upperRoots);
-  const std::uint64_t walkStarted = SystemTimeTicks();
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    WalkKey(key, L"HKLM\\Software", walkStarted, snapshot);
-    ::RegCloseKey(key);
-  }
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    WalkKey(key, L"HKCU\\Software", walkStarted, snapshot);
-    ::RegCloseKey(key);
-  }
+  ReadRegistryTree(HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software", snapshot.registry);
+  ReadRegistryTree(HKEY_CURRENT_USER, L"Software", L"HKCU\\Software", snapshot.registry);
   return snapshot;
 }
 

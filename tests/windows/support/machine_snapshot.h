@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "registry_snapshot.h"
+
 namespace qw::test {
 
 // A place left out of the comparison, with the reason it may change.
@@ -35,9 +37,9 @@ const std::vector<SnapshotExclusion>& ComparisonExclusions();
 struct MachineSnapshot {
   // Upper-cased path -> "size hash attributes" ("<dir>" for folders) with
   // the path as written.
-  std::map<std::wstring, std::pair<std::wstring, std::wstring>> files;
+  SnapshotItems files;
   // Upper-cased "HKLM\\Software\\...\\[value]" -> type and data in hex.
-  std::map<std::wstring, std::pair<std::wstring, std::wstring>> registry;
+  SnapshotItems registry;
 };
 
 // Reads the file trees below `roots` (for example L"C:\\") and the two

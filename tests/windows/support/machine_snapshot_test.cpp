@@ -1,14 +1,15 @@
 // Machine snapshots reuse the hash of a file whose stamp (size, write time,
-// change time, file id) is unchanged, and the values of a key whose
-// last-write time is unchanged: a change that keeps the size and puts the
+// change time, file id) is unchanged: a change that keeps the size and puts the
 // write time back must still show, and so must a file put in place of
-// another by a rename and a value given other data of the same length. The store of remembered hashes survives a torn write
-// as an empty cache.
+// another by a rename and a value given other data of the same length. The
+// store of remembered hashes survives a torn write as an empty cache. The
+// registry read from one dump equals the registry read key by key.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "file_hash_cache.h"
 #include "machine_snapshot.h"
 #include "platform/handles.h"
+#include "registry_snapshot.h"
 #include "scratch_folder.h"
 
 namespace qw::test {
@@ -100,6 +102,74 @@ TEST(MachineSnapshot, SeesChangesThatKeepSizeAndWriteTime) {
   EXPECT_EQ(differences[0].rfind(L"changed " + replaced + L": 5000 ", 0), 0u) << differences[0];
   EXPECT_EQ(differences[1].rfind(L"changed " + rewritten + L": 70000 ", 0), 0u) << differences[1];
   EXPECT_EQ(differences[2].rfind(L"changed HKCU\\" + key.path() + L"\\[changed]: 1:6100", 0), 0u) << differences[2];
+}
+
+void SetRaw(HKEY key, const std::wstring& name, DWORD type, const void* data, std::size_t size) {
+  ASSERT_EQ(::RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+            ERROR_SUCCESS)
+      << "value " << name.size();
+}
+
+void SetText(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) {
+  SetRaw(key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// The dump and the walk must agree value for value on names and data that
+// need escapes, strings that are not whole (stored as bytes), byte lists
+// that run over several lines, and keys that have no values of their own.
+TEST(RegistrySnapshot, DumpReadsWhatTheWalkReads) {
+  ScratchKey scratch;
+  HKEY raw = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &raw, nullptr),
+            ERROR_SUCCESS);
+  UniqueRegKey key(raw);
+  SetText(key.get(), L"", REG_SZ, L"default");
+  SetText(key.get(), L"quote\"back\\slash[bracket]=equals", REG_SZ, L"C:\\Program Files\\\"x\"\\");
+  SetText(key.get(), L"caf\u00e9 \u4e2d\u6587\ttab", REG_SZ, L"\u00e9" L"1 \u00e9x \u4e2dA line\nbreak\r\a\x1b" L"7\x01" L"0");
+  SetText(key.get(), L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\system32");
+  const wchar_t multi[] = L"one\0" L"2two\0\0";
+  SetRaw(key.get(), L"multi", REG_MULTI_SZ, multi, sizeof multi);
+  SetRaw(key.get(), L"unterminated", REG_SZ, L"abc", 3 * sizeof(wchar_t));
+  SetRaw(key.get(), L"odd length", REG_SZ, "abc", 3);
+  SetRaw(key.get(), L"empty text", REG_SZ, L"", sizeof(wchar_t));
+  SetRaw(key.get(), L"no bytes", REG_SZ, nullptr, 0);
+  const DWORD dword = 0x89abcdef;
+  SetRaw(key.get(), L"dword", REG_DWORD, &dword, sizeof dword);
+  SetRaw(key.get(), L"short dword", REG_DWORD, &dword, 3);
+  const ULONGLONG qword = 0x0123456789abcdefull;
+  SetRaw(key.get(), L"qword", REG_QWORD, &qword, sizeof qword);
+  std::vector<BYTE> bytes(300);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(i * 7);
+  SetRaw(key.get(), L"binary", REG_BINARY, bytes.data(), bytes.size());
+  SetRaw(key.get(), L"empty binary", REG_BINARY, nullptr, 0);
+  SetRaw(key.get(), L"own type", 0x12345, bytes.data(), 5);
+  for (const wchar_t* sub : {L"a\\b\\c", L"empty leaf", L"]bracket[ caf\u00e9"}) {
+    HKEY child = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(key.get(), sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    UniqueRegKey owner(child);
+    if (std::wstring(sub) == L"a\\b\\c") SetText(child, L"deep", REG_SZ, L"value");
+  }
+
+  SnapshotItems dumped, walked;
+  const std::wstring shownAs = L"HKCU\\" + scratch.path();
+  ASSERT_TRUE(ReadRegistryTreeByDump(HKEY_CURRENT_USER, scratch.path().c_str(), shownAs, dumped));
+  ReadRegistryTreeByWalk(HKEY_CURRENT_USER, scratch.path().c_str(), shownAs, walked);
+  ASSERT_EQ(walked.size(), 1u + 15u + 5u + 1u);  // the key, its values, five keys below, the deep value
+  const std::wstring intermediate = shownAs + L"\\a\\b\\";
+  EXPECT_TRUE(std::any_of(walked.begin(), walked.end(), [&](const auto& entry) {
+    return entry.second.first == intermediate && entry.second.second == L"<key>";
+  }));
+  for (const auto& [path, item] : walked) {
+    const auto found = dumped.find(path);
+    if (found == dumped.end()) {
+      ADD_FAILURE() << "not in the dump: " << item.first;
+    } else {
+      EXPECT_EQ(found->second, item) << item.first;
+    }
+  }
+  EXPECT_EQ(dumped.size(), walked.size());
 }
 
 TEST(FileHashCache, KeepsHashesAcrossProcessesAndReadsATornStoreAsEmpty) {
