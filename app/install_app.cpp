@@ -1,6 +1,7 @@
 #include "app/install_app.h"
 
 #include "app/default_folders.h"
+#include "app/interrupted_run.h"
 #include "app/previous_installation.h"
 #include "app/product_identity.h"
 #include "engine/installation_detection.h"
@@ -54,6 +55,9 @@ bool CInstallApp::InitInstance() {
     return false;
   }
   if (!WaitForRunningProduct()) return false;
+  // What an earlier run left half done is undone before anything is judged
+  // from the machine's state.
+  qw::UndoInterruptedInstallation(m_context.m_appLock);
 
   const qw::InstallationClassification found = qw::ClassifyInstallation(
       qw::InstallContext::ProductKey(), qw::ProductIdentity::kReleaseFileVersion);

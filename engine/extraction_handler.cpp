@@ -56,7 +56,15 @@ notification::result ExtractionHandler::operator()(notification& n) {
         }
       },
       n.value);
-  page_.PumpMessages();
+  // The end of the extraction, good or bad, shows at once: the next step
+  // may hold the thread for a while.
+  const bool last = std::holds_alternative<notification::finished>(n.value) ||
+                    std::holds_alternative<notification::failure>(n.value);
+  if (last) {
+    page_.PumpMessagesNow();
+  } else {
+    page_.PumpMessages();
+  }
   return answer;
 }
 
@@ -71,6 +79,7 @@ notification::result ExtractionHandler::Started() {
   const std::wstring line = Line(msg::kPreparingInstallation);
   page_.SetStatus(line);
   page_.AppendLog(line);
+  page_.PumpMessagesNow();  // the test takes a while: show what it is
   // Nothing is written before the whole archive is known to be sound.
   if (!archive_.test()) ThrowCompressError(compress_errc::archive_test_failed);
   archive_.rewind();
@@ -109,6 +118,9 @@ notification::result ExtractionHandler::Write(const std::wstring& path, std::uin
   const std::wstring text = FormatMessageText(msg::kCopyingFile, QuotedIfBlanks(path));
   if (!IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
     journal_.RecordFile(path, static_cast<std::int32_t>(kind), IsPayloadKind(kind, PayloadKind::UserData));
+    // A file the run record does not know of could not be undone after a
+    // kill: the run stops (and is rolled back) instead.
+    if (journal_.RunRecordFailed()) return notification::cancel;
   }
   page_.SetStatusPath(text);
   page_.AppendLog(text);

@@ -62,27 +62,89 @@ void InstallJournal::LoadPreviousLog(const std::optional<std::wstring>& logPath)
   UninstallLog::Read(logPath, previous_);
 }
 
-JournalEntry& InstallJournal::Open(JournalEntryKind kind) {
+JournalEntry& InstallJournal::Open(JournalEntryKind kind, std::wstring path, std::int32_t value,
+                                   bool existedBefore) {
   JournalEntry& entry = entries_.emplace_back();
   entry.kind = kind;
+  entry.path = std::move(path);
+  entry.value = value;
+  entry.existedBefore = existedBefore;
   open_ = true;
+  if (kind == JournalEntryKind::UninstallKey && keyAnnounced_) {
+    keyAnnounced_ = false;  // its entry line was written by AnnounceUninstallKey
+  } else {
+    openRecordIndex_ = NoteEntry(entry);
+  }
   return entry;
 }
 
+void InstallJournal::Note(const std::wstring& lines) {
+  if (!record_) return;
+  const std::error_code error = record_->Append(lines);
+  if (error && !lastError_) lastError_ = error;
+}
+
+std::size_t InstallJournal::NoteEntry(const JournalEntry& entry) {
+  if (!record_) return 0;
+  Note(run_record::EntryLine(entry));
+  return recordEntries_++;
+}
+
+// With a record, the name is reserved and noted before anything is moved,
+// and noted as set aside once the copy is whole: a run cut off in between
+// leaves the next one enough to tell which file is the user's.
 std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy) {
   std::error_code error;
-  std::wstring backup = MakeBackup(file, copy, error);
+  std::wstring backup;
+  if (!record_) {
+    backup = MakeBackup(file, copy, error);
+  } else {
+    backup = MakeBackup(std::nullopt, false, error);
+    if (!backup.empty()) {
+      const std::size_t index = openRecordIndex_;
+      Note(run_record::BackupLine(index, backup, file));
+      if (SetAside(file, backup, copy, error)) {
+        Note(run_record::SetAsideLine(index));
+      } else {
+        backup.clear();
+      }
+    }
+  }
   if (!lastError_) lastError_ = error;
   return backup;
 }
 
+void InstallJournal::NoteShortcutPath(const std::wstring& path) {
+  if (open_) Note(run_record::TargetLine(openRecordIndex_, path));
+}
+
+void InstallJournal::AnnounceUninstallKey(bool exists) {
+  if (!record_) return;
+  JournalEntry entry;
+  entry.kind = JournalEntryKind::UninstallKey;
+  entry.existedBefore = exists;
+  openRecordIndex_ = NoteEntry(entry);
+  keyAnnounced_ = true;
+}
+
+void InstallJournal::NoteProductPath(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue) {
+  Note(run_record::ProductPathLine(makerKeyExisted, valueExisted, previousValue));
+}
+
+void InstallJournal::NoteRunningProgram(HANDLE process) {
+  Note(run_record::RunningProgramLine(RecordWriterOf(process)));
+}
+
+void InstallJournal::FinishRunRecord() {
+  if (record_) record_->Delete();
+  record_ = nullptr;
+}
+
 void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
   lastError_ = CreateFolders(FolderOf(path));
-  JournalEntry& entry = Open(JournalEntryKind::File);
-  entry.path = path;
-  entry.value = payloadKind;
-  if (FileExists(path)) {
-    entry.existedBefore = true;
+  const bool exists = FileExists(path);
+  JournalEntry& entry = Open(JournalEntryKind::File, path, payloadKind, exists);
+  if (exists) {
     entry.backup = BackUp(path, copy);
     if (!entry.backup.empty()) entry.backupOrigin = path;
   }
@@ -110,18 +172,20 @@ void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& f
 
 void InstallJournal::RecordUninstallKey(HKEY existingKey) {
   lastError_.clear();
-  JournalEntry& entry = Open(JournalEntryKind::UninstallKey);
-  if (!existingKey) return;
   // Remembered even when the key cannot be saved, so that rollback leaves
   // the user's key in place rather than deleting it.
-  entry.existedBefore = true;
+  JournalEntry& entry = Open(JournalEntryKind::UninstallKey, {}, -1, existingKey != nullptr);
+  if (!existingKey) return;
   const std::wstring hive = MakeBackup(std::nullopt, false, lastError_);
   if (hive.empty()) return;
+  const std::size_t index = openRecordIndex_;
+  Note(run_record::BackupLine(index, hive, std::wstring()));
   EnableTokenPrivilege(SE_BACKUP_NAME, true);
   const LONG saved = ::RegSaveKeyW(existingKey, hive.c_str(), nullptr);
   EnableTokenPrivilege(SE_BACKUP_NAME, false);
   if (saved == ERROR_SUCCESS) {
     entry.backup = hive;
+    Note(run_record::SetAsideLine(index));
     return;
   }
   lastError_ = SystemError(static_cast<DWORD>(saved));
@@ -144,6 +208,7 @@ void InstallJournal::CompleteEntry(bool done, const std::optional<std::wstring>&
   open_ = false;
   entries_.back().done = done;
   if (path) entries_.back().path = *path;
+  if (record_) Note(run_record::CompletionLine(openRecordIndex_, done, path ? &*path : nullptr));
 }
 
 bool InstallJournal::WasInstalledBefore(const std::wstring& path) const {
@@ -171,6 +236,12 @@ std::error_code InstallJournal::CreateFolders(const std::wstring& path) {
   }
   for (const std::wstring& prefix : prefixes) {
     if (::PathIsDirectoryW(prefix.c_str())) continue;
+    if (record_) {
+      JournalEntry noted;
+      noted.kind = JournalEntryKind::Folder;
+      noted.path = prefix;
+      NoteEntry(noted);  // before it exists: a folder cut off here is still found
+    }
     if (!protectedFolder_.empty() && IsWithinFolder(protectedFolder_, prefix)) {
       if (const std::error_code error = CreateProtectedFolder(prefix)) return error;
     } else if (!::CreateDirectoryW(prefix.c_str(), nullptr)) {
@@ -212,20 +283,25 @@ std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file,
   }
   ::DeleteFileW(name);  // only the name is reserved
   if (!file) return name;
+  return SetAside(*file, name, copy, error) ? std::wstring(name) : std::wstring();
+}
 
-  const DWORD attributes = ::GetFileAttributesW(file->c_str());
+bool InstallJournal::SetAside(const std::wstring& file, const std::wstring& name, bool copy,
+                              std::error_code& error) {
+  error.clear();
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
   const bool known = attributes != INVALID_FILE_ATTRIBUTES;
-  ::SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (copy ? ::CopyFileW(file->c_str(), name, FALSE) : ::MoveFileW(file->c_str(), name)) {
+  ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (copy ? ::CopyFileW(file.c_str(), name.c_str(), FALSE) : ::MoveFileW(file.c_str(), name.c_str())) {
     if (known) {
-      if (copy) ::SetFileAttributesW(file->c_str(), attributes);
-      ::SetFileAttributesW(name, attributes);
+      if (copy) ::SetFileAttributesW(file.c_str(), attributes);
+      ::SetFileAttributesW(name.c_str(), attributes);
     }
-    return name;
+    return true;
   }
   error = LastError();
-  if (known) ::SetFileAttributesW(file->c_str(), attributes);
-  return {};
+  if (known) ::SetFileAttributesW(file.c_str(), attributes);
+  return false;
 }
 
 std::wstring InstallJournal::ReportUnsettledBackups() {

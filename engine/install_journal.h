@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/journal_entry.h"
+#include "engine/run_record_file.h"
 #include "payload/payload_kind.h"
 
 namespace qw {
@@ -101,6 +102,28 @@ class InstallJournal {
   // security they inherit, as before. Empty: none is protected.
   void ProtectFoldersOnTheWayTo(std::wstring folder) { protectedFolder_ = std::move(folder); }
 
+  // From now on every change is also noted in `record` before it is made,
+  // and its completion after, so that a run cut off half-way can be undone
+  // by the next one (engine/interrupted_installation.h). Rollback and
+  // Commit delete the record as their last act. Null: nothing is noted.
+  void KeepRunRecord(RunRecordFile* record) { record_ = record; }
+  // Notes for the record only, for changes that the journal itself does not
+  // hold: the path the open shortcut entry is about to be made at; that
+  // the uninstall key is about to be created (`exists`: opened) before
+  // RecordUninstallKey; the product path value about to be written over
+  // what was there.
+  void NoteShortcutPath(const std::wstring& path);
+  void AnnounceUninstallKey(bool exists);
+  void NoteProductPath(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue);
+  // A program the run started and waits for (the registration run).
+  void NoteRunningProgram(HANDLE process);
+  // Deletes the record without Commit or Rollback (a run that ends
+  // without either after everything was done).
+  void FinishRunRecord();
+  // The record kept for this run could not note a change: what comes next
+  // must not be made.
+  bool RunRecordFailed() const { return record_ && record_->Failed(); }
+
   // Why the latest Record* or EnsureFolder call fell short, in the
   // operating-system category; empty when it did everything. Each of those
   // calls replaces it.
@@ -114,6 +137,9 @@ class InstallJournal {
   static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy,
                                  std::error_code& error);
   static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy);
+  // The second half of MakeBackup: sets `file` aside under the reserved
+  // name `name`. False on failure, the file keeping its attributes.
+  static bool SetAside(const std::wstring& file, const std::wstring& name, bool copy, std::error_code& error);
 
   // Whether both paths name the same folder or file: equal elements, the
   // same existing object, or (when neither exists) equal full paths
@@ -134,12 +160,18 @@ class InstallJournal {
   const std::wstring& PreviousStartMenuFolder() const { return previous_.startMenuFolder; }
 
  private:
-  JournalEntry& Open(JournalEntryKind kind);
+  JournalEntry& Open(JournalEntryKind kind, std::wstring path = {}, std::int32_t value = -1,
+                     bool existedBefore = false);
+  // Appends to the record, when there is one; a failure is kept in
+  // lastError_ unless the operation failed before.
+  void Note(const std::wstring& lines);
+  std::size_t NoteEntry(const JournalEntry& entry);
   std::error_code CreateFolders(const std::wstring& path);
   // MakeBackup, keeping its error unless the current operation already
   // failed before.
   std::wstring BackUp(const std::wstring& file, bool copy);
   void Merge();
+  std::wstring NoteLogAboutToBeWritten(const std::wstring& logPath);
   void DiscardBackups();
   void UndoFile(const JournalEntry& entry);
   void UndoUninstallKey(const JournalEntry& entry);
@@ -158,6 +190,10 @@ class InstallJournal {
   bool unsettledReported_ = false;
   std::error_code lastError_;
   std::wstring protectedFolder_;
+  RunRecordFile* record_ = nullptr;
+  std::size_t recordEntries_ = 0;      // entry lines written to the record
+  std::size_t openRecordIndex_ = 0;    // the open entry's number in the record
+  bool keyAnnounced_ = false;
 };
 
 }  // namespace qw

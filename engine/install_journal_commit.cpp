@@ -2,6 +2,7 @@
 // log and discarding what was set aside.
 #include "engine/install_journal.h"
 
+#include "engine/file_removal.h"
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 
@@ -16,11 +17,17 @@ bool NamesPath(JournalEntryKind kind) {
 
 bool InstallJournal::Commit(const std::wstring& logPath, const std::wstring& installFolder,
                             const std::wstring& startMenuFolder) {
+  const std::wstring logBackup = NoteLogAboutToBeWritten(logPath);
   Merge();
   const LoggedProduct product{productDisplayName_, keyLocation_.name};
   const bool written = UninstallLog::Write(logPath, product, entries_, installFolder,
                                            startMenuFolder, previous_.productText);
+  // From here on a run cut off is finished, not undone.
+  Note(run_record::CommittedLine());
   DiscardBackups();
+  if (!logBackup.empty()) DeleteFileClearingAttributes(logBackup);
+  // Last: a run cut off before this point is undone by the next start.
+  FinishRunRecord();
   return written;
 }
 
@@ -49,6 +56,27 @@ void InstallJournal::Merge() {
     }
     if (!replaced) entries_.push_front(std::move(entry));
   }
+}
+
+// For the record only: the log is a change of the run like the files, and
+// a previous installation's log must come back when the run is undone.
+std::wstring InstallJournal::NoteLogAboutToBeWritten(const std::wstring& logPath) {
+  if (!record_) return {};
+  const DWORD attributes = ::GetFileAttributesW(logPath.c_str());
+  JournalEntry log;
+  log.kind = JournalEntryKind::File;
+  log.path = logPath;
+  log.value = 0;
+  log.existedBefore = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  const std::size_t index = NoteEntry(log);
+  if (!log.existedBefore) return {};
+  std::error_code error;
+  const std::wstring backup = MakeBackup(std::nullopt, false, error);
+  if (backup.empty()) return {};
+  Note(run_record::BackupLine(index, backup, logPath));
+  if (!SetAside(logPath, backup, true, error)) return {};
+  Note(run_record::SetAsideLine(index));
+  return backup;
 }
 
 void InstallJournal::DiscardBackups() {

@@ -33,6 +33,8 @@ void InstallJournal::Rollback() {
     entries_.pop_back();
   }
   open_ = false;
+  // Last: until everything above was undone, the record says what to undo.
+  FinishRunRecord();
 }
 
 void InstallJournal::UndoFile(const JournalEntry& entry) {

@@ -23,8 +23,12 @@ class InstallPageServices {
   virtual void AppendLog(const std::wstring& text, bool rule = false) = 0;
   virtual void ShowProgress() = 0;
   virtual void SetProgress(int percent) = 0;
-  // Processes the window messages that are waiting, then returns.
+  // Lets the window show what was reported and process the messages that
+  // are waiting, then returns. Called after every report: the page may do
+  // this at a frame rate of its own and return at once in between.
   virtual void PumpMessages() = 0;
+  // The same at once, whatever the frame rate: the end of a step.
+  virtual void PumpMessagesNow() = 0;
   // The window that owns any window a step shows (the setup of a runtime);
   // null when there is none.
   virtual HWND OwnerWindow() const = 0;

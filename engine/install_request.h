@@ -42,6 +42,9 @@ struct InstallRequest {
   // installer: UninstallKeyLocation::ForProduct of the product key).
   UninstallKeyLocation uninstallKey;
   ProductPathLocation productPath;
+  // The folder of the run record (engine/run_record_file.h); empty: the
+  // run keeps none (tests of single steps).
+  std::wstring runRecordFolder;
 
   InstallJournal& journal;
   ApplicationLock& appLock;

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <memory>
 #include <optional>
 
 #include "engine/directx_setup.h"
@@ -20,6 +21,7 @@
 #include "payload/special_folder.h"
 #include "payload/temporary_folder.h"
 #include "payload/unicode_text.h"
+#include "platform/handles.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -154,14 +156,65 @@ bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outc
                       ::PathAppendW(logPath, L"Uninstall.ulog");
   const bool written =
       formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
+  if (!formed) request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
   page.AppendLog(Result(written));
   return written;
+}
+
+// What the product path value was before this run writes it, for the run
+// record.
+void NoteProductPath(const InstallRequest& request) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(request.productPath.root, request.productPath.subkey.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+      ERROR_SUCCESS) {
+    request.journal.NoteProductPath(false, false, std::wstring());
+    return;
+  }
+  UniqueRegKey key(raw);
+  wchar_t value[1024] = {};
+  DWORD type = 0, size = sizeof value - sizeof(wchar_t);
+  const bool exists = ::RegQueryValueExW(key.get(), (request.product.key + L" Path").c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+                      type == REG_SZ;
+  request.journal.NoteProductPath(true, exists, exists ? std::wstring(value) : std::wstring());
+}
+
+// The run record, begun before the first change; null when the run keeps
+// none. `error` says why it could not be begun.
+std::unique_ptr<RunRecordFile> BeginRunRecord(const InstallRequest& request, std::error_code& error) {
+  error.clear();
+  if (request.runRecordFolder.empty()) return nullptr;
+  auto record = std::make_unique<RunRecordFile>();
+  error = record->Create(request.runRecordFolder, RunRecordKind::Installation,
+                         run_record::InstallationHeader(CurrentRecordWriter(), request.installFolder,
+                                                        request.startMenuShortcut ? request.startMenuFolder : L"",
+                                                        request.tempFolder));
+  if (error) return nullptr;
+  request.journal.KeepRunRecord(record.get());
+  return record;
+}
+
+void ShowRunFailure(InstallPageServices& page, const std::error_code& error) {
+  const std::wstring text = FormatMessageText(msg::kInstallationFailed, ErrorCodeText(error));
+  page.SetStatus(text);
+  page.AppendLog(text + L"\r\n");
 }
 
 // Steps 10 and on, with the temporary folder named and its cleanup armed.
 bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
   page.SetProgress(0);
   page.ShowProgress();
+  std::error_code recordError;
+  const std::unique_ptr<RunRecordFile> record = BeginRunRecord(request, recordError);
+  if (recordError) {
+    ShowRunFailure(page, recordError);
+    return false;
+  }
+  // The record outlives no run: the journal lets go of it on every path.
+  struct LetGo {
+    InstallJournal& journal;
+    ~LetGo() { journal.KeepRunRecord(nullptr); }
+  } letGo{request.journal};
   if (const std::error_code error = PrepareInstallFolder(request, page)) {
     request.journal.Rollback();
     const std::wstring text = FormatMessageText(msg::kInstallationFailed, ErrorCodeText(error));
@@ -182,6 +235,7 @@ bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, Inst
     RunDirectXStep(directX, request.installedState, request.journal, page);
   }
   const bool entryWritten = EnterUninstallEntry(request, outcome, page);
+  NoteProductPath(request);
   if (!RegisterProductPath(outcome.programPath, request.product.key, request.productPath)) {
     request.journal.Rollback();
     page.AppendLog(Result(false));

@@ -4,10 +4,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/system_error.h"
 
 namespace qw {
 
@@ -34,10 +36,22 @@ class WaitCursor {
   HCURSOR previous_;
 };
 
+// A job whose processes end when its last handle closes; null when the
+// system offers none.
+UniqueHandle KillOnCloseJob() {
+  UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
+  return job;
+}
+
 // Starts the program and waits for it; the exit code, or nothing when it
 // could not be started.
-std::optional<DWORD> RunToEnd(const std::wstring& programPath) {
-  std::wstring commandText = SelfRegistrationCommandLine(programPath);
+std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstring& arguments,
+                              const std::function<void(HANDLE)>& started = nullptr) {
+  std::wstring commandText = ProgramCommandLine(programPath, arguments);
   std::vector<wchar_t> commandLine(commandText.begin(), commandText.end());
   commandLine.push_back(L'\0');
   const std::wstring folder = ProgramFolder(programPath);
@@ -47,12 +61,19 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+  // The program ends with this process: an installation killed during the
+  // run leaves no program behind that holds the files its recovery removes.
+  const UniqueHandle job = KillOnCloseJob();
+  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        HIGH_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &process)) {
     return std::nullopt;
   }
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
+  if (job) ::AssignProcessToJobObject(job.get(), processHandle.get());
+  ::ResumeThread(threadHandle.get());
+  if (started) started(processHandle.get());
   ::WaitForSingleObject(processHandle.get(), INFINITE);
   DWORD exitCode = 0;
   ::GetExitCodeProcess(processHandle.get(), &exitCode);
@@ -73,7 +94,8 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {
   journal.RecordSelfRegistration();
   appLock.Release();
-  const std::optional<DWORD> exitCode = RunToEnd(programPath);
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background",
+                                                 [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
   appLock.TryAcquire();
   const bool registered = exitCode && *exitCode == kRegisteredExitCode;
   journal.CompleteEntry(registered);
@@ -82,6 +104,18 @@ bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLo
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
   }
   return registered;
+}
+
+std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock) {
+  appLock.Release();
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Unregister /Background");
+  const std::error_code startError = exitCode ? std::error_code() : LastError();
+  appLock.TryAcquire();
+  if (!exitCode) return startError;
+  if (*exitCode != kRegisteredExitCode) return SystemError(ERROR_INSTALL_FAILURE);
+  WaitCursor wait;
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+  return {};
 }
 
 }  // namespace qw

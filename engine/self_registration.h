@@ -8,6 +8,7 @@
 // installer) may start, and taken back without waiting afterwards.
 
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "platform/application_lock.h"
@@ -30,5 +31,11 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath);
 // crashes gives false and never makes the installation fail. Leaves
 // `appLock` held again unless another process took it during the run.
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal);
+
+// The counterpart: runs the program with " /Unregister /Background" the same
+// way (lock released for the run). Empty when it exited with -10; the
+// system's error when it could not be started, ERROR_INSTALL_FAILURE when
+// it exited otherwise.
+std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock);
 
 }  // namespace qw

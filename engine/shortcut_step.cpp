@@ -9,11 +9,18 @@
 namespace qw {
 namespace {
 
+// Where CreateShellShortcut puts the shortcut `name` in `folder`.
+std::wstring ShortcutPathFor(const std::wstring& folder, const std::wstring& name) {
+  const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+  return folder + (separated ? L"" : L"\\") + name + L".lnk";
+}
+
 // One shortcut after its journal entry: the entry completed with the
 // outcome. Returns whether the shortcut was made.
 bool MakeRecorded(JournalEntryKind kind, const std::wstring& target, const std::wstring& folder,
                   const std::wstring& name, InstallJournal& journal) {
   journal.RecordShortcut(kind, folder);
+  journal.NoteShortcutPath(ShortcutPathFor(folder, name));
   const std::optional<std::wstring> shortcut = CreateShellShortcut(target, folder, name);
   if (shortcut) {
     journal.CompleteEntry(true, *shortcut);

@@ -27,6 +27,11 @@ bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyL
   }
   UniqueRegKey parent(raw);
   raw = nullptr;
+  // Noted before it is made, so that a run cut off just after still finds it.
+  HKEY probe = nullptr;
+  const bool exists = ::RegOpenKeyExW(parent.get(), location.name.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS;
+  if (exists) ::RegCloseKey(probe);
+  journal.AnnounceUninstallKey(exists);
   DWORD disposition = 0;
   if (::RegCreateKeyExW(parent.get(), location.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &raw, &disposition) != ERROR_SUCCESS) {

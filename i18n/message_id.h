@@ -8,7 +8,7 @@
 
 namespace qw {
 
-// Base identifier of a message: the French copy; 1000 to 1132 for the
+// Base identifier of a message: the French copy; 1000 to 1134 for the
 // installer, 1200 to 1220 for the uninstaller.
 using MessageId = std::uint32_t;
 
@@ -62,6 +62,8 @@ inline constexpr MessageId kCloseProduct = 1127;            // "You should close
 inline constexpr MessageId kInstallerInEnglish = 1129;      // "'%1' will be installed in the selected Langage, ..."
 inline constexpr MessageId kDirectXUpdate = 1131;           // "Mise à jour de DirectX..." (French only)
 inline constexpr MessageId kUserControlledFolder = 1132;    // "The folder '%1' belongs to a user without administrator rights, ..."
+inline constexpr MessageId kInterruptedInstallationUndone = 1133;       // "An interrupted installation of '%1' was undone."
+inline constexpr MessageId kInterruptedInstallationPartlyUndone = 1134; // "... was partly undone. Not undone:%2"
 
 // The uninstaller's own messages, in its own string tables
 // (product/uninstaller/messages), laid out in the same blocks.

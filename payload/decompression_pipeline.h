@@ -7,13 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <istream>
 
-namespace qw {
+#include "payload/decoded_blocks.h"
 
-// Accepts up to `size` bytes of `data` and returns how many it took.
-using DecodedSink = std::function<std::size_t(const char* data, std::size_t size)>;
+namespace qw {
 
 // Runs the pipeline until the input ends and returns the number of
 // compressed bytes read. Throws boost::iostreams::bzip2_error when the input
@@ -21,5 +19,14 @@ using DecodedSink = std::function<std::size_t(const char* data, std::size_t size
 // its last stream; the sink's exceptions pass through. A read error of the
 // input stream is thrown as std::ios_base::failure.
 std::uint64_t Decompress(std::istream& input, const DecodedSink& sink);
+
+// The same pipeline over the bytes data[start, size) of an archive in
+// memory whose first `start` bytes were decoded already (whole streams)
+// and whose output so far fills `blocks` in part: the input is read in the
+// chunks a read from offset 0 would give and the output goes on filling
+// the same blocks, so that the blocks handed on and the point of any error
+// are those of one pipeline run over the whole archive. Returns the
+// compressed bytes read (size - start); throws as Decompress.
+std::uint64_t DecompressRest(const char* data, std::size_t size, std::size_t start, DecodedBlocks& blocks);
 
 }  // namespace qw

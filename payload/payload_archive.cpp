@@ -3,12 +3,17 @@
 #include <boost/filesystem/exception.hpp>
 #include <boost/iostreams/filter/bzip2.hpp>
 
+#include <cstdint>
+#include <optional>
+
 #include "payload/archive_extractor.h"
 #include "payload/archive_header_buffer.h"
+#include "payload/bzip2_stream_starts.h"
 #include "payload/compress_error.h"
 #include "payload/decompression_pipeline.h"
 #include "payload/file_access.h"
 #include "payload/special_folder.h"
+#include "payload/stream_decoders.h"
 #include "payload/wide_path.h"
 
 namespace qw {
@@ -35,12 +40,75 @@ notification::failure DescribeFailure(const PayloadEntry* openFile) {
 
 }  // namespace
 
-PayloadArchive::PayloadArchive(ArchiveBytes bytes)
-    : memory_(bytes.data, bytes.data ? bytes.size : 0), input_(memory_) {}
+PayloadArchive::PayloadArchive(ArchiveBytes bytes, unsigned threads)
+    : bytes_(bytes.data ? bytes : ArchiveBytes{}),
+      threads_(threads == 0 ? DecodingThreads() : threads),
+      memory_(bytes_.data, bytes_.size),
+      input_(memory_) {}
 
 PayloadArchive::PayloadArchive(std::istream& input) : memory_(nullptr, 0), input_(input) {}
 
+std::vector<std::size_t> PayloadArchive::ParallelStreamStarts() const {
+  if (threads_ < 2 || bytes_.data == nullptr) return {};
+  std::vector<std::size_t> starts = FindBzip2StreamStarts(bytes_.data, bytes_.size);
+  if (starts.size() < 2) return {};
+  return starts;
+}
+
+// Every range must decode clean; if one does not, the caller's thread
+// tests the whole archive as it always did, for the same answer.
+bool PayloadArchive::TestOnWorkers(std::vector<std::size_t> starts) {
+  const std::size_t ranges = starts.size();
+  StreamDecoders decoders(bytes_.data, bytes_.size, std::move(starts), threads_, ranges, false);
+  for (std::size_t i = 0; i < decoders.ranges(); ++i) {
+    if (!decoders.Take(i).clean) {
+      decoders.Stop();
+      return TestOnThisThread();
+    }
+  }
+  return true;
+}
+
+// The workers decode ahead; the decoded bytes go through the same blocks as
+// one decoder's. From the first range that is not clean on, this thread
+// decodes the rest itself, where one decoder would have been at that point.
+std::uint64_t PayloadArchive::DecodeOnWorkers(std::vector<std::size_t> starts, const DecodedSink& sink) {
+  std::optional<StreamDecoders> started;
+  try {
+    started.emplace(bytes_.data, bytes_.size, std::move(starts), threads_, threads_ + 2, true);
+  } catch (const std::system_error&) {
+    return Decompress(input_, sink);  // no thread to be had
+  }
+  StreamDecoders& decoders = *started;
+  DecodedBlocks blocks(sink);
+  for (std::size_t i = 0; i < decoders.ranges(); ++i) {
+    DecodedRange range = decoders.Take(i);
+    if (!range.clean) {
+      const std::size_t start = decoders.start(i);
+      decoders.Stop();
+      const std::uint64_t rest = DecompressRest(bytes_.data, bytes_.size, start, blocks);
+      blocks.Finish();
+      return start + rest;
+    }
+    blocks.Append(range.bytes.data(), range.bytes.size());
+  }
+  blocks.Finish();
+  return bytes_.size;
+}
+
 bool PayloadArchive::test() {
+  std::vector<std::size_t> starts = ParallelStreamStarts();
+  if (!starts.empty()) {
+    try {
+      return TestOnWorkers(std::move(starts));
+    } catch (const std::system_error&) {
+      // No thread to be had: this thread tests alone.
+    }
+  }
+  return TestOnThisThread();
+}
+
+bool PayloadArchive::TestOnThisThread() {
   try {
     Decompress(input_, [](const char*, std::size_t size) { return size; });
   } catch (...) {
@@ -86,8 +154,10 @@ bool PayloadArchive::extract(PlaceholderFolders folders, const PayloadCallback& 
     notification started{notification::started{}};
     callback(started);
     extractor = std::make_unique<ArchiveExtractor>(std::move(folders), callback, lookup);
-    const std::uint64_t compressed = Decompress(
-        input_, [&](const char* data, std::size_t size) { return extractor->Write(data, size); });
+    const DecodedSink sink = [&](const char* data, std::size_t size) { return extractor->Write(data, size); };
+    std::vector<std::size_t> starts = ParallelStreamStarts();
+    const std::uint64_t compressed =
+        starts.empty() ? Decompress(input_, sink) : DecodeOnWorkers(std::move(starts), sink);
     extractor->Finish();
     if (!extractor->Complete()) ThrowCompressError(compress_errc::unexpected_error);
     notification finished{notification::finished{compressed, extractor->processed()}};

@@ -5,15 +5,24 @@
 // again and streaming every file to disk, reporting each step to a
 // callback. Only the directory is ever held in memory.
 //
+// An archive in memory made of several bzip2 streams (as the packer writes
+// it) is decoded on worker threads, the test entirely, the extraction
+// ahead of the writing, which stays on the caller's thread with every
+// report, in the same order and with the same results as one decoder on
+// the caller's thread would give; an archive of one stream, or one read
+// from a stream of the caller's, is decoded on the caller's thread.
+//
 // It reads bytes it is given; finding them in the executable's resources is
 // FindPayloadResource's business (payload_resource.h). One archive serves
 // one extraction: test, rewind, extract, in that order; the directory can
 // be read before, on its own.
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <vector>
 
+#include "payload/decoded_blocks.h"
 #include "payload/folder_placeholder.h"
 #include "payload/membuf.h"
 #include "payload/notification.h"
@@ -30,8 +39,10 @@ struct ArchiveBytes {
 
 class PayloadArchive {
  public:
-  // Reads `bytes` in place; they must outlive the archive.
-  explicit PayloadArchive(ArchiveBytes bytes);
+  // Reads `bytes` in place; they must outlive the archive. `threads`
+  // decode a multi-stream archive (0: as many as DecodingThreads() says; 1:
+  // the caller's thread only).
+  explicit PayloadArchive(ArchiveBytes bytes, unsigned threads = 0);
   // Reads a stream of the caller's (a file, for tools and benchmarks).
   explicit PayloadArchive(std::istream& input);
   PayloadArchive(const PayloadArchive&) = delete;
@@ -63,6 +74,15 @@ class PayloadArchive {
                const SpecialFolderLookup& lookup);
 
  private:
+  // The offsets of the streams a multi-stream archive in memory is to be
+  // decoded by, or nothing for the caller's thread alone.
+  std::vector<std::size_t> ParallelStreamStarts() const;
+  bool TestOnWorkers(std::vector<std::size_t> starts);
+  bool TestOnThisThread();
+  std::uint64_t DecodeOnWorkers(std::vector<std::size_t> starts, const DecodedSink& sink);
+
+  ArchiveBytes bytes_;
+  unsigned threads_ = 1;
   imemstream memory_;
   std::istream& input_;
 };

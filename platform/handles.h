@@ -108,6 +108,12 @@ struct ImageListTraits {
   static void Close(Handle h) { ::ImageList_Destroy(h); }
 };
 
+struct BitmapTraits {  // a bitmap this code made or loaded without LR_SHARED
+  using Handle = HBITMAP;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DeleteObject(h); }
+};
+
 using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 using UniqueFile = ScopedHandle<FileHandleTraits>;
 using UniqueModule = ScopedHandle<ModuleTraits>;
@@ -116,6 +122,7 @@ using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
 using UniqueIcon = ScopedHandle<IconTraits>;
 using UniqueImageList = ScopedHandle<ImageListTraits>;
 using UniqueFindHandle = ScopedHandle<FindTraits>;
+using UniqueBitmap = ScopedHandle<BitmapTraits>;
 
 // A window's device context (GetDC), released to that window, with the
 // font selected into it for the time of the owner put back first.

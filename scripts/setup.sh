@@ -15,6 +15,7 @@ packages=(
   libboost-iostreams1.74-dev libbz2-dev
   liblnk-utils gcab locales
   clang libclang-rt-14-dev
+  nsis  # for scripts/nsis-bench.sh only: the NSIS installer the installer is timed against
   fonts-dejavu-core fonts-wqy-microhei fonts-liberation
 )
 

@@ -3,6 +3,8 @@
 #include "app/install_context.h"
 #include "i18n/language_state.h"
 #include "platform/file_version_info.h"
+#include "ui/resource_ids.h"
+#include "ui/window_icons.h"
 
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -18,5 +20,6 @@ BOOL CAboutDlg::OnInitDialog() {
     SetDlgItemText(IDC_ABOUT_COPYRIGHT, copyright);
   }
   SetDlgItemText(IDOK, qw::LoadMessage(qw::msg::kOk));
+  qw::ShowIconAtSystemSize(m_hWnd, ::GetModuleHandleW(nullptr), IDR_MAINFRAME);
   return TRUE;
 }

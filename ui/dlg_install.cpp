@@ -103,13 +103,28 @@ bool CDlgInstall::RunInstallation() {
   request.product = InstalledProductNames();
   request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
+  request.runRecordFolder = qw::RunRecordFolder(request.product.key);
+  m_updates.Reset();
+  m_pacing = true;
   const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
+  ShowFrame();  // the final status and result
+  m_pacing = false;
   m_programPath = outcome.programPath;
   m_uninstallerPath = outcome.uninstallerPath;
   return outcome.succeeded;
 }
 
 void CDlgInstall::PumpMessages() {
+  if (!m_updates.FrameDue(qw::PacedPageUpdates::Clock::now())) return;
+  PumpMessagesNow();
+}
+
+void CDlgInstall::PumpMessagesNow() {
+  ShowFrame();
+  DispatchWaitingMessages();
+}
+
+void CDlgInstall::DispatchWaitingMessages() {
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -121,23 +136,64 @@ void CDlgInstall::PumpMessages() {
   }
 }
 
-void CDlgInstall::SetStatus(const std::wstring& text) { SetDlgItemText(IDC_STATUS, text); }
+void CDlgInstall::ShowFrame() {
+  const qw::PacedPageUpdates::Frame frame = m_updates.TakeFrame(qw::PacedPageUpdates::Clock::now());
+  if (!frame.log.empty()) ShowLogText(frame.log);
+  if (frame.status) ShowStatus(*frame.status);
+  if (frame.percent) ShowProgressPosition(*frame.percent);
+}
+
+void CDlgInstall::SetStatus(const std::wstring& text) {
+  if (m_pacing) {
+    m_updates.SetStatus(text, false);
+  } else {
+    ShowStatus({text, false});
+  }
+}
 
 void CDlgInstall::SetStatusPath(const std::wstring& path) {
-  ::PathSetDlgItemPathW(m_hWnd, IDC_STATUS, path.c_str());
+  if (m_pacing) {
+    m_updates.SetStatus(path, true);
+  } else {
+    ShowStatus({path, true});
+  }
+}
+
+void CDlgInstall::ShowStatus(const qw::PacedPageUpdates::Status& status) {
+  if (status.isPath) {
+    ::PathSetDlgItemPathW(m_hWnd, IDC_STATUS, status.text.c_str());
+  } else {
+    SetDlgItemText(IDC_STATUS, status.text);
+  }
 }
 
 void CDlgInstall::ShowProgress() { ::ShowWindow(m_progress, SW_SHOW); }
 
 void CDlgInstall::SetProgress(int percent) {
+  if (m_pacing) {
+    m_updates.SetProgress(percent);
+  } else {
+    ShowProgressPosition(percent);
+  }
+}
+
+void CDlgInstall::ShowProgressPosition(int percent) {
   ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
 void CDlgInstall::AppendLog(const std::wstring& text, bool rule) {
   const std::wstring line = (text.empty() || rule) ? RuleLine(text) : text;
+  if (m_pacing) {
+    m_updates.AppendLog(line);
+  } else {
+    ShowLogText(line);
+  }
+}
+
+void CDlgInstall::ShowLogText(const std::wstring& text) {
   ::SendMessageW(m_log, EM_SETSEL, 0x7FFFFFFF, -1);
   ::SendMessageW(m_log, EM_SCROLLCARET, 0, 0);
-  ::SendMessageW(m_log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  ::SendMessageW(m_log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   ::SendMessageW(m_log, EM_LINESCROLL, 0, 1);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/install_page_services.h"
+#include "ui/paced_page_updates.h"
 #include "ui/resource_ids.h"
 #include "ui/wizard_page.h"
 
@@ -23,7 +24,8 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   // succeeded.
   bool RunInstallation();
 
-  // Services for the install sequence.
+  // Services for the install sequence. While it runs, the log, the status
+  // line and the bar change once per frame (PumpMessages), not per call.
   void SetStatus(const std::wstring& text) override;
   // Shows a path, shortened with an ellipsis to fit the status line.
   void SetStatusPath(const std::wstring& path) override;
@@ -33,9 +35,12 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   void AppendLog(const std::wstring& text, bool rule = false) override;
   void ShowProgress() override;
   void SetProgress(int percent) override;
-  // Dispatches the thread's waiting messages; a WM_QUIT is posted again for
-  // the loop that owns it.
+  // Once a frame interval has passed since the last frame: shows what was
+  // reported since then and dispatches the thread's waiting messages; a
+  // WM_QUIT is posted again for the loop that owns it. Otherwise nothing.
   void PumpMessages() override;
+  // The same whatever the time (the end of a step).
+  void PumpMessagesNow() override;
   HWND OwnerWindow() const override { return m_hWnd; }
 
  protected:
@@ -44,10 +49,18 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
 
  private:
   std::wstring RuleLine(const std::wstring& text) const;
+  void ShowStatus(const qw::PacedPageUpdates::Status& status);
+  void ShowProgressPosition(int percent);
+  // Appends to the log control: one replacement, one scroll.
+  void ShowLogText(const std::wstring& text);
+  void ShowFrame();
+  void DispatchWaitingMessages();
   void WriteOptionsSummary();
 
   HWND m_log = nullptr;
   HWND m_progress = nullptr;
   std::wstring m_programPath;      // the installed main program
   std::wstring m_uninstallerPath;  // the installed uninstaller
+  bool m_pacing = false;           // a run is reporting: updates wait for the next frame
+  qw::PacedPageUpdates m_updates;
 };

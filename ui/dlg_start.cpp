@@ -6,16 +6,22 @@
 #include "i18n/select_language.h"
 #include "platform/handles.h"
 #include "ui/control_layout.h"
+#include "ui/display_scale.h"
 
 namespace {
 
+// At 96 DPI: the list's images and the size the flags load at; both grow
+// with the display scale (the flag icons hold images drawn for 125, 150
+// and 200 %).
 constexpr int kFlagWidth = 18, kFlagHeight = 12;
+constexpr int kFlagLoadWidth = 16, kFlagLoadHeight = 12;
 constexpr int kDroppedWidthMargin = 30;
 
-// Appends the flag `icon` to `images`; -1 when it cannot be loaded.
-int AddFlag(HIMAGELIST images, int icon) {
+// Appends the flag `icon`, loaded at `width` x `height`, to `images`; -1
+// when it cannot be loaded.
+int AddFlag(HIMAGELIST images, int icon, int width, int height) {
   const qw::UniqueIcon flag(static_cast<HICON>(::LoadImageW(
-      qw::GetResourceModule(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 12, 0)));
+      qw::GetResourceModule(), MAKEINTRESOURCEW(icon), IMAGE_ICON, width, height, 0)));
   if (!flag) return -1;
   return ::ImageList_ReplaceIcon(images, -1, flag.get());  // the list keeps a copy
 }
@@ -26,7 +32,9 @@ CDlgStart::~CDlgStart() = default;
 
 BOOL CDlgStart::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_images.reset(::ImageList_Create(kFlagWidth, kFlagHeight, ILC_COLOR24, 8, 1));
+  m_dpi = qw::ScreenDpi();
+  m_images.reset(::ImageList_Create(qw::ScaleToDpi(kFlagWidth, m_dpi), qw::ScaleToDpi(kFlagHeight, m_dpi),
+                                    ILC_COLOR24, 8, 1));
   ::SendMessageW(m_languageList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
   const int current = FillLanguageList();
   FitDroppedWidth();
@@ -39,7 +47,10 @@ int CDlgStart::FillLanguageList() {
   int item = 0;
   for (const qw::LanguageIndex language : qw::kProductLanguageListOrder) {
     std::wstring name = qw::LanguageNativeName(language);
-    const int image = m_images ? AddFlag(m_images.get(), qw::LanguageFlagIcon(language)) : -1;
+    const int image = m_images ? AddFlag(m_images.get(), qw::LanguageFlagIcon(language),
+                                         qw::ScaleToDpi(kFlagLoadWidth, m_dpi),
+                                         qw::ScaleToDpi(kFlagLoadHeight, m_dpi))
+                               : -1;
     COMBOBOXEXITEMW entry{};
     entry.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
     entry.iItem = item;

@@ -35,4 +35,5 @@ class CDlgStart : public CWizardPage {
 
   HWND m_languageList = nullptr;
   qw::UniqueImageList m_images;  // the flags; the list does not own them
+  int m_dpi = 96;                // the screen's, when the flags were loaded
 };

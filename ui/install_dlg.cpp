@@ -4,8 +4,11 @@
 #include "i18n/select_language.h"
 #include "platform/system_error.h"
 #include "ui/about_dlg.h"
+#include "ui/banner_picture.h"
 #include "ui/control_layout.h"
+#include "ui/display_scale.h"
 #include "ui/win_app.h"
+#include "ui/window_icons.h"
 
 namespace {
 
@@ -59,11 +62,7 @@ BOOL CInstallDlg::OnInitDialog() {
   RegisterLanguageChoiceHandlers();
   SetWindowText(qw::InstallContext::BuildTitle(true));
   AddAboutItem();
-  if (HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0,
-                                                   0, LR_DEFAULTSIZE | LR_SHARED))) {
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  }
+  qw::SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDR_MAINFRAME);
   for (CWizardPage* page : m_pages) {
     // A wizard with a page missing would walk through nothing and report
     // an installation that never ran.
@@ -76,6 +75,7 @@ BOOL CInstallDlg::OnInitDialog() {
     }
   }
   FitPages();
+  FitBanner();
   ApplyLanguage();
   ShowPage(kStartPage);
   if (m_context.m_installedState == qw::InstalledState::NewerVersion) EnableControl(m_hWnd, IDOK, false);
@@ -130,6 +130,24 @@ void CInstallDlg::FitPages() {
   qw::MoveControlEdges(m_hWnd, IDC_BAND, 0, 0, 0, dy);
   qw::WidenAndLower(m_hWnd, IDC_SEPARATOR, dx, dy);
   for (int id : {IDC_BACK, IDOK, IDCANCEL}) qw::ShiftControl(m_hWnd, id, dx, dy);
+}
+
+// The template shows the 96-DPI banner, centred in its band. At another
+// display scale the band has grown with the font: the picture for the
+// screen's DPI takes its place, and the picture control covers the whole
+// band so that the picture is centred in it as at 96 DPI.
+void CInstallDlg::FitBanner() {
+  HWND picture = qw::FindStaticOfType(m_hWnd, SS_BITMAP);
+  if (!picture) return;
+  const RECT band = qw::ControlRect(m_hWnd, IDC_BAND);
+  m_banner = qw::LoadBannerForBand(::GetModuleHandleW(nullptr), qw::ScreenDpi(),
+                                   {band.right - band.left, band.bottom - band.top});
+  if (!m_banner) return;  // the template's picture fits
+  ::SetWindowPos(picture, nullptr, band.left, band.top, band.right - band.left, band.bottom - band.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  // The previous image, the template's, is handed back to be deleted.
+  qw::UniqueBitmap previous(reinterpret_cast<HBITMAP>(
+      ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_banner.get()))));
 }
 
 void CInstallDlg::ApplyLanguage() {

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "app/install_context.h"
+#include "platform/handles.h"
 #include "ui/dlg_end.h"
 #include "ui/dlg_install.h"
 #include "ui/dlg_mode.h"
@@ -53,6 +54,7 @@ class CInstallDlg : public CDialog {
   void AddAboutItem();
   void RegisterLanguageChoiceHandlers();
   void FitPages();
+  void FitBanner();
 
   qw::InstallContext& m_context;
   CDlgStart m_start;
@@ -63,4 +65,7 @@ class CInstallDlg : public CDialog {
   CDlgEnd m_end;
   std::array<CWizardPage*, 6> m_pages;
   int m_current = -1;
+  // The banner for a display scale other than 100 %, shown by the band's
+  // picture control (which does not own it); null at 100 %.
+  qw::UniqueBitmap m_banner;
 };

@@ -6,6 +6,10 @@
 // Pictures.
 #define IDR_MAINFRAME 128  // the application icon
 #define IDB_BANNER 137     // the banner picture in the frame's left band
+// The same picture drawn at 125, 150 and 200 % display scale.
+#define IDB_BANNER_125 138
+#define IDB_BANNER_150 139
+#define IDB_BANNER_200 140
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100

@@ -4,6 +4,7 @@
 
 #include "i18n/message_lookup.h"
 #include "product/uninstaller/uninstaller_resources.h"
+#include "ui/window_icons.h"
 
 namespace qw::uninstaller {
 
@@ -24,6 +25,7 @@ bool CRemovalWindow::Show() {
 BOOL CRemovalWindow::OnInitDialog() {
   SetWindowText(FormatMessageText(msg::kUninstallTitle, m_product));
   SetDlgItemText(IDC_PROGRESS_TEXT, FormatMessageText(msg::kRemoving, m_product));
+  SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDI_UNINSTALLER);
   return CDialog::OnInitDialog();
 }
 

@@ -2,6 +2,7 @@
 
 #include "i18n/message_lookup.h"
 #include "product/uninstaller/uninstaller_resources.h"
+#include "ui/window_icons.h"
 
 namespace qw::uninstaller {
 
@@ -15,6 +16,9 @@ BOOL CUninstallQuestion::OnInitDialog() {
   SetDlgItemText(IDC_REMOVE_USER_DATA, LoadMessage(msg::kRemoveUserData));
   SetDlgItemText(IDOK, LoadMessage(msg::kRemove));
   SetDlgItemText(IDCANCEL, LoadMessage(msg::kUninstallCancel));
+  // The icons at the sizes of the display scale, not the template's.
+  SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDI_UNINSTALLER);
+  ShowIconAtSystemSize(m_hWnd, ::GetModuleHandleW(nullptr), IDI_UNINSTALLER);
   ::SetForegroundWindow(m_hWnd);
   return CDialog::OnInitDialog();
 }

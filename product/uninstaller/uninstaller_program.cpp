@@ -4,10 +4,12 @@
 
 #include <optional>
 
+#include "engine/product_place_names.h"
 #include "engine/product_registry.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
 #include "engine/removal_sequence.h"
+#include "engine/run_record_file.h"
 #include "engine/self_registration.h"
 #include "engine/uninstall_key.h"
 #include "engine/uninstall_log.h"
@@ -38,6 +40,20 @@ constexpr wchar_t kProductKey[] = L"Meridel 6";
 constexpr wchar_t kProductDisplayName[] = L"Meridel 6.07c";
 constexpr int kUnregisteredExitCode = -10;
 
+// Notes in the run record how far the removal came, then tells the window.
+class RecordedProgress : public RemovalProgress {
+ public:
+  RecordedProgress(RunRecordFile* record, RemovalProgress* window) : record_(record), window_(window) {}
+  void Removing(const std::wstring& what, std::size_t step, std::size_t steps) override {
+    if (record_) record_->Append(run_record::RemovedLine(step));
+    if (window_) window_->Removing(what, step, steps);
+  }
+
+ private:
+  RunRecordFile* record_;
+  RemovalProgress* window_;
+};
+
 class Uninstaller {
  public:
   explicit Uninstaller(const CommandLine& commandLine)
@@ -55,6 +71,10 @@ class Uninstaller {
 
     const std::wstring logPath = LogPath();
     UninstallLog::Contents contents = UninstallLog::ReadForRemoval(logPath);
+    const std::wstring recordFolder = RunRecordFolder(kProductKey);
+    std::optional<RecordedRemoval> earlier = EarlierRemoval(recordFolder);
+    if (earlier && RecordWriterRuns(earlier->writer)) return Refuse(SystemErrorText(ERROR_BUSY), kInstallerRunning);
+    if (contents.openError && earlier) TakeEntriesFromRecord(*earlier, logPath, contents);
     if (contents.openError) return Refuse(FormatMessageText(msg::kNoLog, logPath), kNoLog);
     if (contents.parse.version != 1)
       return Refuse(FormatMessageText(msg::kLogOtherVersion, logPath, std::to_wstring(contents.parse.version)),
@@ -65,11 +85,29 @@ class Uninstaller {
       CUninstallQuestion question(kProductDisplayName);
       if (question.DoModal() != IDOK) return kCancelled;
       removeUserData = question.RemoveUserData();
+    } else if (earlier) {
+      removeUserData = earlier->removeUserData;  // finishing what the user chose then
     }
     LogVerdict verdict;
     verdict.partial = IsPartialLog(contents);
     verdict.otherFolder = OtherInstallFolder(contents.log.installFolder);
-    const RemovalReport report = Remove(contents, logPath, removeUserData, verdict.partial, lock);
+    // What this run removes is noted first, so that a run cut off after
+    // the log went can still be finished by the next one.
+    if (earlier) DeleteRunRecord(recordFolder, RunRecordKind::Removal);
+    RunRecordFile record;
+    std::wstring header = run_record::RemovalHeader(CurrentRecordWriter(), logPath, contents.log.startMenuFolder,
+                                                    removeUserData, verdict.partial);
+    for (const JournalEntry& entry : contents.log.entries) header += run_record::RemovalEntryLine(entry);
+    header += run_record::RemovalEntriesEndLine();
+    // Without a record (its folder is not the administrators') the removal
+    // goes on: the log still says what to remove until it goes itself.
+    const bool recorded = !record.Create(recordFolder, RunRecordKind::Removal, header);
+    const RemovalReport report =
+        Remove(contents, logPath, removeUserData, verdict.partial, lock, recorded ? &record : nullptr);
+    // A run that came to its end leaves nothing for a later one to finish
+    // (its uninstaller goes, or stays with its log); only a run cut off
+    // leaves its record.
+    record.Delete();
     const ExitCode code = EndExitCode(report, contents.parse, verdict);
     if (!quiet_)
       ShowMessageBox(nullptr, EndMessageText(kProductDisplayName, report, contents.parse, verdict),
@@ -131,19 +169,36 @@ class Uninstaller {
     facts.destinations.assign(std::begin(kProductDestinations), std::end(kProductDestinations));
     // The names an installation in any language gave the samples folder and
     // the uninstall shortcut.
-    const std::wstring name = FileVersionInfo::FromRunningModule().ProductName();
-    facts.shortcutNames.push_back(std::wstring(kProductDisplayName) + L".lnk");
-    for (std::int32_t language = 0; language < kLanguageCount; ++language) {
-      const std::wstring samples = LoadMessageInLanguage(language, msg::kExamplesFolder);
-      if (!samples.empty()) facts.samplesFolderNames.push_back(FormatText(samples, name));
-      const std::wstring uninstall = LoadMessageInLanguage(language, msg::kUninstallShortcutName);
-      if (!uninstall.empty()) facts.shortcutNames.push_back(FormatText(uninstall, name) + L".lnk");
-    }
+    AddProductPlaceNames(facts, FileVersionInfo::FromRunningModule().ProductName(), kProductDisplayName);
     return facts;
   }
 
+  // The record of a removal that an earlier run did not finish; none when
+  // there is none or it lies where an ordinary user could have put it.
+  static std::optional<RecordedRemoval> EarlierRemoval(const std::wstring& recordFolder) {
+    std::wstring text;
+    if (ReadRunRecordText(recordFolder, RunRecordKind::Removal, text)) return std::nullopt;
+    RecordedRemoval record = run_record::ParseRemovalRecord(text);
+    if (record.writer.processId == 0) return std::nullopt;
+    return record;
+  }
+
+  // The earlier removal deleted the log: its record holds the log's
+  // entries. Only a record of this uninstaller's own log, read whole.
+  void TakeEntriesFromRecord(const RecordedRemoval& record, const std::wstring& logPath,
+                             UninstallLog::Contents& contents) const {
+    if (!record.entriesComplete || !IsSamePath(record.logPath, logPath)) return;
+    contents.openError.clear();
+    contents.parse.version = 1;
+    contents.parse.complete = !record.partialLog;
+    contents.parse.linesRead = static_cast<int>(record.entries.size());
+    contents.log.installFolder = OwnFolder();
+    contents.log.startMenuFolder = record.startMenuFolder;
+    contents.log.entries.assign(record.entries.begin(), record.entries.end());
+  }
+
   RemovalReport Remove(UninstallLog::Contents& contents, const std::wstring& logPath, bool removeUserData,
-                       bool partialLog, ApplicationLock& lock) {
+                       bool partialLog, ApplicationLock& lock, RunRecordFile* record) {
     RemovalRequest request;
     request.entries = std::move(contents.log.entries);
     request.places = RemovalPlaces::ForProduct(PlaceFacts(contents.log.startMenuFolder));
@@ -161,6 +216,8 @@ class Uninstaller {
       window.emplace(kProductDisplayName);
       if (window->Show()) request.progress = &*window;
     }
+    RecordedProgress progress(record, request.progress);
+    request.progress = &progress;
     return RemoveInstallation(request);
   }
 

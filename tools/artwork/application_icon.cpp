@@ -1,7 +1,10 @@
 // Draws the application icon of the installer: an isometric block in the
 // product's blue, lit from the upper left, with a wireframe edge that hints
 // at a 3D design tool. Written as a multi-size .ico (32-bit images with
-// alpha) so that the shell picks a sharp image at 96 and 144 DPI.
+// alpha, 16 to 256 pixels) so that windows, the shell and the About box
+// find an image of their size at 100, 125, 150 and 200 % display scale:
+// 16 20 24 32 for small icons, 32 40 48 64 for large ones, 96 128 256 for
+// the shell's large views.
 //
 //   application_icon OUTPUT.ico
 
@@ -108,15 +111,16 @@ int main(int argc, char** argv) {
     std::cerr << "usage: application_icon OUTPUT.ico\n";
     return 2;
   }
-  const int sizes[] = {16, 20, 24, 32, 40, 48, 64};
+  const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 96, 128, 256};
   std::vector<std::vector<std::uint8_t>> images;
   for (int s : sizes) images.push_back(IconImage(s));
   std::vector<std::uint8_t> file;
   Put16(file, 0); Put16(file, 1); Put16(file, images.size());
   std::uint32_t offset = 6 + 16 * images.size();
   for (std::size_t i = 0; i < images.size(); ++i) {
-    file.push_back(static_cast<std::uint8_t>(sizes[i]));
-    file.push_back(static_cast<std::uint8_t>(sizes[i]));
+    // A directory entry's width and height are bytes; 0 stands for 256.
+    file.push_back(static_cast<std::uint8_t>(sizes[i] & 0xFF));
+    file.push_back(static_cast<std::uint8_t>(sizes[i] & 0xFF));
     file.push_back(0); file.push_back(0);
     Put16(file, 1); Put16(file, 32);
     Put32(file, images[i].size()); Put32(file, offset);

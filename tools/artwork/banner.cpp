@@ -3,16 +3,20 @@
 // the product's blues (the larger one drawn as a shaded solid, the smaller
 // one as a wireframe being placed) joined by a dimension line with an
 // orange snap node. Every edge of the picture fades to white, so that the
-// frame can centre it in a white band of any size (96 and 144 DPI) without
-// a visible border. Written as a 24-bit bottom-up .bmp.
+// frame can centre it in a white band of any size without a visible border.
+// Drawn for a display scale (100, 125, 150 or 200 percent) from the same
+// geometry: lines, fades and the grid keep their place and grow with the
+// scale, so a larger picture is sharper, not resampled. Written as a 24-bit
+// bottom-up .bmp.
 //
-//   banner OUTPUT.bmp
+//   banner OUTPUT.bmp [PERCENT]      PERCENT: 100 (the default), 125, 150, 200
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "output_file.h"
@@ -29,7 +33,8 @@ using artwork::Point;
 using artwork::WithAlpha;
 
 // Sized to fit the band of the wizard at 96 DPI (84 x 186 dialog units,
-// 126 x 279 pixels with the usual dialog fonts) without cropping.
+// 126 x 279 pixels with the usual dialog fonts) without cropping. The
+// drawing is described in these units; other scales multiply them.
 constexpr int kWidth = 126;
 constexpr int kHeight = 272;
 
@@ -42,8 +47,20 @@ const Color kEdge{0.86, 0.95, 1.0, 1};
 const Color kWire{0.12, 0.40, 0.78, 1};
 const Color kAccent{0.98, 0.58, 0.16, 1};
 
-// Anti-aliased line coverage for a distance `d` and half width `w` (pixels).
-double LineCoverage(double d, double w) { return std::clamp(w + 0.5 - d, 0.0, 1.0); }
+// How many output pixels one unit of the drawing spans (1 at 100 %).
+double g_scale = 1.0;
+
+// Coverage of a shape whose edge is `inside` units away (negative outside),
+// softened over one output pixel whatever the scale. `softInside` is the
+// same distance with the half pixel of softening at 100 % already added:
+// the extra term vanishes at 100 %, which therefore draws exactly the
+// picture it always drew.
+double Soft(double softInside, double inside) {
+  return std::clamp(softInside + inside * (g_scale - 1), 0.0, 1.0);
+}
+
+// Anti-aliased line coverage for a distance `d` and half width `w` (units).
+double LineCoverage(double d, double w) { return Soft(w + 0.5 - d, w - d); }
 
 // An isometric block: top centre `c`, half width `s`, height `h` (pixels).
 struct Block {
@@ -125,8 +142,8 @@ Color Sample(Point p) {
     c = Mix(c, WithAlpha(kWire, 0.8 * LineCoverage(DistanceToSegment(p, from, to), 0.3)));
   }
   const double node = std::hypot(p.x - to.x, p.y - to.y);
-  c = Mix(c, WithAlpha(kAccent, std::clamp(4.0 - node, 0.0, 1.0)));
-  c = Mix(c, WithAlpha(kWhite, std::clamp(1.6 - node, 0.0, 1.0)));
+  c = Mix(c, WithAlpha(kAccent, Soft(4.0 - node, 3.5 - node)));
+  c = Mix(c, WithAlpha(kWhite, Soft(1.6 - node, 1.1 - node)));
 
   // Every border fades to white.
   const double edge = std::min({p.x, kWidth - p.x, p.y * 3, kHeight - p.y});
@@ -136,22 +153,29 @@ Color Sample(Point p) {
 void Put16(std::vector<std::uint8_t>& out, unsigned v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); }
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) { Put16(out, v & 0xFFFF); Put16(out, v >> 16); }
 
-std::vector<std::uint8_t> RenderBitmapFile() {
+// The picture at `percent` of its 96-DPI size (rounded to whole pixels).
+std::vector<std::uint8_t> RenderBitmapFile(int percent) {
+  g_scale = percent / 100.0;
+  const int width = static_cast<int>(std::lround(kWidth * g_scale));
+  const int height = static_cast<int>(std::lround(kHeight * g_scale));
   const int ss = 4;  // supersampling per axis
-  const int stride = (kWidth * 3 + 3) / 4 * 4;
-  const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride) * kHeight;
+  const int stride = (width * 3 + 3) / 4 * 4;
+  const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride) * height;
+  // Pixels per metre of the scale's DPI (3780 at 96 DPI).
+  const std::uint32_t density = static_cast<std::uint32_t>(std::lround(3780 * g_scale));
   std::vector<std::uint8_t> file;
   file.push_back('B'); file.push_back('M');
   Put32(file, 14 + 40 + pixelBytes); Put32(file, 0); Put32(file, 14 + 40);
-  Put32(file, 40); Put32(file, kWidth); Put32(file, kHeight); Put16(file, 1); Put16(file, 24);
-  Put32(file, 0); Put32(file, pixelBytes); Put32(file, 3780); Put32(file, 3780); Put32(file, 0); Put32(file, 0);
-  for (int y = kHeight - 1; y >= 0; --y) {  // bottom-up
+  Put32(file, 40); Put32(file, width); Put32(file, height); Put16(file, 1); Put16(file, 24);
+  Put32(file, 0); Put32(file, pixelBytes); Put32(file, density); Put32(file, density); Put32(file, 0); Put32(file, 0);
+  for (int y = height - 1; y >= 0; --y) {  // bottom-up
     std::vector<std::uint8_t> row(stride, 0);
-    for (int x = 0; x < kWidth; ++x) {
+    for (int x = 0; x < width; ++x) {
       double r = 0, g = 0, b = 0;
       for (int sy = 0; sy < ss; ++sy) {
         for (int sx = 0; sx < ss; ++sx) {
-          const Color c = Mix(kWhite, Sample({x + (sx + 0.5) / ss, y + (sy + 0.5) / ss}));
+          const Point unit{(x + (sx + 0.5) / ss) / g_scale, (y + (sy + 0.5) / ss) / g_scale};
+          const Color c = Mix(kWhite, Sample(unit));
           r += c.r; g += c.g; b += c.b;
         }
       }
@@ -166,11 +190,13 @@ std::vector<std::uint8_t> RenderBitmapFile() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: banner OUTPUT.bmp\n";
+  const std::string percent = argc == 3 ? argv[2] : "100";
+  if ((argc != 2 && argc != 3) ||
+      (percent != "100" && percent != "125" && percent != "150" && percent != "200")) {
+    std::cerr << "usage: banner OUTPUT.bmp [100|125|150|200]\n";
     return 2;
   }
-  const std::vector<std::uint8_t> file = RenderBitmapFile();
+  const std::vector<std::uint8_t> file = RenderBitmapFile(std::stoi(percent));
   if (!artwork::WriteOutputFile(argv[1], file)) {
     std::cerr << "banner: cannot write " << argv[1] << "\n";
     return 1;

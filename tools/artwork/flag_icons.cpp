@@ -1,17 +1,21 @@
-// Draws the language list's flag icons: one 18 x 12, 24-bit icon per
-// language, resource ids 141 to 158. Each flag is described by shapes in a
-// unit rectangle (x 0..1.5, y 0..1, the 3:2 frame of most flags) and
-// rendered with 8 x 8 supersampling, so that small details such as stars
-// and the Union Jack's diagonals blend instead of disappearing.
+// Draws the language list's flag icons: one 24-bit icon per language,
+// resource ids 141 to 158, each with an 18 x 12 image and the same flag at
+// 125, 150 and 200 % display scale (23 x 15, 27 x 18, 36 x 24). Each flag
+// is described by shapes in a unit rectangle (x 0..1.5, y 0..1, the 3:2
+// frame of most flags) and rendered at every size from those shapes with
+// 8 x 8 supersampling, so that small details such as stars and the Union
+// Jack's diagonals blend instead of disappearing.
 //
 // The icons are written as the two resources Windows keeps of an icon, so
 // that the resource script gives every image an id of its own: the resource
 // compiler numbers the images of its ICON statements from 1 in every
 // script, and the application icon's images already have those numbers.
-// The image of flag N is icon image N.
+// The 18 x 12 image of flag N is icon image N, its larger ones N + 100,
+// N + 200 and N + 300.
 //
-//   flag_icons OUTPUT_FOLDER     writes flag_141.icon-image, flag_141.icon-group
-//                                ... flag_158.icon-image, flag_158.icon-group
+//   flag_icons OUTPUT_FOLDER     writes flag_141.icon-image, flag_141_125.icon-image,
+//                                flag_141_150.icon-image, flag_141_200.icon-image,
+//                                flag_141.icon-group ... the same for 158
 
 #include <cmath>
 #include <cstdint>
@@ -25,8 +29,16 @@
 
 namespace {
 
-constexpr int kWidth = 18, kHeight = 12, kSamples = 8;
+constexpr int kSamples = 8;
 constexpr double kPi = 3.14159265358979323846;
+
+// The images of every flag: the 96-DPI size and its display scales.
+struct ImageSize {
+  int percent, width, height;
+};
+constexpr ImageSize kSizes[] = {{100, 18, 12}, {125, 23, 15}, {150, 27, 18}, {200, 36, 24}};
+// Icon image ids: the 18 x 12 image of flag N is N, the next size N + 100...
+constexpr int kImageIdStep = 100;
 
 struct Rgb {
   double r, g, b;
@@ -193,22 +205,22 @@ std::vector<std::pair<int, Flag>> Flags() {
   };
 }
 
-std::vector<std::uint8_t> RenderBgr(const Flag& flag) {
+std::vector<std::uint8_t> RenderBgr(const Flag& flag, int width, int height) {
   std::vector<std::uint8_t> rows;  // bottom-up rows padded to 4 bytes
-  const int stride = (kWidth * 3 + 3) & ~3;
-  rows.assign(static_cast<std::size_t>(stride) * kHeight, 0);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  const int stride = (width * 3 + 3) & ~3;
+  rows.assign(static_cast<std::size_t>(stride) * height, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       double r = 0, g = 0, b = 0;
       for (int sy = 0; sy < kSamples; ++sy) {
         for (int sx = 0; sx < kSamples; ++sx) {
-          const Point p{(x + (sx + 0.5) / kSamples) / kWidth * 1.5, (y + (sy + 0.5) / kSamples) / kHeight};
+          const Point p{(x + (sx + 0.5) / kSamples) / width * 1.5, (y + (sy + 0.5) / kSamples) / height};
           const Rgb c = flag(p);
           r += c.r; g += c.g; b += c.b;
         }
       }
       const double n = kSamples * kSamples;
-      std::uint8_t* px = &rows[static_cast<std::size_t>(kHeight - 1 - y) * stride + x * 3];
+      std::uint8_t* px = &rows[static_cast<std::size_t>(height - 1 - y) * stride + x * 3];
       px[0] = static_cast<std::uint8_t>(std::lround(b / n * 255));
       px[1] = static_cast<std::uint8_t>(std::lround(g / n * 255));
       px[2] = static_cast<std::uint8_t>(std::lround(r / n * 255));
@@ -222,12 +234,12 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) { Put16(out, v & 0xF
 
 // The icon image resource (RT_ICON): a DIB of the picture over twice its
 // height, the colour rows followed by the transparency mask.
-std::vector<std::uint8_t> IconImage(const Flag& flag) {
-  const std::vector<std::uint8_t> pixels = RenderBgr(flag);
-  const int maskStride = ((kWidth + 31) / 32) * 4;
-  const std::vector<std::uint8_t> mask(static_cast<std::size_t>(maskStride) * kHeight, 0);  // opaque
+std::vector<std::uint8_t> IconImage(const Flag& flag, int width, int height) {
+  const std::vector<std::uint8_t> pixels = RenderBgr(flag, width, height);
+  const int maskStride = ((width + 31) / 32) * 4;
+  const std::vector<std::uint8_t> mask(static_cast<std::size_t>(maskStride) * height, 0);  // opaque
   std::vector<std::uint8_t> image;
-  Put32(image, 40); Put32(image, kWidth); Put32(image, kHeight * 2); Put16(image, 1); Put16(image, 24);
+  Put32(image, 40); Put32(image, width); Put32(image, height * 2); Put16(image, 1); Put16(image, 24);
   Put32(image, 0); Put32(image, pixels.size() + mask.size()); Put32(image, 0); Put32(image, 0);
   Put32(image, 0); Put32(image, 0);
   image.insert(image.end(), pixels.begin(), pixels.end());
@@ -235,15 +247,23 @@ std::vector<std::uint8_t> IconImage(const Flag& flag) {
   return image;
 }
 
-// The icon group resource (RT_GROUP_ICON) naming the one image `imageId`
-// of `imageSize` bytes.
-std::vector<std::uint8_t> IconGroup(int imageId, std::size_t imageSize) {
+// The icon group resource (RT_GROUP_ICON) of flag `id`, naming its images
+// of `imageBytes[i]` bytes, one of each size of kSizes.
+std::vector<std::uint8_t> IconGroup(int id, const std::vector<std::size_t>& imageBytes) {
   std::vector<std::uint8_t> group;
-  Put16(group, 0); Put16(group, 1); Put16(group, 1);  // reserved, icon, one entry
-  group.push_back(kWidth); group.push_back(kHeight); group.push_back(0); group.push_back(0);
-  Put16(group, 1); Put16(group, 24); Put32(group, static_cast<std::uint32_t>(imageSize));
-  Put16(group, static_cast<unsigned>(imageId));
+  Put16(group, 0); Put16(group, 1); Put16(group, static_cast<unsigned>(imageBytes.size()));  // reserved, icon, entries
+  for (std::size_t i = 0; i < imageBytes.size(); ++i) {
+    group.push_back(static_cast<std::uint8_t>(kSizes[i].width));
+    group.push_back(static_cast<std::uint8_t>(kSizes[i].height));
+    group.push_back(0); group.push_back(0);
+    Put16(group, 1); Put16(group, 24); Put32(group, static_cast<std::uint32_t>(imageBytes[i]));
+    Put16(group, static_cast<unsigned>(id + kImageIdStep * static_cast<int>(i)));
+  }
   return group;
+}
+
+std::string ImageFileName(const std::string& base, const ImageSize& size) {
+  return size.percent == 100 ? base + ".icon-image" : base + "_" + std::to_string(size.percent) + ".icon-image";
 }
 
 }  // namespace
@@ -257,9 +277,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> written;
   for (const auto& [id, flag] : Flags()) {
     const std::string base = std::string(argv[1]) + "/flag_" + std::to_string(id);
-    const std::vector<std::uint8_t> image = IconImage(flag);
-    const std::pair<std::string, std::vector<std::uint8_t>> outputs[] = {
-        {base + ".icon-image", image}, {base + ".icon-group", IconGroup(id, image.size())}};
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> outputs;
+    std::vector<std::size_t> imageBytes;
+    for (const ImageSize& size : kSizes) {
+      outputs.emplace_back(ImageFileName(base, size), IconImage(flag, size.width, size.height));
+      imageBytes.push_back(outputs.back().second.size());
+    }
+    outputs.emplace_back(base + ".icon-group", IconGroup(id, imageBytes));
     for (const auto& [path, bytes] : outputs) {
       if (!artwork::WriteOutputFile(path, bytes)) {
         std::cerr << "flag_icons: cannot write " << path << "\n";

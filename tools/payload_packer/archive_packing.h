@@ -1,6 +1,8 @@
 #pragma once
 // Making a payload archive: the header describing the entries, then their
-// contents, all through one bzip2 stream. Each source file is read twice,
+// contents, all compressed as bzip2 streams of 899,000 bytes of input each
+// (the last one shorter), one after the other: one bzip2 file, whose
+// streams the reader decodes side by side. Each source file is read twice,
 // once for its size and CRC-32 and once for the data, so nothing is held in
 // memory whatever the sizes.
 

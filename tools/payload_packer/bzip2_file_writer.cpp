@@ -44,14 +44,29 @@ std::FILE* CreateTemporaryBeside(const std::string& path, std::string& name) {
 
 }  // namespace
 
-Bzip2FileWriter::Bzip2FileWriter(const std::string& path) : path_(path) {
+Bzip2FileWriter::Bzip2FileWriter(const std::string& path, std::size_t streamInput)
+    : path_(path), streamInput_(streamInput) {
   file_ = CreateTemporaryBeside(path_, temporary_);
-  if (BZ2_bzCompressInit(&stream_, 9, 0, 0) != BZ_OK) {
+  try {
+    StartStream();
+  } catch (...) {
     std::fclose(file_);
     std::remove(temporary_.c_str());
-    throw std::runtime_error("cannot start the bzip2 compressor");
+    throw;
   }
+}
+
+void Bzip2FileWriter::StartStream() {
+  stream_ = bz_stream{};
+  if (BZ2_bzCompressInit(&stream_, 9, 0, 0) != BZ_OK) throw std::runtime_error("cannot start the bzip2 compressor");
   streamOpen_ = true;
+  inStream_ = 0;
+}
+
+void Bzip2FileWriter::EndStream() {
+  Drain(BZ_FINISH);
+  BZ2_bzCompressEnd(&stream_);
+  streamOpen_ = false;
 }
 
 Bzip2FileWriter::~Bzip2FileWriter() {
@@ -64,19 +79,23 @@ Bzip2FileWriter::~Bzip2FileWriter() {
 
 void Bzip2FileWriter::Write(const char* data, std::size_t size) {
   while (size > 0) {
-    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    if (streamInput_ > 0 && inStream_ == streamInput_) {
+      EndStream();
+      StartStream();
+    }
+    std::size_t chunk = size > (1u << 30) ? (1u << 30) : size;
+    if (streamInput_ > 0 && chunk > streamInput_ - inStream_) chunk = streamInput_ - inStream_;
     stream_.next_in = const_cast<char*>(data);
-    stream_.avail_in = chunk;
+    stream_.avail_in = static_cast<unsigned>(chunk);
     Drain(BZ_RUN);
+    inStream_ += chunk;
     data += chunk;
     size -= chunk;
   }
 }
 
 void Bzip2FileWriter::Commit() {
-  Drain(BZ_FINISH);
-  BZ2_bzCompressEnd(&stream_);
-  streamOpen_ = false;
+  EndStream();
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (!closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {

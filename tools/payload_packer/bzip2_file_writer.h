@@ -1,6 +1,9 @@
 #pragma once
-// Writes one bzip2 stream (900 k blocks, "BZh9") to a new file through
-// libbz2. The file is written under a new, exclusively created temporary
+// Writes bzip2 data (900 k blocks, "BZh9") to a new file through libbz2:
+// one stream, or a new stream after every `streamInput` bytes of input, so
+// that a reader can decode the streams side by side. Concatenated streams
+// are still one bzip2 file to bzip2 itself and to any reader that
+// decodes concatenations. The file is written under a new, exclusively created temporary
 // name in the same folder and takes its own name only in Commit(), so a
 // failure never leaves a partial output file behind.
 
@@ -14,7 +17,8 @@ namespace qw {
 class Bzip2FileWriter {
  public:
   // Throws std::runtime_error when the temporary file cannot be created.
-  explicit Bzip2FileWriter(const std::string& path);
+  // `streamInput` 0 makes one stream.
+  explicit Bzip2FileWriter(const std::string& path, std::size_t streamInput = 0);
   Bzip2FileWriter(const Bzip2FileWriter&) = delete;
   Bzip2FileWriter& operator=(const Bzip2FileWriter&) = delete;
   // Without Commit(), removes the temporary file.
@@ -29,12 +33,16 @@ class Bzip2FileWriter {
 
  private:
   void Drain(int action);
+  void StartStream();
+  void EndStream();
 
   std::string path_;
   std::string temporary_;
   std::FILE* file_ = nullptr;
   bz_stream stream_{};
   bool streamOpen_ = false;
+  std::size_t streamInput_ = 0;
+  std::size_t inStream_ = 0;  // input bytes in the stream being written
   unsigned long long compressed_ = 0;
 };
 

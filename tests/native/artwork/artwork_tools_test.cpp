@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -25,8 +26,8 @@ class ArtworkTools : public ::testing::Test {
   // Exit status of `tool argument`, with writes limited to `limit` 512-byte
   // blocks when `limit` is not negative (the write then fails instead of
   // the process being stopped by SIGXFSZ).
-  int Run(const std::string& tool, const std::string& argument, int limit = -1) {
-    std::string command = "exec '" + tool + "' '" + argument + "' 2> /dev/null";
+  int Run(const std::string& tool, const std::string& argument, int limit = -1, const std::string& more = "") {
+    std::string command = "exec '" + tool + "' '" + argument + "' " + more + " 2> /dev/null";
     if (limit >= 0) command = "trap '' XFSZ; ulimit -f " + std::to_string(limit) + "; " + command;
     return std::system(("sh -c \"" + command + "\"").c_str());
   }
@@ -53,7 +54,28 @@ TEST_F(ArtworkTools, WriteTheirFiles) {
   EXPECT_EQ(Run(QW_BANNER, (folder_ / "b.bmp").string()), 0);
   EXPECT_EQ(Head("b.bmp", 2), "BM");
   EXPECT_EQ(Run(QW_FLAG_ICONS, folder_.string()), 0);
-  EXPECT_EQ(FileCount(), 2u + 2u * 18u);  // each flag: its image and its group
+  EXPECT_EQ(FileCount(), 2u + 5u * 18u);  // each flag: its four images and its group
+}
+
+TEST_F(ArtworkTools, TheBannerIsDrawnForEachDisplayScale) {
+  // Width and height of the bitmap's header (bytes 18 and 22, little-endian).
+  auto size = [&](const std::string& name) {
+    const std::string head = Head(name, 26);
+    auto at = [&](std::size_t i) {
+      return static_cast<int>(static_cast<unsigned char>(head[i]) | static_cast<unsigned char>(head[i + 1]) << 8);
+    };
+    return head.size() < 26 ? std::make_pair(0, 0) : std::make_pair(at(18), at(22));
+  };
+  const std::pair<const char*, std::pair<int, int>> scales[] = {
+      {"100", {126, 272}}, {"125", {158, 340}}, {"150", {189, 408}}, {"200", {252, 544}}};
+  for (const auto& [percent, expected] : scales) {
+    const std::string name = std::string("b") + percent + ".bmp";
+    EXPECT_EQ(Run(QW_BANNER, (folder_ / name).string(), -1, percent), 0) << percent;
+    EXPECT_EQ(size(name), expected) << percent;
+  }
+  // Scales it was not drawn for are refused.
+  EXPECT_NE(Run(QW_BANNER, (folder_ / "b175.bmp").string(), -1, "175"), 0);
+  EXPECT_EQ(FileCount(), 4u);
 }
 
 TEST_F(ArtworkTools, FailAndLeaveNothingWhenAWriteFails) {

@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
+#include "payload/bzip2_stream_starts.h"
 #include "payload/payload_archive.h"
 #include "payload/unicode_text.h"
 #include "payload/wide_path.h"
@@ -95,6 +97,37 @@ TEST_F(PackerRoundTrip, ManyEntriesEmptyFilesAndNonAsciiNames) {
   }
   files.push_back({"empty-last.txt", ""});
   RoundTrip(files);
+}
+
+// Larger archives are streams of 899,000 bytes of input each, one after
+// the other: one bzip2 file to bzip2 itself, and the same files to the
+// reader on one thread (from a stream) and on several (from memory).
+TEST_F(PackerRoundTrip, LargeArchivesAreConcatenatedStreams) {
+  std::vector<std::pair<std::string, std::string>> files;
+  std::uint32_t noise = 11;
+  for (int i = 0; i < 3; ++i) {
+    std::string content(1000000 + static_cast<std::size_t>(i) * 12345, '\0');
+    for (char& c : content) c = static_cast<char>((noise = noise * 1103515245 + 12345) >> 16);
+    files.push_back({"big" + std::to_string(i) + ".dat", content});
+  }
+  RoundTrip(files);
+  const std::string archivePath = (scratch_.path() / "out.bz2").string();
+  const std::string compressed = test::ReadFile(archivePath);
+  const std::vector<std::size_t> starts = FindBzip2StreamStarts(compressed.data(), compressed.size());
+  ASSERT_EQ(starts.size(), 4u);  // 3,037,035 bytes and a header, in 899,000-byte streams
+  for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+    const std::string stream = compressed.substr(starts[i], starts[i + 1] - starts[i]);
+    std::istringstream in(stream);
+    PayloadArchive one(in);
+    EXPECT_TRUE(one.test()) << "stream " << i << " is a whole bzip2 stream";
+  }
+  std::istringstream whole(compressed);
+  EXPECT_TRUE(PayloadArchive(whole).test());
+  if (::access("/usr/bin/bzip2", X_OK) == 0) {
+    EXPECT_EQ(std::system(("/usr/bin/bzip2 -tq '" + archivePath + "'").c_str()), 0) << "bzip2 -t accepts it";
+  } else {
+    std::printf("probe: no /usr/bin/bzip2 here; bzip2 -t not run\n");
+  }
 }
 
 std::string PackError(const std::string& manifestText, const std::string& folder) {

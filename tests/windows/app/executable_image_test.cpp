@@ -261,7 +261,9 @@ TEST_F(ShippedResources, ApplicationIconHasSeveralSizes) {
   // Each entry names an icon image of its own size.
   std::set<int> sizes;
   for (WORD i = 0; i < count; ++i) sizes.insert(static_cast<unsigned char>(group[6 + 14 * i]));
-  EXPECT_TRUE(sizes.count(16) && sizes.count(32) && sizes.count(48));
+  // The small and large icons of 100 to 200 % display scale, and the
+  // shell's largest (0 stands for 256).
+  for (int size : {16, 20, 24, 32, 40, 48, 64, 0}) EXPECT_TRUE(sizes.count(size)) << size;
 }
 
 // The resource directory of the shipped file.
@@ -393,13 +395,19 @@ TEST_F(ShippedResourceDirectory, ApplicationAndFlagIconsUseDistinctImages) {
 
 namespace {
 
-TEST_F(ShippedResources, EighteenFlagIconsOf18By12In24Bits) {
+// Each flag: its 18 x 12 image (what the Start page loads at 96 DPI) and
+// the same flag drawn for 125, 150 and 200 % display scale.
+TEST_F(ShippedResources, EighteenFlagIconsOf18By12AndTheirScaledSizesIn24Bits) {
+  const int sizes[][2] = {{18, 12}, {23, 15}, {27, 18}, {36, 24}};
   for (WORD id = 141; id <= 158; ++id) {
     const std::string group = Resource(RT_GROUP_ICON, id);
-    ASSERT_EQ(group.size(), 6u + 14u) << id;  // one image
-    EXPECT_EQ(static_cast<unsigned char>(group[6]), 18) << id;   // width
-    EXPECT_EQ(static_cast<unsigned char>(group[7]), 12) << id;   // height
-    EXPECT_EQ(static_cast<unsigned char>(group[6 + 6]), 24) << id;  // bits per pixel
+    ASSERT_EQ(group.size(), 6u + 14u * 4u) << id;  // four images
+    for (std::size_t i = 0; i < 4; ++i) {
+      const std::size_t at = 6 + 14 * i;
+      EXPECT_EQ(static_cast<unsigned char>(group[at]), sizes[i][0]) << id;       // width
+      EXPECT_EQ(static_cast<unsigned char>(group[at + 1]), sizes[i][1]) << id;   // height
+      EXPECT_EQ(static_cast<unsigned char>(group[at + 6]), 24) << id;            // bits per pixel
+    }
   }
 }
 

@@ -6,17 +6,21 @@
 // once. It prints both wall-clock times per round, the same sequence run in
 // this process without a window, the installer's peak working set and its
 // size without the payload, and last "ratio R": install / floor, the median
-// of the paired rounds. Wall clock, because Wine's GetProcessTimes does not
+// of the paired rounds, then the no-window sequence's own ratio to the
+// floor and the installation's ratio to it (the window's cost). Wall clock, because Wine's GetProcessTimes does not
 // give another process's processor time (it read 0.2 s for a 7 s run) and
 // because the window's cost lies partly in the Wine and X servers; on a
 // shared machine run it when the neighbours are quiet.
 //
-//   install_bench.exe [ROUNDS] [ARCHIVE | shaped]
+//   install_bench.exe [ROUNDS] [ARCHIVE | shaped | -] [BASELINE]
 //
-// Without ARCHIVE it installs the payload the installer of this tree
-// carries; with one it installs a copy of the installer carrying ARCHIVE;
-// "shaped" makes one like the product's: 70 entries, about 26 MB, a third
-// incompressible and the rest text, every tenth a setup file.
+// Without ARCHIVE (or with "-") it installs the payload the installer of
+// this tree carries; with one it installs a copy of the installer carrying
+// ARCHIVE; "shaped" makes one like the product's: 70 entries, about 26 MB,
+// a third incompressible and the rest text, every tenth a setup file.
+// BASELINE, another build of the installer (an earlier commit's), is timed
+// in the same rounds on the same payload, right before this tree's, and
+// "ratio to baseline" is the median of this tree's time over its.
 // Each round removes what the installation added before the next one.
 #include <windows.h>
 #include <psapi.h>
@@ -46,8 +50,9 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// The whole decompressed stream through libbz2, chunk by chunk, handed to
-// `sink`; false on a bzip2 error.
+// The whole decompressed archive (its streams one after the other)
+// through libbz2 on this thread, chunk by chunk, handed to `sink`; false
+// on a bzip2 error.
 template <typename Sink>
 bool Decompress(const std::string& archive, Sink sink) {
   bz_stream stream{};
@@ -61,6 +66,16 @@ bool Decompress(const std::string& archive, Sink sink) {
     stream.avail_out = sizeof buffer;
     status = BZ2_bzDecompress(&stream);
     sink(buffer, sizeof buffer - stream.avail_out);
+    if (status == BZ_STREAM_END && stream.avail_in > 0) {
+      BZ2_bzDecompressEnd(&stream);
+      char* next = stream.next_in;
+      const unsigned left = stream.avail_in;
+      stream = bz_stream{};
+      if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
+      stream.next_in = next;
+      stream.avail_in = left;
+      status = BZ_OK;
+    }
   }
   BZ2_bzDecompressEnd(&stream);
   return status == BZ_STREAM_END;
@@ -144,6 +159,7 @@ class SilentPage : public InstallPageServices {
   void ShowProgress() override {}
   void SetProgress(int) override { ++progressCalls; }
   void PumpMessages() override {}
+  void PumpMessagesNow() override {}
   HWND OwnerWindow() const override { return nullptr; }
   int progressCalls = 0;
 };
@@ -263,14 +279,23 @@ int wmain(int argc, wchar_t** argv) {
   using namespace qw::test;
   const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
   std::wstring installer = QW_TEST_INSTALLER;
+  std::wstring baseline = argc > 3 ? argv[3] : L"";
   std::string archive = PayloadOfInstaller(installer);
-  if (argc > 2) {
+  if (argc > 2 && std::wstring(argv[2]) != L"-") {
     archive = std::wstring(argv[2]) == L"shaped" ? ShapedArchive() : ReadArchiveFile(argv[2]);
     installer = TestProgramFolder() + L"install_bench_payload.exe";
     if (!MakeInstallerWithPayload(QW_TEST_INSTALLER, installer, archive)) {
       std::printf("cannot make an installer carrying that archive\n");
       return 1;
     }
+  }
+  if (!baseline.empty()) {
+    const std::wstring copy = TestProgramFolder() + L"install_bench_baseline.exe";
+    if (!MakeInstallerWithPayload(baseline, copy, archive)) {
+      std::printf("cannot make a baseline installer carrying that archive\n");
+      return 1;
+    }
+    baseline = copy;
   }
   const std::vector<ListedEntry> entries = ListArchive(archive);
   std::uint64_t total = 0;
@@ -284,18 +309,31 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("installer without its payload: %llu bytes (%llu with it)\n",
               static_cast<unsigned long long>(installerSize - shippedPayload),
               static_cast<unsigned long long>(installerSize));
+  // What the reader sizes its decoding threads by.
+  std::printf("active processors: %lu\n", static_cast<unsigned long>(::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS)));
 
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);
   const std::wstring floorFolder = std::wstring(temp) + UniqueName(L"qw_floor");
   ::CreateDirectoryW(floorFolder.c_str(), nullptr);
 
-  std::vector<double> ratios;
+  std::vector<double> ratios, aloneRatios, windowRatios, baselineRatios;
   SIZE_T peak = 0;
-  for (int i = 0; i < rounds; ++i) {
+  auto timedInstall = [](const std::wstring& program) {
     const MachineSnapshot before = TakeMachineSnapshot(SnapshotRoots());
-    const InstallRound install = Install(installer);
+    const InstallRound install = Install(program);
     RemoveAdditions(before, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
+    return install;
+  };
+  for (int i = 0; i < rounds; ++i) {
+    InstallRound earlier;
+    if (!baseline.empty()) {
+      earlier = timedInstall(baseline);
+      if (earlier.seconds < 0) return 1;
+      std::printf("round %d: baseline installation %.3f s, peak working set %.1f MB\n", i + 1, earlier.seconds,
+                  earlier.peakWorkingSet / 1e6);
+    }
+    const InstallRound install = timedInstall(installer);
     const double floor = Floor(archive, floorFolder);
     int progressCalls = 0;
     const double alone = SequenceAlone(archive, floorFolder + L"\\alone", progressCalls);
@@ -305,12 +343,20 @@ int wmain(int argc, wchar_t** argv) {
                 alone, progressCalls);
     peak = std::max(peak, install.peakWorkingSet);
     ratios.push_back(install.seconds / floor);
+    if (alone > 0) {
+      aloneRatios.push_back(alone / floor);
+      windowRatios.push_back(install.seconds / alone);
+    }
+    if (earlier.seconds > 0) baselineRatios.push_back(install.seconds / earlier.seconds);
     std::printf("round %d: installation %.3f s, floor %.3f s, ratio %.2f, installer peak working set %.1f MB\n",
                 i + 1, install.seconds, floor, ratios.back(), install.peakWorkingSet / 1e6);
     std::fflush(stdout);
   }
   ::RemoveDirectoryW(floorFolder.c_str());
   std::printf("installer peak working set: %.1f MB\n", peak / 1e6);
+  std::printf("no-window ratio to the floor %.2f\n", Median(aloneRatios));
+  std::printf("installation / no-window sequence %.2f\n", Median(windowRatios));
+  if (!baselineRatios.empty()) std::printf("ratio to baseline %.2f\n", Median(baselineRatios));
   std::printf("ratio %.2f\n", Median(ratios));
   return 0;
 }

@@ -139,6 +139,7 @@ TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {
   EXPECT_EQ(std::adjacent_find(page.progress.begin(), page.progress.end()), page.progress.end())
       << "the bar is set only when its percentage changes";
   EXPECT_GT(page.pumps, static_cast<int>(listed_.size()));
+  EXPECT_EQ(page.stepEndPumps, 2) << "before the archive test and after the last file, whatever the frame rate";
   EXPECT_FALSE(temp.empty());
   EXPECT_FALSE(Exists(temp)) << "the temporary folder is removed";
 
@@ -211,6 +212,7 @@ TEST_F(InstallSequence, CrcMismatchInTheMiddleRemovesWhatWasWritten) {
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines.back(), L"Copying File  " + folder + L"\\Lang\\Strings.en.txt...Failed");
   EXPECT_GT(lines.size(), 4u) << "files before the damaged one were written first";
+  EXPECT_EQ(page.stepEndPumps, 2) << "the failure shows at once";
   EXPECT_FALSE(Exists(folder)) << "the rollback removes the files and the folders it made";
   EXPECT_FALSE(Exists(menu));
   EXPECT_FALSE(Exists(request_->tempFolder));

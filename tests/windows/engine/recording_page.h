@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for the Install page that records what the install sequence
 // reports: the log as one text (rule lines as "<rule>\r\n"), every status,
-// every progress value and how often messages were pumped. Test support.
+// every progress value and how often messages were pumped (and how often
+// at once, at the end of a step). Test support.
 
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ class RecordingPage : public InstallPageServices {
   void ShowProgress() override { progressShown = true; }
   void SetProgress(int percent) override { progress.push_back(percent); }
   void PumpMessages() override { ++pumps; }
+  void PumpMessagesNow() override { ++pumps, ++stepEndPumps; }
   HWND OwnerWindow() const override { return nullptr; }
 
   std::wstring Status() const { return statuses.empty() ? std::wstring() : statuses.back(); }
@@ -29,6 +31,7 @@ class RecordingPage : public InstallPageServices {
   std::vector<int> progress;
   bool progressShown = false;
   int pumps = 0;
+  int stepEndPumps = 0;  // those that may not wait for a frame
 };
 
 }  // namespace qw::test

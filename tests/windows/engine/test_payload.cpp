@@ -7,6 +7,7 @@
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/iostreams/filtering_stream.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -14,6 +15,29 @@
 #include "payload/wide_path.h"
 
 namespace qw::test {
+namespace {
+
+// bzip2 streams of 899,000 bytes of input each, one after the other, as
+// the packer writes them (so that the tests' archives are read the way the
+// shipped one is).
+std::string CompressAsThePackerDoes(const std::string& plain) {
+  namespace io = boost::iostreams;
+  constexpr std::size_t kStreamInput = 899000;
+  std::ostringstream result;
+  std::size_t from = 0;
+  do {
+    const std::size_t size = std::min(kStreamInput, plain.size() - from);
+    io::filtering_ostream out;
+    out.push(io::bzip2_compressor());
+    out.push(result);
+    out.write(plain.data() + from, static_cast<std::streamsize>(size));
+    out.reset();
+    from += size;
+  } while (from < plain.size());
+  return result.str();
+}
+
+}  // namespace
 
 std::string ReadArchiveFile(const std::wstring& path) {
   std::ifstream file(WidePath(path).string(), std::ios::binary);
@@ -134,15 +158,7 @@ std::string PackArchive(const std::vector<PackedFile>& files) {
   plain += directory;
   for (const PackedFile& f : files) plain += f.content;
 
-  namespace io = boost::iostreams;
-  std::ostringstream result;
-  {
-    io::filtering_ostream out;
-    out.push(io::bzip2_compressor());
-    out.push(result);
-    out.write(plain.data(), static_cast<std::streamsize>(plain.size()));
-  }
-  return result.str();
+  return CompressAsThePackerDoes(plain);
 }
 
 std::string IncompressibleBytes(std::size_t size, std::uint32_t seed) {
@@ -185,14 +201,7 @@ std::string WithCorruptedContent(const std::string& archive, const std::string& 
   const std::size_t at = plain.find(marker);
   if (at == std::string::npos) return std::string();
   plain[at + marker.size()] ^= 0x20;
-  std::ostringstream result;
-  {
-    io::filtering_ostream out;
-    out.push(io::bzip2_compressor());
-    out.push(result);
-    out.write(plain.data(), static_cast<std::streamsize>(plain.size()));
-  }
-  return result.str();
+  return CompressAsThePackerDoes(plain);
 }
 
 std::wstring ResolveForTest(const std::wstring& destination, const std::wstring& installFolder,

@@ -16,6 +16,8 @@
 
 #include "child_process.h"
 #include "dialog_driver.h"
+#include "engine/run_record_format.h"
+#include "engine/uninstall_log.h"
 #include "install_robot.h"
 #include "payload/payload_kind.h"
 #include "wizard_expectations.h"
@@ -290,6 +292,111 @@ TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
   EXPECT_TRUE(WaitUntil([] { return !UninstallerRunning(); }, 60000)) << "the uninstaller's copy still runs";
   for (const std::wstring& path : earlierFiles) EXPECT_FALSE(Exists(path)) << Narrow(path);
   for (const std::wstring& path : kept) EXPECT_TRUE(Exists(path)) << "kept: " << Narrow(path);
+  const std::vector<std::wstring> left = Leftovers(kept);
+  EXPECT_TRUE(left.empty()) << OneALine(left);
+}
+
+// The removal record as it is now (without byte order mark).
+RecordedRemoval ReadRemovalRecord() {
+  const std::wstring path = SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery\\Removal.qwrec";
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::wstring text(::GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr)) return {};
+  text.resize(read / sizeof(wchar_t));
+  if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
+  return run_record::ParseRemovalRecord(text);
+}
+
+// The uninstaller ended from outside half-way through its removal (as the
+// task manager or a power loss would end it), then started again: the
+// second run finishes the removal and reports success, and the machine is
+// as after a complete removal. The point is found by reading the
+// uninstaller's run record as it grows (each line is flushed before the
+// entry it names is undone).
+TEST_F(Uninstallation, KilledHalfWayIsFinishedByASecondRun) {
+  ASSERT_NO_FATAL_FAILURE(InstallShipped());
+  ChildProcess first = ChildProcess::Start(DefaultInstallFolder() + L"\\Uninstall.exe", L"/quiet");
+  ASSERT_TRUE(first.valid());
+  bool killed = false;
+  std::size_t removed = 0, entries = 0;
+  const DWORD start = ::GetTickCount();
+  while (!killed && ::GetTickCount() - start < 120000 && first.Running()) {
+    const RecordedRemoval record = ReadRemovalRecord();
+    if (record.entriesComplete && record.removed * 2 >= record.entries.size()) {
+      killed = ::TerminateProcess(first.handle(), 1) != FALSE;
+      removed = record.removed;
+      entries = record.entries.size();
+    }
+    ::Sleep(1);
+  }
+  ASSERT_TRUE(killed) << "the removal ended before half of it was done";
+  ASSERT_TRUE(first.WaitForExit(30000));
+  std::printf("killed after %u of %u entries\n", static_cast<unsigned>(removed), static_cast<unsigned>(entries));
+  ASSERT_TRUE(Exists(DefaultInstallFolder() + L"\\Uninstall.exe"));
+
+  ChildProcess second = ChildProcess::Start(DefaultInstallFolder() + L"\\Uninstall.exe", L"/quiet");
+  ASSERT_TRUE(second.valid());
+  ASSERT_TRUE(second.WaitForExit(120000));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  WaitForTheInstallationFolderToGo();
+  EXPECT_FALSE(Exists(SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery"));
+  const std::vector<std::wstring> left = Leftovers(InstalledFilesOfKind(PayloadKind::UserData));
+  EXPECT_TRUE(left.empty()) << OneALine(left);
+}
+
+// Cut off after its log went (the log goes with the installation folder,
+// before the registry entries): the second run finds no log, reads the
+// entries from the removal record, and finishes.
+TEST_F(Uninstallation, KilledAfterItsLogWentIsFinishedFromItsRecord) {
+  ASSERT_NO_FATAL_FAILURE(InstallShipped());
+  const std::wstring logPath = DefaultInstallFolder() + L"\\Uninstall.ulog";
+  const UninstallLog::Contents log = UninstallLog::ReadForRemoval(logPath);
+  ASSERT_FALSE(log.openError);
+  ASSERT_FALSE(log.log.entries.empty());
+  // What the killed run left: its record (a process that has ended: this
+  // one's id with another creation time), everything but the uninstaller
+  // and the registry entries gone with the log.
+  RecordWriter ended;
+  ended.processId = ::GetCurrentProcessId();
+  ended.creationTime = 1;
+  std::wstring text = L"\xFEFF" + run_record::RemovalHeader(ended, logPath, log.log.startMenuFolder, false, false);
+  for (const JournalEntry& entry : log.log.entries) text += run_record::RemovalEntryLine(entry);
+  text += run_record::RemovalEntriesEndLine() + run_record::RemovedLine(log.log.entries.size() - 1);
+  const std::wstring folder = SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  {
+    UniqueFile record(::CreateFileW((folder + L"\\Removal.qwrec").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                    nullptr));
+    ASSERT_TRUE(record.valid());
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(record.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+                            nullptr));
+  }
+  const std::vector<std::wstring> kept = InstalledFilesOfKind(PayloadKind::UserData);
+  {
+    ChildProcess unregister = ChildProcess::Start(DefaultInstallFolder() + L"\\Meridel.exe", L"/Unregister /Background");
+    ASSERT_TRUE(unregister.valid());
+    ASSERT_TRUE(unregister.WaitForExit(60000));
+  }
+  for (const JournalEntry& entry : log.log.entries) {
+    if (entry.kind != JournalEntryKind::File || entry.value == static_cast<std::int32_t>(PayloadKind::Uninstaller) ||
+        entry.value == static_cast<std::int32_t>(PayloadKind::UserData))
+      continue;
+    ::SetFileAttributesW(entry.path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(::DeleteFileW(entry.path.c_str())) << Narrow(entry.path);
+  }
+  ::SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(::DeleteFileW(logPath.c_str()));
+
+  ChildProcess second = ChildProcess::Start(DefaultInstallFolder() + L"\\Uninstall.exe", L"/quiet");
+  ASSERT_TRUE(second.valid());
+  ASSERT_TRUE(second.WaitForExit(120000));
+  EXPECT_EQ(second.ExitCode(), 0u) << "finished from the record, not refused for the missing log (1605)";
+  WaitForTheInstallationFolderToGo();
+  EXPECT_FALSE(Exists(folder));
   const std::vector<std::wstring> left = Leftovers(kept);
   EXPECT_TRUE(left.empty()) << OneALine(left);
 }

@@ -67,6 +67,8 @@ const std::map<MessageId, std::wstring> kEnglish_ = {
     {1131, L"#"},
     {1132, L"The folder '%1' belongs to a user without administrator rights, who could change what "
            L"is installed in it. Nothing was installed."},
+    {1133, L"An interrupted installation of '%1' was undone."},
+    {1134, L"An interrupted installation of '%1' was partly undone. Not undone:%2"},
 };
 
 const std::map<MessageId, std::wstring> kFrench_ = {
@@ -122,6 +124,9 @@ const std::map<MessageId, std::wstring> kFrench_ = {
     {1131, L"Mise \u00e0 jour de DirectX..."},
     {1132, L"Le dossier '%1' appartient \u00e0 un utilisateur sans droits d'administrateur, qui "
            L"pourrait modifier ce qui y est install\u00e9. Rien n'a \u00e9t\u00e9 install\u00e9."},
+    {1133, L"Une installation interrompue de '%1' a \u00e9t\u00e9 annul\u00e9e."},
+    {1134, L"Une installation interrompue de '%1' a \u00e9t\u00e9 annul\u00e9e en partie. Ce qui n'a pas "
+           L"pu \u00eatre annul\u00e9 :%2"},
 };
 
 constexpr MessageId kCopyright = msg::kCopyright;

@@ -56,7 +56,8 @@ TEST(PayloadResource, ModuleWithoutTheResourceGivesAnEmptyArchive) {
   EXPECT_FALSE(archive.test());
 }
 
-// The whole decompressed archive, by libbz2 directly; empty on any error.
+// The whole decompressed archive (one stream or several one after the
+// other), by libbz2 directly; empty on any error.
 std::vector<char> Decompress(const ArchiveBytes& bytes) {
   std::vector<char> out;
   bz_stream stream{};
@@ -71,6 +72,15 @@ std::vector<char> Decompress(const ArchiveBytes& bytes) {
     stream.avail_out = 1u << 20;
     status = BZ2_bzDecompress(&stream);
     out.resize(out.size() - stream.avail_out);
+    if (status == BZ_STREAM_END && stream.avail_in > 0) {  // the next of concatenated streams
+      BZ2_bzDecompressEnd(&stream);
+      char* next = stream.next_in;
+      const unsigned left = stream.avail_in;
+      stream = bz_stream{};
+      status = BZ2_bzDecompressInit(&stream, 0, 0) == BZ_OK ? BZ_OK : BZ_CONFIG_ERROR;
+      stream.next_in = next;
+      stream.avail_in = left;
+    }
     if (status == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0) status = BZ_DATA_ERROR_MAGIC;
   }
   const bool complete = status == BZ_STREAM_END && stream.avail_in == 0;

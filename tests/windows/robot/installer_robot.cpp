@@ -1,5 +1,7 @@
 #include "installer_robot.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include <vector>
@@ -181,6 +183,7 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
   ::CloseHandle(info.hThread);
   m_process = info.hProcess;
   m_processId = info.dwProcessId;
+  std::vector<HWND> handled;
   return WaitUntil(
       [&] {
         for (HWND window : VisibleDialogs(m_processId)) {
@@ -188,6 +191,11 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
               ::GetDlgItem(window, IDC_BAND) != nullptr) {
             m_wizard = window;
             return true;
+          }
+          if (m_startupMessage && ::GetDlgItem(window, IDC_BAND) == nullptr &&
+              std::find(handled.begin(), handled.end(), window) == handled.end()) {
+            handled.push_back(window);
+            m_startupMessage(window);
           }
         }
         return !Running();

@@ -38,6 +38,13 @@ class InstallerRobot {
   InstallerRobot(const InstallerRobot&) = delete;
   InstallerRobot& operator=(const InstallerRobot&) = delete;
 
+  // Called by Start (without locale) for a message box that the installer
+  // shows before its wizard, once per box; it must close the box. Empty:
+  // such a box is left open and Start waits for the wizard in vain.
+  void SetStartupMessageHandler(std::function<void(HWND box)> handler) {
+    m_startupMessage = std::move(handler);
+  }
+
   // Entries "NAME=value" added to the environment of the next Start.
   void SetExtraEnvironment(std::vector<std::wstring> entries) { m_extraEnvironment = std::move(entries); }
 
@@ -111,6 +118,7 @@ class InstallerRobot {
   DWORD m_processId = 0;
   HWND m_wizard = nullptr;
   std::vector<std::wstring> m_extraEnvironment;
+  std::function<void(HWND)> m_startupMessage;
 };
 
 // The first child window of `dialog` whose class is `className`; null when

@@ -1,0 +1,470 @@
+// Installations cut off from outside (TerminateProcess, as the task manager
+// or a power loss would end them) at each step of a real installation of
+// the shipped payload, then the installer started again: it says it undid
+// the interrupted installation, shows the Start page of a machine without
+// the product, and the prefix's files and Software keys equal the snapshot
+// taken before the first run (the DirectX stand-in's files in the system
+// folder apart, once its step had run: a shared runtime is never undone).
+//
+// Where to stop is found by reading the run record as it grows: the
+// installer writes and flushes each line before the change it announces,
+// so the record is exactly what a kill leaves, and the shipped program
+// needs no hook for the test. The kill follows the line it waits for within
+// a few milliseconds: the point is "at or just after" the step.
+#include <windows.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+#include "engine/run_record_format.h"
+#include "install_robot.h"
+#include "payload/payload_kind.h"
+#include "scratch_folder.h"
+#include "wizard_expectations.h"
+
+namespace qw::test {
+namespace {
+
+constexpr wchar_t kProduct[] = L"Meridel 6.07c";
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+std::string OneALine(const std::vector<std::wstring>& lines) {
+  std::string all;
+  for (const std::wstring& line : lines) all += Narrow(line) + "\n";
+  return all;
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring RecordFolder() { return SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery"; }
+std::wstring InstallationRecordPath() { return RecordFolder() + L"\\Installation.qwrec"; }
+
+// The record as it is now (without byte order mark); empty when there is none.
+std::wstring ReadRecordText(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::wstring text(::GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr)) return {};
+  text.resize(read / sizeof(wchar_t));
+  if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
+  return text;
+}
+
+void WriteRecord(const std::wstring& text) {
+  ASSERT_TRUE(::CreateDirectoryW(RecordFolder().c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  UniqueFile file(::CreateFileW(InstallationRecordPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file.valid());
+  const std::wstring all = L"\xFEFF" + text;
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file.get(), all.data(), static_cast<DWORD>(all.size() * sizeof(wchar_t)), &written, nullptr));
+}
+
+std::size_t Count(const RecordedInstallation& record, JournalEntryKind kind, bool completed) {
+  std::size_t count = 0;
+  for (const RecordedEntry& entry : record.entries)
+    count += entry.entry.kind == kind && (!completed || entry.completed);
+  return count;
+}
+
+bool HasCompleted(const RecordedInstallation& record, JournalEntryKind kind) { return Count(record, kind, true) > 0; }
+
+using KillPoint = std::function<bool(const RecordedInstallation& record)>;
+
+// Suspends (or resumes) every thread of process `id`.
+void SuspendProcess(DWORD id, bool suspend) {
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != id) continue;
+    UniqueHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+    if (!thread) continue;
+    if (suspend) {
+      ::SuspendThread(thread.get());
+    } else {
+      ::ResumeThread(thread.get());
+    }
+  }
+}
+
+class InterruptedInstallation : public InstallationTest {
+ protected:
+  void TearDown() override {
+    // A record a failed test left would be undone by every later installer.
+    ::DeleteFileW(InstallationRecordPath().c_str());
+    ::RemoveDirectoryW(RecordFolder().c_str());
+    InstallationTest::TearDown();
+  }
+
+  // Starts the shipped installer by the quick method, presses Install and
+  // ends the process once the record satisfies `reached`; once it
+  // satisfies `approaching`, the installer runs in the shortest slices. Returns
+  // the record as the process left it, or nothing when the run ended (or
+  // failed) before the point.
+  std::optional<RecordedInstallation> InstallAndKill(const KillPoint& reached, const KillPoint& approaching = nullptr) {
+    RecordedInstallation left;
+    InstallerRobot robot;
+    StartQuick(robot, QW_TEST_INSTALLER);
+    if (::testing::Test::HasFatalFailure()) return std::nullopt;
+    UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, robot.ProcessId()));
+    EXPECT_TRUE(process.valid());
+    EXPECT_TRUE(robot.Click(kNext));
+    // The installer runs in short slices and is looked at while it stands
+    // still, so that it is stopped within a line or two of the point.
+    bool killed = false, seen = false;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 240000 && robot.Running()) {
+      SuspendProcess(robot.ProcessId(), true);
+      const std::wstring text = ReadRecordText(InstallationRecordPath());
+      const RecordedInstallation record = run_record::ParseInstallationRecord(text);
+      if (record.linesRead > 0 && reached(record)) {
+        killed = ::TerminateProcess(process.get(), 1) != FALSE;
+        break;
+      }
+      SuspendProcess(robot.ProcessId(), false);
+      if (seen && text.empty()) break;  // the record went: the run ended
+      seen = seen || !text.empty();
+      const bool close = approaching && record.linesRead > 0 && approaching(record);
+      ::Sleep(!seen ? 20 : close ? 0 : 1);
+    }
+    if (!killed) {
+      std::printf("the installation ended before the point\n");
+      return std::nullopt;
+    }
+    EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    // A registration run the installer had started ends by itself.
+    ::Sleep(500);
+    left = run_record::ParseInstallationRecord(ReadRecordText(InstallationRecordPath()));
+    EXPECT_GT(left.linesRead, 0) << "the kill left no record";
+    if (left.committed) {
+      std::printf("the installation was finished before it was ended\n");
+      return std::nullopt;
+    }
+    std::printf("killed with %u entries recorded, %u files completed\n", static_cast<unsigned>(left.entries.size()),
+                static_cast<unsigned>(Count(left, JournalEntryKind::File, true)));
+    return left;
+  }
+
+  // Starts the installer again: the message it shows before the wizard
+  // (empty when none), then the Start page's text; closes the wizard.
+  std::wstring Restart(std::wstring* startText = nullptr) {
+    std::wstring message;
+    InstallerRobot robot;
+    robot.SetStartupMessageHandler([&message](HWND box) {
+      message = InstallerRobot::MessageBoxText(box);
+      InstallerRobot::ClickIn(box, IDOK);
+    });
+    EXPECT_TRUE(robot.Start(QW_TEST_INSTALLER, L"", L"Meridel", 120000));
+    EXPECT_TRUE(robot.WaitForPage(Page::Start));
+    if (startText) *startText = robot.Text(kInfo);
+    EXPECT_TRUE(robot.Click(kExit));
+    // Leaving the Start page asks only when there is something to lose.
+    if (const HWND question = robot.WaitForDialog(3000)) {
+      EXPECT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    }
+    EXPECT_TRUE(robot.WaitForExit(30000));
+    return message;
+  }
+
+  // The differences from `before`, without the DirectX stand-in's files
+  // when the record shows its step ran.
+  std::vector<std::wstring> ChangesFrom(const MachineSnapshot& before, const RecordedInstallation& record) const {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring directX = std::wstring(system) + L"\\Quillon DirectX stand-in";
+    const bool directXRan = Count(record, JournalEntryKind::DirectXSetup, false) > 0;
+    std::vector<std::wstring> left;
+    for (const std::wstring& difference : Differences(before, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions())) {
+      if (directXRan && difference.find(directX) != std::wstring::npos) continue;
+      left.push_back(difference);
+    }
+    return left;
+  }
+
+  // InstallAndKill, tried again (after the finished installation is taken
+  // away) when a run got past the point before it was seen.
+  std::optional<RecordedInstallation> InstallAndKillWithin(const KillPoint& reached, const KillPoint& approaching,
+                                                           const MachineSnapshot& base) {
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+      std::optional<RecordedInstallation> record = InstallAndKill(reached, approaching);
+      if (record || HasFatalFailure()) return record;
+      RemoveAdditions(base, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
+    }
+    ADD_FAILURE() << "three installations ended before the point";
+    return std::nullopt;
+  }
+
+  // The whole case for a first installation killed at `reached`;
+  // `afterKill` may complete what the kill left.
+  void ExpectUndoneAfterKill(const KillPoint& reached, const KillPoint& approaching = nullptr,
+                             const std::function<void(const RecordedInstallation&)>& afterKill = nullptr) {
+    const std::optional<RecordedInstallation> killed = InstallAndKillWithin(reached, approaching, before_);
+    if (!killed) return;
+    const RecordedInstallation& record = *killed;
+    if (afterKill) afterKill(record);
+    if (HasFatalFailure()) return;
+    std::wstring startText;
+    const std::wstring message = Restart(&startText);
+    EXPECT_EQ(message, InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+    EXPECT_EQ(startText, InstallerMessage(kEnglish, msg::kInstallationOf, kProduct)) << "the Start page of a clean machine";
+    EXPECT_FALSE(Exists(RecordFolder())) << "the record and its folder go with the recovery";
+    const std::vector<std::wstring> changes = ChangesFrom(before_, record);
+    EXPECT_TRUE(changes.empty()) << OneALine(changes);
+  }
+};
+
+TEST_F(InterruptedInstallation, KilledDuringTheArchiveTestIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill([](const RecordedInstallation& record) {
+    return Count(record, JournalEntryKind::Folder, false) > 0 && Count(record, JournalEntryKind::File, false) == 0;
+  });
+}
+
+TEST_F(InterruptedInstallation, KilledAfterTheFirstFileIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill([](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::File); });
+}
+
+TEST_F(InterruptedInstallation, KilledInTheMiddleOfTheExtractionIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill([](const RecordedInstallation& record) {
+    return Count(record, JournalEntryKind::File, true) >= 30;  // of the payload's 70 files, 64 recorded
+  });
+}
+
+TEST_F(InterruptedInstallation, KilledAfterTheShortcutsIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill(
+      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::DesktopShortcut); });
+}
+
+TEST_F(InterruptedInstallation, KilledAfterTheUninstallKeyIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill(
+      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::UninstallKey); },
+      [](const RecordedInstallation& record) { return Count(record, JournalEntryKind::UninstallKey, false) > 0; });
+}
+
+TEST_F(InterruptedInstallation, KilledAfterTheProductPathValueIsUndoneAtTheNextStart) {
+  // The value is noted just before it is written; the registration run's
+  // entry follows it.
+  ExpectUndoneAfterKill(
+      [](const RecordedInstallation& record) {
+        return record.productPath.noted && Count(record, JournalEntryKind::SelfRegistration, false) > 0;
+      },
+      [](const RecordedInstallation& record) { return record.productPath.noted; });
+}
+
+TEST_F(InterruptedInstallation, KilledAfterTheSelfRegistrationRunIsUndoneAtTheNextStart) {
+  ExpectUndoneAfterKill(
+      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::SelfRegistration); });
+  HKEY key = nullptr;
+  EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".mr-proj", 0, KEY_READ, &key), ERROR_SUCCESS)
+      << "the document type the program registered is gone";
+  if (key) ::RegCloseKey(key);
+}
+
+// The log is written in a few milliseconds, too few to be hit from outside
+// on this host: the run is ended just before it (or, when the kill lands
+// there, while it is written), and what a kill in the middle of the log
+// leaves is completed by hand where needed: its entry line in the record
+// (noted before the log is begun) and half a log.
+TEST_F(InterruptedInstallation, KilledWhileTheUninstallLogIsWrittenIsUndoneAtTheNextStart) {
+  const std::wstring log = DefaultInstallFolder() + L"\\Uninstall.ulog";
+  ExpectUndoneAfterKill(
+      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::SelfRegistration); },
+      nullptr, [&log](const RecordedInstallation& record) {
+        for (const RecordedEntry& entry : record.entries)
+          if (entry.entry.path == log) return;  // killed while it was written
+        UniqueFile record_file(::CreateFileW(InstallationRecordPath().c_str(), FILE_APPEND_DATA, 0, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(record_file.valid());
+        const std::wstring line = L"entry\t1\t0\t0\t" + log + L"\r\n";
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(record_file.get(), line.data(), static_cast<DWORD>(line.size() * 2), &written, nullptr));
+        WriteTestFile(log, std::string("\xFF\xFE/\0/\0 \0U\0n\0i\0", 14));
+      });
+  EXPECT_FALSE(Exists(log));
+}
+
+// A reinstallation over an existing installation, cut off in the middle of
+// its extraction and after its uninstall key: the next start gives back
+// the installation as it was, its files, log and uninstall entry.
+TEST_F(InterruptedInstallation, KilledReinstallationLeavesTheExistingInstallationIntact) {
+  {
+    InstallerRobot robot;
+    StartQuick(robot, QW_TEST_INSTALLER);
+    ASSERT_TRUE(PressInstall(robot).succeeded);
+    ASSERT_TRUE(robot.Click(kNext));
+    ASSERT_TRUE(robot.WaitForPage(Page::End));
+    ASSERT_TRUE(robot.Click(IDCANCEL));
+    ASSERT_TRUE(robot.WaitForExit(30000));
+  }
+  const MachineSnapshot installed = TakeMachineSnapshot(SnapshotRoots());
+  for (bool afterKey : {false, true}) {
+    const std::optional<RecordedInstallation> killed = InstallAndKillWithin(
+        [afterKey](const RecordedInstallation& r) {
+          return afterKey ? HasCompleted(r, JournalEntryKind::UninstallKey) : Count(r, JournalEntryKind::File, true) >= 30;
+        },
+        [](const RecordedInstallation& r) { return Count(r, JournalEntryKind::UninstallKey, false) > 0; }, installed);
+    ASSERT_TRUE(killed);
+    const RecordedInstallation& record = *killed;
+    std::wstring startText;
+    EXPECT_EQ(Restart(&startText), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+    EXPECT_NE(startText.find(InstallerMessage(kEnglish, msg::kAlreadyInstalled, kProduct)), std::wstring::npos)
+        << Narrow(startText);
+    const std::vector<std::wstring> changes = ChangesFrom(installed, record);
+    EXPECT_TRUE(changes.empty()) << (afterKey ? "after the uninstall key:\n" : "in the extraction:\n")
+                                 << OneALine(changes);
+  }
+}
+
+// The user's own copy of a library (payload kind 3) is there before the
+// first installation: the installation sets a copy aside and leaves the
+// file; killed after that, the next start puts the copy back in its place.
+TEST_F(InterruptedInstallation, KilledWhileAUserFileWasSetAsideGivesItBackByteForByte) {
+  std::wstring userFile;
+  for (const ListedEntry& entry : ListArchive(PayloadOfInstaller(QW_TEST_INSTALLER))) {
+    if (!IsPayloadKind(entry.kind, PayloadKind::UserData)) continue;
+    userFile = InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel Examples");
+    break;
+  }
+  ASSERT_FALSE(userFile.empty());
+  std::string content = "the user's own library\r\n";
+  for (int i = 0; i < 2000; ++i) content += static_cast<char>(i * 7 + 3);
+  const int made = ::SHCreateDirectoryExW(nullptr, userFile.substr(0, userFile.rfind(L'\\')).c_str(), nullptr);
+  ASSERT_TRUE(made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS) << made;
+  WriteTestFile(userFile, content);
+  before_ = TakeMachineSnapshot(SnapshotRoots());  // with the user's file
+
+  const std::optional<RecordedInstallation> killed = InstallAndKillWithin(
+      [&userFile](const RecordedInstallation& r) {
+        for (const RecordedEntry& entry : r.entries)
+          if (entry.setAside && entry.entry.path == userFile) return true;
+        return false;
+      },
+      nullptr, before_);
+  ASSERT_TRUE(killed);
+  const RecordedInstallation& record = *killed;
+  EXPECT_EQ(Restart(), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+  EXPECT_EQ(ReadTestFile(userFile), content);
+  const std::vector<std::wstring> changes = ChangesFrom(before_, record);
+  EXPECT_TRUE(changes.empty()) << OneALine(changes);
+  // The fixture removes what was added; the user's file was there before.
+  ::DeleteFileW(userFile.c_str());
+  for (std::wstring folder = userFile.substr(0, userFile.rfind(L'\\')); ::RemoveDirectoryW(folder.c_str());
+       folder = folder.substr(0, folder.rfind(L'\\'))) {
+  }
+}
+
+// Records written by hand, as a disk or a person may have left them.
+class DamagedRunRecord : public InterruptedInstallation {
+ protected:
+  std::wstring Header(const std::wstring& process) const {
+    return std::wstring(kInstallationRecordMarker) + L"\r\nprocess\t" + process + L"\r\ninstall\t" + Folder() +
+           L"\r\nstartmenu\t\r\ntemporary\t\r\n";
+  }
+  static std::wstring Folder() { return DefaultInstallFolder(); }
+  // "...\Quillon Works", which the tests make on the way as an installation would.
+  static std::wstring Parent() { return Folder().substr(0, Folder().rfind(L'\\')); }
+  static std::wstring FileEntry(const std::wstring& path) { return L"entry\t1\t0\t0\t" + path + L"\r\n"; }
+  static std::wstring FolderEntry(const std::wstring& path) { return L"entry\t0\t-1\t0\t" + path + L"\r\n"; }
+
+  // This test process, with a creation time it does not have: a process
+  // that has ended and whose id was given again.
+  static std::wstring EndedProcess() {
+    wchar_t text[40] = {};
+    std::swprintf(text, 40, L"%lu\t0000000000000001", ::GetCurrentProcessId());
+    return text;
+  }
+  static std::wstring ThisProcess() {
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    ::GetProcessTimes(::GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    wchar_t text[40] = {};
+    std::swprintf(text, 40, L"%lu\t%08lx%08lx", ::GetCurrentProcessId(), creation.dwHighDateTime,
+                  creation.dwLowDateTime);
+    return text;
+  }
+
+  void TearDown() override {
+    ::DeleteFileW(kOutside);
+    ::RemoveDirectoryW(L"C:\\QwOutside");
+    InterruptedInstallation::TearDown();
+  }
+  static constexpr const wchar_t* kOutside = L"C:\\QwOutside\\kept.txt";
+};
+
+// Cut off in the middle of its last line (the kill came while it was
+// written): everything before is undone, and the message is the plain one.
+TEST_F(DamagedRunRecord, CutOffInTheMiddleOfALineIsUndoneAsFarAsItReads) {
+  const std::wstring folder = Folder();
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, (folder + L"\\Lang").c_str(), nullptr), ERROR_SUCCESS);
+  WriteTestFile(folder + L"\\Meridel.exe", "half a program");
+  WriteTestFile(folder + L"\\Lang\\Meridel.en.dll", "a language");
+  WriteRecord(Header(EndedProcess()) + FolderEntry(Parent()) + FolderEntry(folder) + FileEntry(folder + L"\\Meridel.exe") +
+              L"complete\t2\t1\r\n" + FolderEntry(folder + L"\\Lang") + FileEntry(folder + L"\\Lang\\Meridel.en.dll") +
+              L"entry\t1\t0\t0\t" + folder + L"\\Lang\\Meridel.d");
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Restart(), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+  EXPECT_FALSE(Exists(folder)) << "the files and folders it lists are gone";
+  EXPECT_FALSE(Exists(RecordFolder()));
+  const std::vector<std::wstring> changes = ChangesSinceSetUp();
+  EXPECT_TRUE(changes.empty()) << OneALine(changes);
+}
+
+// A record that names a file outside the product's places, a set-aside
+// copy outside the temporary folders and a damaged line: only the product's
+// file goes, the rest stays, and the message lists what was left.
+TEST_F(DamagedRunRecord, NamingFilesOutsideTheProductTouchesOnlyTheProductsOwn) {
+  ASSERT_TRUE(::CreateDirectoryW(L"C:\\QwOutside", nullptr));
+  WriteTestFile(kOutside, "someone else's file");
+  before_ = TakeMachineSnapshot(SnapshotRoots());
+  const std::wstring folder = Folder();
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  WriteTestFile(folder + L"\\Meridel.exe", "half a program");
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  WriteRecord(Header(EndedProcess()) + FolderEntry(Parent()) + FolderEntry(folder) +
+              FileEntry(folder + L"\\Meridel.exe") + FileEntry(kOutside) + FolderEntry(std::wstring(system)) +
+              L"entry\t1\t0\t1\t" + folder + L"\\License.txt\r\nbackup\t5\t" + kOutside + L"\t" + folder +
+              L"\\License.txt\r\nsetaside\t5\r\n" + L"complete\tnot a number\r\n" + FileEntry(L"C:\\QwOutside\\after.txt"));
+  if (HasFatalFailure()) return;
+  const std::wstring message = Restart();
+  std::wstring partly = InstallerMessage(kEnglish, msg::kInterruptedInstallationPartlyUndone, kProduct);
+  partly = partly.substr(0, partly.find(L"%2"));
+  EXPECT_EQ(message.substr(0, partly.size()), partly) << Narrow(message);
+  EXPECT_NE(message.find(kOutside), std::wstring::npos) << "the refused file is named: " << Narrow(message);
+  EXPECT_NE(message.find(system), std::wstring::npos) << "the refused folder is named: " << Narrow(message);
+  EXPECT_EQ(ReadTestFile(kOutside), "someone else's file");
+  EXPECT_FALSE(Exists(folder)) << "the product's own file and folder went";
+  EXPECT_FALSE(Exists(RecordFolder()));
+  const std::vector<std::wstring> changes = ChangesSinceSetUp();
+  EXPECT_TRUE(changes.empty()) << OneALine(changes);
+}
+
+// A record of a process that still runs (this test) is that run's own: the
+// installer leaves it and what it lists alone, and says nothing.
+TEST_F(DamagedRunRecord, OfAProcessThatStillRunsIsLeftAlone) {
+  const std::wstring folder = Folder();
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  WriteTestFile(folder + L"\\Meridel.exe", "being installed");
+  WriteRecord(Header(ThisProcess()) + FolderEntry(Parent()) + FolderEntry(folder) +
+              FileEntry(folder + L"\\Meridel.exe"));
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Restart(), L"");
+  EXPECT_TRUE(Exists(folder + L"\\Meridel.exe"));
+  EXPECT_TRUE(Exists(InstallationRecordPath()));
+  ::DeleteFileW((folder + L"\\Meridel.exe").c_str());
+  ::RemoveDirectoryW(folder.c_str());
+  ::RemoveDirectoryW(Parent().c_str());
+}
+
+}  // namespace
+}  // namespace qw::test
