@@ -58,7 +58,6 @@ template <typename T>
 struct CoTaskMemTraits {
   using Handle = T*;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::CoTaskMemFree(h); }
 };
 template <typename T>

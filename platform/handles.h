@@ -7,12 +7,20 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace qw {
 
-// Generic owner: Traits supplies the invalid value, the test of a valid
-// one and the close function.
+// Whether Traits has its own test of a valid handle (IsValid); without one
+// every value but Invalid() is a handle.
+template <typename Traits, typename = void>
+struct HasValidityTest : std::false_type {};
+template <typename Traits>
+struct HasValidityTest<Traits, std::void_t<decltype(Traits::IsValid(Traits::Invalid()))>> : std::true_type {};
+
+// Generic owner: Traits supplies the invalid value, the close function and,
+// where more than one value means failure, the test of a valid one.
 template <typename Traits>
 class ScopedHandle {
  public:
@@ -30,7 +38,13 @@ class ScopedHandle {
   ~ScopedHandle() { reset(); }
 
   Handle get() const noexcept { return handle_; }
-  bool valid() const noexcept { return Traits::IsValid(handle_); }
+  bool valid() const noexcept {
+    if constexpr (HasValidityTest<Traits>::value) {
+      return Traits::IsValid(handle_);
+    } else {
+      return handle_ != Traits::Invalid();
+    }
+  }
   explicit operator bool() const noexcept { return valid(); }
 
   // Closes the current handle (when valid) and takes `h`. The thread's last
@@ -62,49 +76,42 @@ struct KernelHandleTraits {  // CreateMutex, OpenProcessToken, CreateProcess...
 struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
 struct ModuleTraits {  // a module this code loaded with LoadLibrary
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
 struct RegKeyTraits {
   using Handle = HKEY;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
 struct LocalMemoryTraits {  // buffers that the system allocated with LocalAlloc
   using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
 struct IconTraits {  // an icon loaded without LR_SHARED
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::DestroyIcon(h); }
 };
 
 struct FindTraits {  // FindFirstFileW reports failure as INVALID_HANDLE_VALUE
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::FindClose(h); }
 };
 
 struct ImageListTraits {
   using Handle = HIMAGELIST;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::ImageList_Destroy(h); }
 };
 

@@ -23,7 +23,6 @@ inline constexpr int kLanguageTextId = 104;
 struct FontTraits {
   using Handle = HFONT;
   static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != Invalid(); }
   static void Close(Handle h) { ::DeleteObject(h); }
 };
 using UniqueFont = ScopedHandle<FontTraits>;

@@ -16,7 +16,6 @@ namespace {
 struct ErrorSettingTraits {
   using Handle = int;
   static Handle Invalid() { return 0; }
-  static bool IsValid(Handle h) { return h != 0; }
   static void Close(Handle) { ::SetLastError(ERROR_ACCESS_DENIED); }
 };
 
