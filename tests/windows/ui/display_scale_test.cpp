@@ -212,13 +212,15 @@ std::wstring WithoutAccelerators(const std::wstring& text) {
 // statics by the height their lines take, buttons, check boxes, radio
 // buttons and group boxes by the width of their one line beside what their
 // frame or box takes (`dpi` sizes the box).
+BOOL CALLBACK AddChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
 std::vector<std::string> ClippedTexts(HWND window, HDC dc, int dpi) {
   std::vector<std::string> clipped;
   std::vector<HWND> controls;
-  ::EnumChildWindows(window, [](HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&controls));
+  ::EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&controls));
   for (HWND control : controls) {
     wchar_t className[32] = {};
     ::GetClassNameW(control, className, 32);
