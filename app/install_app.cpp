@@ -70,7 +70,11 @@ bool CInstallApp::InitInstance() {
   m_context.m_advancedMode = false;
 
   CInstallDlg wizard(m_context);
-  wizard.DoModal();
+  if (wizard.DoModal() == -1) {
+    // The wizard's window could not be made: say so rather than end unseen.
+    const DWORD error = ::GetLastError();
+    ShowSystemErrorText(error != ERROR_SUCCESS ? error : static_cast<DWORD>(E_FAIL));
+  }
   return false;
 }
 

@@ -28,6 +28,7 @@
 #include "scratch_folder.h"
 #include "wine.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
@@ -62,12 +63,6 @@ std::wstring LoadedPlanted(const ScratchFolder& folder) {
     if (Exists(folder / (std::wstring(name) + L".loaded"))) loaded += std::wstring(name) + L" ";
   }
   return loaded;
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
 }
 
 // Starts `probe` (a program of the test) beside the planted libraries and

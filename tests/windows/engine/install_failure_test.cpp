@@ -19,16 +19,11 @@
 #include "platform/security.h"
 #include "scratch_folder.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
 
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 std::string Listing(const std::vector<std::wstring>& lines) {
   std::string out;

@@ -9,15 +9,10 @@
 #include "i18n/language_state.h"
 #include "install_robot.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 // Exit pressed: the question must come, and No must keep the wizard on the
 // Install page with Install offered again.

@@ -21,16 +21,11 @@
 #include "stored_registry_value.h"
 #include "wine.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
 
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 const wchar_t kEntryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
 

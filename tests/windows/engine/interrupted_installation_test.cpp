@@ -26,17 +26,12 @@
 #include "payload/payload_kind.h"
 #include "scratch_folder.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
 
 constexpr wchar_t kProduct[] = L"Meridel 6.07c";
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 std::string OneALine(const std::vector<std::wstring>& lines) {
   std::string all;

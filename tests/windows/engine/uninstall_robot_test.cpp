@@ -21,15 +21,10 @@
 #include "install_robot.h"
 #include "payload/payload_kind.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 // The lines, one a line, for a failure message.
 std::string OneALine(const std::vector<std::wstring>& lines) {

@@ -4,9 +4,11 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/handles.h"
+#include "test_text.h"
 #include "ui/resource_ids.h"
 
 namespace qw::test {
@@ -184,7 +186,7 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
   m_process = info.hProcess;
   m_processId = info.dwProcessId;
   std::vector<HWND> handled;
-  return WaitUntil(
+  const bool found = WaitUntil(
       [&] {
         for (HWND window : VisibleDialogs(m_processId)) {
           if (WindowText(window).find(titlePart) != std::wstring::npos &&
@@ -201,6 +203,25 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
         return !Running();
       },
       timeoutMs) && m_wizard != nullptr;
+  if (!found) ReportMissingWizard(timeoutMs);
+  return found;
+}
+
+// Says on the test's output why no wizard came: a failure at start-up is
+// otherwise only "Start returned false".
+void InstallerRobot::ReportMissingWizard(DWORD timeoutMs) const {
+  DWORD exitCode = 0;
+  if (!Running() && ::GetExitCodeProcess(m_process, &exitCode)) {
+    std::fprintf(stderr, "robot: the installer (process %lu) ended with exit code %ld (0x%08lx) before its wizard\n",
+                 static_cast<unsigned long>(m_processId), static_cast<long>(exitCode),
+                 static_cast<unsigned long>(exitCode));
+    return;
+  }
+  std::fprintf(stderr, "robot: no wizard within %lu ms; the installer's visible dialogs:\n",
+               static_cast<unsigned long>(timeoutMs));
+  for (HWND window : VisibleDialogs(m_processId)) {
+    std::fprintf(stderr, "  \"%s\"\n", Narrow(WindowText(window) + L": " + MessageBoxText(window)).c_str());
+  }
 }
 
 bool InstallerRobot::Running() const {

@@ -114,6 +114,8 @@ class InstallerRobot {
   void BringToFront();
 
  private:
+  void ReportMissingWizard(DWORD timeoutMs) const;
+
   HANDLE m_process = nullptr;
   DWORD m_processId = 0;
   HWND m_wizard = nullptr;

@@ -7,15 +7,10 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-  return narrow;
-}
 
 // A path in the temporary folder that nothing uses yet.
 std::wstring ScratchPath(const wchar_t* prefix) {

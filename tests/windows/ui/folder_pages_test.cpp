@@ -12,18 +12,13 @@
 #include "installer_robot.h"
 #include "installer_strings.h"
 #include "wizard_expectations.h"
+#include "test_text.h"
 
 namespace qw::test {
 namespace {
 
 constexpr int kBrowse = IDC_BROWSE, kFolder = IDC_FOLDER, kMenuShortcut = IDC_MENU_SHORTCUT,
               kDesktopShortcut = IDC_DESKTOP_SHORTCUT;
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 void SetText(HWND window, const std::wstring& text) {
   Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
