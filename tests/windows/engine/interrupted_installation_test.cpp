@@ -25,8 +25,9 @@
 #include "install_robot.h"
 #include "payload/payload_kind.h"
 #include "scratch_folder.h"
-#include "wizard_expectations.h"
 #include "test_text.h"
+#include "wine.h"
+#include "wizard_expectations.h"
 
 namespace qw::test {
 namespace {
@@ -441,6 +442,42 @@ TEST_F(DamagedRunRecord, OfAProcessThatStillRunsIsLeftAlone) {
   EXPECT_EQ(Restart(), L"");
   EXPECT_TRUE(Exists(folder + L"\\Meridel.exe"));
   EXPECT_TRUE(Exists(InstallationRecordPath()));
+  ::DeleteFileW((folder + L"\\Meridel.exe").c_str());
+  ::RemoveDirectoryW(folder.c_str());
+  ::RemoveDirectoryW(Parent().c_str());
+}
+
+// The record folder is an ordinary user's link to a folder of their own (a
+// junction on Windows; under Wine a Unix link, which Wine follows the same
+// way), holding a record that names a file in the product's folder. The
+// next start reads nothing through it: the file it names stays, the record
+// and its folder stay, and the message names the record it did not use.
+TEST_F(DamagedRunRecord, InAFolderThatLeadsElsewhereIsNotRead) {
+  const std::wstring elsewhere = L"C:\\QwOutside";
+  ASSERT_TRUE(::CreateDirectoryW(elsewhere.c_str(), nullptr));
+  const std::wstring folder = Folder();
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  WriteTestFile(folder + L"\\Meridel.exe", "the product's program");
+  const std::wstring record = Header(EndedProcess()) + FolderEntry(folder) + FileEntry(folder + L"\\Meridel.exe");
+  const std::string bytes(reinterpret_cast<const char*>(L"\xFEFF"), sizeof(wchar_t));
+  WriteTestFile(elsewhere + L"\\Installation.qwrec",
+                bytes + std::string(reinterpret_cast<const char*>(record.data()), record.size() * sizeof(wchar_t)));
+  ASSERT_TRUE(MakeUnixFolderLink(elsewhere, RecordFolder()));
+  ASSERT_EQ(ReadRecordText(InstallationRecordPath()), record) << "the link does not lead to the record";
+  const MachineSnapshot staged = TakeMachineSnapshot(SnapshotRoots());
+
+  const std::wstring message = Restart();
+  const std::wstring partly = L"An interrupted installation of 'Meridel 6.07c' was partly undone. Not undone:";
+  EXPECT_EQ(message.substr(0, partly.size()), partly) << Narrow(message);
+  EXPECT_NE(message.find(InstallationRecordPath()), std::wstring::npos) << Narrow(message);
+  EXPECT_EQ(ReadTestFile(folder + L"\\Meridel.exe"), "the product's program");
+  EXPECT_EQ(ReadRecordText(elsewhere + L"\\Installation.qwrec"), record);
+  const std::vector<std::wstring> changes = Differences(staged, TakeMachineSnapshot(SnapshotRoots()),
+                                                        ComparisonExclusions());
+  EXPECT_TRUE(changes.empty()) << OneALine(changes);
+
+  EXPECT_TRUE(RemoveUnixLink(RecordFolder()));
+  ::DeleteFileW((elsewhere + L"\\Installation.qwrec").c_str());
   ::DeleteFileW((folder + L"\\Meridel.exe").c_str());
   ::RemoveDirectoryW(folder.c_str());
   ::RemoveDirectoryW(Parent().c_str());
