@@ -10,11 +10,13 @@
 #include "engine/extraction_handler.h"
 #include "engine/install_error.h"
 #include "engine/product_path.h"
+#include "engine/product_registry.h"
 #include "engine/program_files_folders.h"
 #include "engine/self_registration.h"
 #include "engine/shortcut_step.h"
 #include "engine/temporary_cleanup.h"
 #include "engine/uninstall_entry.h"
+#include "engine/uninstall_log_format.h"
 #include "engine/user_controlled_folder.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
@@ -153,7 +155,7 @@ bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outc
   const std::wstring& uninstaller = outcome.uninstallerPath;
   const bool formed = uninstaller.size() < MAX_PATH &&
                       (uninstaller.copy(logPath, uninstaller.size()), ::PathRemoveFileSpecW(logPath)) &&
-                      ::PathAppendW(logPath, L"Uninstall.ulog");
+                      ::PathAppendW(logPath, kUninstallLogFileName);
   const bool written =
       formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
   if (!formed) request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
@@ -173,7 +175,8 @@ void NoteProductPath(const InstallRequest& request) {
   UniqueRegKey key(raw);
   wchar_t value[1024] = {};
   DWORD type = 0, size = sizeof value - sizeof(wchar_t);
-  const bool exists = ::RegQueryValueExW(key.get(), (request.product.key + L" Path").c_str(), nullptr, &type,
+  const std::wstring valueName = ProductPathValueName(request.product.key);
+  const bool exists = ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
                       type == REG_SZ;
   request.journal.NoteProductPath(true, exists, exists ? std::wstring(value) : std::wstring());
