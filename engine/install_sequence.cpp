@@ -112,10 +112,11 @@ std::error_code PrepareInstallFolder(InstallRequest& request, InstallPageService
 
 // Extracts the payload into the placeholder folders. Returns false after
 // the handler has shown the failure.
-bool ExtractPayload(const InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+bool ExtractPayload(const InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                    InstallOutcome& outcome) {
   const PlaceholderFolders folders = PlaceholdersOf(request);
   PayloadArchive archive(request.archive);
-  ExtractionHandler handler(archive, request.installedState, request.journal, page);
+  ExtractionHandler handler(archive, request.installedState, request.journal, cleanup, page);
   const bool extracted = archive.extract(folders, std::ref(handler));
   outcome.programPath = handler.programPath();
   outcome.uninstallerPath = handler.uninstallerPath();
@@ -204,7 +205,8 @@ void ShowRunFailure(InstallPageServices& page, const std::error_code& error) {
 }
 
 // Steps 10 and on, with the temporary folder named and its cleanup armed.
-bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+bool InstallIntoFolders(InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                        InstallOutcome& outcome) {
   page.SetProgress(0);
   page.ShowProgress();
   std::error_code recordError;
@@ -225,7 +227,7 @@ bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, Inst
     page.AppendLog(text + L"\r\n");
     return false;
   }
-  if (!ExtractPayload(request, page, outcome)) {
+  if (!ExtractPayload(request, cleanup, page, outcome)) {
     request.journal.Rollback();
     return false;
   }
@@ -277,7 +279,7 @@ InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& 
   }
   // Deletes the temporary folder and the setup files in it on every path.
   TemporaryCleanup cleanup(request.tempFolder);
-  outcome.succeeded = InstallIntoFolders(request, page, outcome);
+  outcome.succeeded = InstallIntoFolders(request, cleanup, page, outcome);
   return outcome;
 }
 
