@@ -1,32 +1,45 @@
 #include "app/install_context.h"
 
+#include <cstdint>
+#include <cwchar>
+
 #include "app/product_identity.h"
-#include "i18n/language_state.h"
 #include "payload/temporary_folder.h"
+#include "ui/installer_title.h"
 
 namespace qw {
 
-// The lock is created here, not owned; start-up acquires it.
-InstallContext::InstallContext(const std::wstring& applicationId)
-    : m_appLock(ApplicationLockName(applicationId), false, true),
-      m_journal(ProductIdentity::kDisplayName, ProductKey()) {}
+namespace {
 
-// Members are destroyed in reverse order of declaration: the journal first,
-// then the folders, the lock and the version text, as the lifecycle needs.
-InstallContext::~InstallContext() = default;
-
-InstalledState InstallContext::GetInstalledState(std::wstring* versionText) const {
-  if (versionText && (m_installedState == InstalledState::OlderVersion ||
-                      m_installedState == InstalledState::NewerVersion)) {
-    *versionText = m_installedVersion;
-  }
-  return m_installedState;
+// "6.7.3.1" from the release's file version.
+std::wstring FileVersionText(std::uint64_t version) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%u.%u.%u.%u", static_cast<unsigned>(version >> 48),
+                static_cast<unsigned>((version >> 32) & 0xFFFF), static_cast<unsigned>((version >> 16) & 0xFFFF),
+                static_cast<unsigned>(version & 0xFFFF));
+  return text;
 }
 
+ProductNames InstalledProductNames() {
+  ProductNames names;
+  names.name = InstallContext::ProductDisplayName(true);
+  names.displayName = InstallContext::ProductDisplayName(false);
+  names.key = InstallContext::ProductKey();
+  names.fileVersion = FileVersionText(ProductIdentity::kReleaseFileVersion);
+  names.publisher = ProductIdentity::kMakerName;
+  names.webAddress = L"https://www.quillon-works.example/meridel";
+  names.telephone = L"+1 555 0142";
+  return names;
+}
+
+}  // namespace
+
+// The lock is created here, not owned; start-up acquires it.
+InstallContext::InstallContext(const std::wstring& applicationId)
+    : WizardState(ApplicationLockName(applicationId), InstalledProductNames()) {}
+
 std::wstring InstallContext::BuildTitle(bool withProduct) {
-  std::wstring title = LoadMessage(msg::kInstallerTitle);
-  if (withProduct) title += std::wstring(L" \u2013 ") + ProductIdentity::kDisplayName;
-  return title;
+  return withProduct ? InstallerTitle(ProductIdentity::kDisplayName) : InstallerTitle();
 }
 
 std::wstring InstallContext::ProductDisplayName(bool nameOnly) {

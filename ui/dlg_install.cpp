@@ -5,7 +5,6 @@
 
 #include <cwchar>
 
-#include "app/product_identity.h"
 #include "engine/install_sequence.h"
 #include "i18n/language_state.h"
 #include "payload/payload_resource.h"
@@ -20,27 +19,6 @@ std::wstring QuotedPath(const std::wstring& path) {
   wcscpy(buffer, path.c_str());
   ::PathQuoteSpacesW(buffer);
   return buffer;
-}
-
-// "6.7.3.1" from the release's file version.
-std::wstring FileVersionText(std::uint64_t version) {
-  wchar_t text[32];
-  std::swprintf(text, 32, L"%u.%u.%u.%u", static_cast<unsigned>(version >> 48),
-                static_cast<unsigned>((version >> 32) & 0xFFFF), static_cast<unsigned>((version >> 16) & 0xFFFF),
-                static_cast<unsigned>(version & 0xFFFF));
-  return text;
-}
-
-qw::ProductNames InstalledProductNames() {
-  qw::ProductNames names;
-  names.name = qw::InstallContext::ProductDisplayName(true);
-  names.displayName = qw::InstallContext::ProductDisplayName(false);
-  names.key = qw::InstallContext::ProductKey();
-  names.fileVersion = FileVersionText(qw::ProductIdentity::kReleaseFileVersion);
-  names.publisher = qw::ProductIdentity::kMakerName;
-  names.webAddress = L"https://www.quillon-works.example/meridel";
-  names.telephone = L"+1 555 0142";
-  return names;
 }
 
 int TextWidth(HDC dc, const std::wstring& text) {
@@ -69,7 +47,7 @@ void CDlgInstall::DoDataExchange(CDataExchange& dx) {
 
 void CDlgInstall::WriteOptionsSummary() {
   ::SetWindowTextW(m_log, L"");
-  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
+  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, m_context.m_product.displayName) + L"\r\n");
   AppendLog(qw::LoadMessage(qw::msg::kInstallationOptions), true);
   AppendLog(qw::FormatMessageText(qw::msg::kOptionFolder, QuotedPath(m_context.m_installFolder)) + L"\r\n");
   if (m_context.m_startMenuShortcut) {
@@ -100,7 +78,7 @@ bool CDlgInstall::RunInstallation() {
   request.startMenuFolder = m_context.m_startMenuFolder;
   request.startMenuShortcut = m_context.m_startMenuShortcut;
   request.desktopShortcut = m_context.m_desktopShortcut;
-  request.product = InstalledProductNames();
+  request.product = m_context.m_product;
   request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
   request.runRecordFolder = qw::RunRecordFolder(request.product.key);

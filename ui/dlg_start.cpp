@@ -114,7 +114,7 @@ void CDlgStart::Relabel() {
   using qw::LoadMessage;
   std::wstring installed;
   const qw::InstalledState state = m_context.GetInstalledState(&installed);
-  const std::wstring product = qw::InstallContext::ProductDisplayName(false);
+  const std::wstring product = m_context.m_product.displayName;
   const std::wstring next = LoadMessage(qw::msg::kNext), cancel = LoadMessage(qw::msg::kCancel);
   std::wstring situation, status;
   switch (state) {

@@ -15,7 +15,7 @@
 class CDlgStart : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_START };
-  explicit CDlgStart(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgStart(qw::WizardState& context) : CWizardPage(IDD, context) {}
   ~CDlgStart() override;
 
   void Relabel() override;

@@ -7,6 +7,7 @@
 #include "ui/banner_picture.h"
 #include "ui/control_layout.h"
 #include "ui/display_scale.h"
+#include "ui/installer_title.h"
 #include "ui/win_app.h"
 #include "ui/window_icons.h"
 
@@ -15,7 +16,7 @@ namespace {
 // "&About 'Installer'..." left to right, "...About 'Installer'" right to left.
 std::wstring AboutItemText() {
   const std::wstring about =
-      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallContext::BuildTitle(false));
+      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallerTitle());
   if (about.empty()) return about;
   return qw::IsCurrentLanguageLeftToRight() ? L"&" + about + L"..." : L"..." + about;
 }
@@ -26,7 +27,7 @@ void EnableControl(HWND dialog, int id, bool enable) {
 
 }  // namespace
 
-CInstallDlg::CInstallDlg(qw::InstallContext& context)
+CInstallDlg::CInstallDlg(qw::WizardState& context)
     : CDialog(IDD),
       m_context(context),
       m_start(context),
@@ -44,13 +45,12 @@ CInstallDlg::~CInstallDlg() { qw::SetLanguageChoiceHandlers({}); }
 // of message boxes) and every text of the wizard.
 void CInstallDlg::RegisterLanguageChoiceHandlers() {
   qw::LanguageChoiceHandlers handlers;
-  handlers.announceEnglish = [] {
-    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish,
-                                        qw::InstallContext::ProductDisplayName(true)),
+  handlers.announceEnglish = [this] {
+    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish, m_context.m_product.name),
                   MB_ICONINFORMATION);
   };
   handlers.relabel = [this] {
-    if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
+    if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallerTitle(m_context.m_product.displayName));
     ApplyLanguage();
   };
   qw::SetLanguageChoiceHandlers(std::move(handlers));
@@ -60,7 +60,7 @@ BOOL CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
   RegisterLanguageChoiceHandlers();
-  SetWindowText(qw::InstallContext::BuildTitle(true));
+  SetWindowText(qw::InstallerTitle(m_context.m_product.displayName));
   AddAboutItem();
   qw::SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDR_MAINFRAME);
   for (CWizardPage* page : m_pages) {
@@ -151,7 +151,7 @@ void CInstallDlg::FitBanner() {
 }
 
 void CInstallDlg::ApplyLanguage() {
-  SetWindowText(qw::InstallContext::BuildTitle(true));
+  SetWindowText(qw::InstallerTitle(m_context.m_product.displayName));
   if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
     const std::wstring about = AboutItemText();
     ::ModifyMenuW(menu, IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, about.c_str());
