@@ -1,32 +1,34 @@
 #include "app/install_context.h"
 
 #include "app/product_identity.h"
-#include "i18n/language_state.h"
 #include "payload/temporary_folder.h"
+#include "platform/product_facts.h"
+#include "ui/installer_title.h"
 
 namespace qw {
 
-// The lock is created here, not owned; start-up acquires it.
-InstallContext::InstallContext(const std::wstring& applicationId)
-    : m_appLock(ApplicationLockName(applicationId), false, true),
-      m_journal(ProductIdentity::kDisplayName, ProductKey()) {}
+namespace {
 
-// Members are destroyed in reverse order of declaration: the journal first,
-// then the folders, the lock and the version text, as the lifecycle needs.
-InstallContext::~InstallContext() = default;
-
-InstalledState InstallContext::GetInstalledState(std::wstring* versionText) const {
-  if (versionText && (m_installedState == InstalledState::OlderVersion ||
-                      m_installedState == InstalledState::NewerVersion)) {
-    *versionText = m_installedVersion;
-  }
-  return m_installedState;
+ProductNames InstalledProductNames() {
+  ProductNames names;
+  names.name = kProductName;
+  names.displayName = kProductDisplayName;
+  names.key = kProductKey;
+  names.fileVersion = kReleaseFileVersionText;
+  names.publisher = kMakerName;
+  names.webAddress = kMakerWebAddress;
+  names.telephone = kMakerTelephone;
+  return names;
 }
 
+}  // namespace
+
+// The lock is created here, not owned; start-up acquires it.
+InstallContext::InstallContext(const std::wstring& applicationId)
+    : WizardState(ApplicationLockName(applicationId), InstalledProductNames()) {}
+
 std::wstring InstallContext::BuildTitle(bool withProduct) {
-  std::wstring title = LoadMessage(msg::kInstallerTitle);
-  if (withProduct) title += std::wstring(L" \u2013 ") + ProductIdentity::kDisplayName;
-  return title;
+  return withProduct ? InstallerTitle(ProductIdentity::kDisplayName) : InstallerTitle();
 }
 
 std::wstring InstallContext::ProductDisplayName(bool nameOnly) {

@@ -2,26 +2,20 @@
 // The installer's one state record: what start-up found, what the user
 // chose in the wizard and what the install sequence did. Held by the
 // application object for the whole process and used from the user-interface
-// thread only. It persists nothing itself.
+// thread only. It persists nothing itself. The wizard works on it as its
+// WizardState (ui/wizard_state.h), which holds every member; this class adds
+// what only the application knows: the product's identity and the
+// temporary folder.
 
 #include <string>
 
-#include "engine/install_journal.h"
-#include "engine/installed_state.h"
-#include "platform/application_lock.h"
+#include "ui/wizard_state.h"
 
 namespace qw {
 
-class InstallContext {
+class InstallContext : public WizardState {
  public:
   explicit InstallContext(const std::wstring& applicationId);
-  InstallContext(const InstallContext&) = delete;
-  InstallContext& operator=(const InstallContext&) = delete;
-  ~InstallContext();
-
-  // The installed state; `versionText`, when given, receives the installed
-  // version for OlderVersion and NewerVersion and is left alone otherwise.
-  InstalledState GetInstalledState(std::wstring* versionText = nullptr) const;
 
   // Message 1000 in the current language, with " – " and the product display
   // name appended when `withProduct` is true.
@@ -35,18 +29,6 @@ class InstallContext {
   // disk). On failure leaves m_tempFolder as it was, sets `errorText` and
   // returns false.
   bool CreateTempFolder(std::wstring& errorText);
-
-  InstalledState m_installedState = InstalledState::NotInstalled;
-  std::wstring m_installedVersion;
-  ApplicationLock m_appLock;
-  std::wstring m_installFolder;
-  std::wstring m_startMenuFolder;
-  std::wstring m_tempFolder;
-  bool m_startMenuShortcut = true;
-  bool m_desktopShortcut = true;
-  bool m_advancedMode = false;
-  InstallJournal m_journal;
-  bool m_installSucceeded = false;
 };
 
 }  // namespace qw

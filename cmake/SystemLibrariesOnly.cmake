@@ -66,7 +66,7 @@ endfunction()
 add_library(qw_system_libraries_only OBJECT
   ${CMAKE_SOURCE_DIR}/platform/system_libraries_only.cpp
   ${CMAKE_SOURCE_DIR}/platform/system_library.cpp)
-target_include_directories(qw_system_libraries_only PUBLIC ${CMAKE_SOURCE_DIR})
+qw_layer(qw_system_libraries_only platform)
 qw_warnings(qw_system_libraries_only)
 
 function(qw_system_libraries_only target)

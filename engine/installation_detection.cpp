@@ -12,6 +12,7 @@
 #include "engine/registry_string.h"
 #include "engine/uninstall_key.h"
 #include "engine/uninstall_log_format.h"
+#include "i18n/language_state.h"
 #include "platform/file_version_info.h"
 
 namespace qw {
@@ -75,12 +76,12 @@ InstallationClassification ClassifyProgram(const std::wstring& program,
     found.state = InstalledState::SameVersion;
   } else if (version > releaseFileVersion) {
     found.state = InstalledState::NewerVersion;
-    found.installedVersion = info.DisplayName();
+    found.installedVersion = info.DisplayName(CurrentLcid());
   } else if (version == releaseFileVersion) {
     found.state = InstalledState::SameVersion;
   } else {
     found.state = InstalledState::OlderVersion;
-    found.installedVersion = info.DisplayName();
+    found.installedVersion = info.DisplayName(CurrentLcid());
   }
   return found;
 }

@@ -3,8 +3,6 @@
 #include <cwchar>
 #include <mutex>
 
-#include "i18n/language_state.h"
-
 namespace qw {
 
 namespace {
@@ -107,12 +105,12 @@ std::wstring FileVersionInfo::StringValue(const std::wstring& name, std::size_t 
   return text;
 }
 
-std::wstring FileVersionInfo::DisplayName() const {
+std::wstring FileVersionInfo::DisplayName(LCID language) const {
   std::wstring name = ProductName();
   const std::wstring version = ProductVersion();
   if (!version.empty()) name += L" " + version;
   const DWORD flags = fixed_ ? (fixed_->dwFileFlags & fixed_->dwFileFlagsMask) : 0;
-  const bool french = (CurrentLcid() & 0x3FF) == 0x0C;
+  const bool french = PRIMARYLANGID(LANGIDFROMLCID(language)) == LANG_FRENCH;
   if ((flags & VS_FF_PRERELEASE) && !french) ReplaceLast(name, L"b\u00eata", L"beta");
   if (flags & VS_FF_PRIVATEBUILD) name += L" \u2013 Private";
   if (flags & VS_FF_DEBUG) name += L" \u2013 Debug";

@@ -46,8 +46,10 @@ class FileVersionInfo {
   std::wstring ProductVersion() const { return StringValue(L"ProductVersion"); }
   std::wstring LegalCopyright() const { return StringValue(L"LegalCopyright"); }
 
-  // Product name and version, with the pre-release, private and debug rules.
-  std::wstring DisplayName() const;
+  // Product name and version, with the pre-release, private and debug rules;
+  // the pre-release mark is spelled for `language` (an LCID): "bêta" in
+  // French, "beta" in any other language.
+  std::wstring DisplayName(LCID language) const;
 
   // Translation keys ("040904b0") of the code page 1200 translations.
   const std::vector<std::wstring>& Translations() const { return translations_; }

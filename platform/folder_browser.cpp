@@ -5,7 +5,6 @@
 
 #include <cwchar>
 
-#include "i18n/language_state.h"
 #include "platform/folder_path_rules.h"
 #include "platform/owner_window.h"
 #include "platform/system_error.h"
@@ -71,14 +70,14 @@ bool StartFolder(const std::wstring& parent, const std::wstring& path, wchar_t (
 
 }  // namespace
 
-void ShowFolderBrowserError(HWND owner, DWORD code) {
-  const bool rightToLeft = owner ? (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0
-                                 : IsCurrentLanguageRightToLeft();
+void ShowFolderBrowserError(HWND owner, DWORD code, bool rightToLeft) {
+  const bool reading = owner ? (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0 : rightToLeft;
   const std::wstring text = SystemErrorText(code);
-  ::MessageBoxW(owner, text.c_str(), nullptr, MB_ICONEXCLAMATION | (rightToLeft ? MB_RTLREADING : 0));
+  ::MessageBoxW(owner, text.c_str(), nullptr, MB_ICONEXCLAMATION | (reading ? MB_RTLREADING : 0));
 }
 
-FolderBrowser::FolderBrowser(std::wstring title) : title_(std::move(title)) {}
+FolderBrowser::FolderBrowser(std::wstring title, bool rightToLeft)
+    : title_(std::move(title)), rightToLeft_(rightToLeft) {}
 
 FolderBrowser::~FolderBrowser() = default;
 
@@ -139,7 +138,7 @@ BrowseResult FolderBrowser::Run(const std::wstring& initial, const std::wstring&
     const HRESULT hr = com_.emplace().result();
     if (FAILED(hr)) {
       com_.reset();
-      ShowFolderBrowserError(owner, static_cast<DWORD>(hr));
+      ShowFolderBrowserError(owner, static_cast<DWORD>(hr), rightToLeft_);
       return result;
     }
   }
@@ -271,7 +270,7 @@ DWORD FolderBrowser::ValidateTypedPath(const std::wstring& typed, std::wstring& 
 bool FolderBrowser::OnValidationFailed(HWND dialog, const wchar_t* text) {
   std::wstring qualified;
   if (const DWORD error = ValidateTypedPath(text ? text : L"", qualified)) {
-    ShowFolderBrowserError(dialog, error);
+    ShowFolderBrowserError(dialog, error, rightToLeft_);
     return true;
   }
   path_ = qualified;
@@ -280,8 +279,8 @@ bool FolderBrowser::OnValidationFailed(HWND dialog, const wchar_t* text) {
 }
 
 BrowseResult BrowseForFolder(const std::wstring& initial, const std::wstring& suffix,
-                             const std::wstring& title, int rootCsidl) {
-  FolderBrowser browser(title);
+                             const std::wstring& title, bool rightToLeft, int rootCsidl) {
+  FolderBrowser browser(title, rightToLeft);
   if (rootCsidl >= 0) browser.SetRoot(rootCsidl);
   return browser.Run(initial, suffix);
 }

@@ -22,13 +22,17 @@ struct BrowseResult {
 };
 
 // Runs the dialog. `initial` is where it opens (its deepest existing part);
-// `root` is a CSIDL that limits the tree, or -1 for the whole namespace.
+// `title` is in the caller's language, and `rightToLeft` says whether that
+// language reads right to left; `root` is a CSIDL that limits the tree, or
+// -1 for the whole namespace.
 BrowseResult BrowseForFolder(const std::wstring& initial, const std::wstring& suffix,
-                             const std::wstring& title, int rootCsidl = -1);
+                             const std::wstring& title, bool rightToLeft, int rootCsidl = -1);
 
 class FolderBrowser {
  public:
-  explicit FolderBrowser(std::wstring title);
+  // `rightToLeft`: the language of `title` reads right to left (the error
+  // box follows it when it has no owner window).
+  FolderBrowser(std::wstring title, bool rightToLeft);
   FolderBrowser(const FolderBrowser&) = delete;
   FolderBrowser& operator=(const FolderBrowser&) = delete;
   ~FolderBrowser();
@@ -75,6 +79,7 @@ class FolderBrowser {
   std::wstring path_;
   std::wstring suffix_;
   std::wstring title_;
+  bool rightToLeft_ = false;
   std::optional<ComInitialization> com_;  // from the first Run on; outlives root_
   UniqueCoTaskMem<ITEMIDLIST> root_;
   std::wstring rootParent_;
@@ -85,7 +90,7 @@ class FolderBrowser {
 
 // The error box of the browser: the system's text for `code`, no caption,
 // exclamation icon, right-to-left reading when the owner (or, without one,
-// the current language) is right-to-left.
-void ShowFolderBrowserError(HWND owner, DWORD code);
+// the caller's language: `rightToLeft`) is right-to-left.
+void ShowFolderBrowserError(HWND owner, DWORD code, bool rightToLeft);
 
 }  // namespace qw

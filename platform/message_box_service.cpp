@@ -47,7 +47,9 @@ std::wstring MessageBoxCaption() {
     std::wstring caption = p.caption();
     if (!caption.empty()) return caption;
   }
-  return FileVersionInfo::FromRunningModule().DisplayName();
+  // The platform does not know the installer's language: the thread's
+  // locale, which the language state sets when it starts, spells the name.
+  return FileVersionInfo::FromRunningModule().DisplayName(::GetThreadLocale());
 }
 
 HICON MessageBoxIcon() {

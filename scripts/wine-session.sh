@@ -26,6 +26,12 @@ start() {
   # by a test's first Wine process would inherit that test's output pipe and
   # keep CTest waiting after the test has ended.
   DISPLAY=":$(cat "$wine_dir/display")" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  # A fresh prefix has no C:\users\Public\Documents; the shell makes it the
+  # first time a program asks for the common documents folder, and the test
+  # whose program asked then removes it as its own addition. Tests that
+  # browse the folder tree see it come and go. It is made here, once, so
+  # that every test finds the prefix the same.
+  mkdir -p "$WINEPREFIX/drive_c/users/Public/Documents"
   echo "wine session: display :$(cat "$wine_dir/display"), prefix $WINEPREFIX"
   # A run starts from a prefix without the product. What an earlier run left
   # (one ended from outside cleans up nothing) is named and removed here;

@@ -1,8 +1,8 @@
 #include "ui/about_dlg.h"
 
-#include "app/install_context.h"
 #include "i18n/language_state.h"
 #include "platform/file_version_info.h"
+#include "ui/installer_title.h"
 #include "ui/resource_ids.h"
 #include "ui/window_icons.h"
 
@@ -10,10 +10,10 @@ BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   std::wstring format = qw::LoadMessage(qw::msg::kAboutTitle);
   if (format.empty()) format = GetWindowText();
-  SetWindowText(qw::FormatText(format, qw::InstallContext::BuildTitle(false)));
+  SetWindowText(qw::FormatText(format, qw::InstallerTitle()));
 
   const qw::FileVersionInfo version = qw::FileVersionInfo::FromRunningModule();
-  if (const std::wstring name = version.DisplayName(); !name.empty()) {
+  if (const std::wstring name = version.DisplayName(qw::CurrentLcid()); !name.empty()) {
     SetDlgItemText(IDC_ABOUT_NAME, name);
   }
   if (const std::wstring copyright = version.LegalCopyright(); !copyright.empty()) {

@@ -7,7 +7,7 @@
 class CDlgEnd : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_END };
-  explicit CDlgEnd(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgEnd(qw::WizardState& context) : CWizardPage(IDD, context) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;

@@ -8,7 +8,6 @@
 #include "engine/install_sequence.h"
 #include "i18n/language_state.h"
 #include "payload/payload_resource.h"
-#include "platform/product_facts.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -20,18 +19,6 @@ std::wstring QuotedPath(const std::wstring& path) {
   wcscpy(buffer, path.c_str());
   ::PathQuoteSpacesW(buffer);
   return buffer;
-}
-
-qw::ProductNames InstalledProductNames() {
-  qw::ProductNames names;
-  names.name = qw::kProductName;
-  names.displayName = qw::kProductDisplayName;
-  names.key = qw::kProductKey;
-  names.fileVersion = qw::kReleaseFileVersionText;
-  names.publisher = qw::kMakerName;
-  names.webAddress = qw::kMakerWebAddress;
-  names.telephone = qw::kMakerTelephone;
-  return names;
 }
 
 int TextWidth(HDC dc, const std::wstring& text) {
@@ -60,7 +47,7 @@ void CDlgInstall::DoDataExchange(CDataExchange& dx) {
 
 void CDlgInstall::WriteOptionsSummary() {
   ::SetWindowTextW(m_log, L"");
-  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, qw::InstallContext::ProductDisplayName(false)) + L"\r\n");
+  AppendLog(qw::FormatMessageText(qw::msg::kInstallationOf, m_context.m_product.displayName) + L"\r\n");
   AppendLog(qw::LoadMessage(qw::msg::kInstallationOptions), true);
   AppendLog(qw::FormatMessageText(qw::msg::kOptionFolder, QuotedPath(m_context.m_installFolder)) + L"\r\n");
   if (m_context.m_startMenuShortcut) {
@@ -91,7 +78,7 @@ bool CDlgInstall::RunInstallation() {
   request.startMenuFolder = m_context.m_startMenuFolder;
   request.startMenuShortcut = m_context.m_startMenuShortcut;
   request.desktopShortcut = m_context.m_desktopShortcut;
-  request.product = InstalledProductNames();
+  request.product = m_context.m_product;
   request.uninstallKey = qw::UninstallKeyLocation::ForProduct(request.product.key);
   request.archive = qw::FindPayloadResource();
   request.runRecordFolder = qw::RunRecordFolder(request.product.key);

@@ -14,7 +14,7 @@
 class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
  public:
   enum { IDD = IDD_PAGE_INSTALL };
-  explicit CDlgInstall(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgInstall(qw::WizardState& context) : CWizardPage(IDD, context) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;

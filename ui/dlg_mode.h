@@ -8,7 +8,7 @@
 class CDlgMode : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_MODE };
-  explicit CDlgMode(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgMode(qw::WizardState& context) : CWizardPage(IDD, context) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;

@@ -35,9 +35,10 @@ bool CDlgPath::OnCommand(WORD id, WORD code, HWND) {
 void CDlgPath::OnBrowse() {
   UpdateData(true);
   const std::wstring title =
-      qw::FormatMessageText(qw::msg::kSelectInstallFolder, qw::InstallContext::ProductDisplayName(true));
+      qw::FormatMessageText(qw::msg::kSelectInstallFolder, m_context.m_product.name);
   const qw::BrowseResult chosen =
-      qw::BrowseForFolder(m_context.m_installFolder, qw::InstallContext::ProductKey(), title);
+      qw::BrowseForFolder(m_context.m_installFolder, m_context.m_product.key, title,
+                          qw::IsCurrentLanguageRightToLeft());
   if (chosen.path.empty()) return;
   m_context.m_installFolder = chosen.path;
   UpdateData(false);
@@ -46,7 +47,7 @@ void CDlgPath::OnBrowse() {
 void CDlgPath::Relabel() {
   SetDlgItemText(IDC_PATH_GROUP, qw::LoadMessage(qw::msg::kFolderSelectionTitle));
   SetDlgItemText(IDC_PATH_LABEL,
-                 qw::FormatMessageText(qw::msg::kSelectInstallFolder, qw::InstallContext::ProductDisplayName(true)));
+                 qw::FormatMessageText(qw::msg::kSelectInstallFolder, m_context.m_product.name));
   SetDlgItemText(IDC_BROWSE, qw::LoadMessage(qw::msg::kBrowse));
   SetDlgItemText(IDC_STATUS, qw::FormatMessageText(qw::msg::kClickToContinue, qw::LoadMessage(qw::msg::kNext)));
 }

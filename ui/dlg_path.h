@@ -11,7 +11,7 @@
 class CDlgPath : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_PATH };
-  explicit CDlgPath(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgPath(qw::WizardState& context) : CWizardPage(IDD, context) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;

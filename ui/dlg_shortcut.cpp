@@ -79,8 +79,9 @@ bool CDlgShortcut::OnCommand(WORD id, WORD code, HWND) {
 void CDlgShortcut::OnBrowse() {
   UpdateData(true);
   const qw::BrowseResult chosen =
-      qw::BrowseForFolder(m_context.m_startMenuFolder, qw::InstallContext::ProductKey(),
-                          qw::LoadMessage(qw::msg::kStartMenuShortcutChoice), CSIDL_COMMON_PROGRAMS);
+      qw::BrowseForFolder(m_context.m_startMenuFolder, m_context.m_product.key,
+                          qw::LoadMessage(qw::msg::kStartMenuShortcutChoice), qw::IsCurrentLanguageRightToLeft(),
+                          CSIDL_COMMON_PROGRAMS);
   if (chosen.path.empty()) return;
   m_context.m_startMenuFolder = chosen.path;
   UpdateData(false);

@@ -10,7 +10,7 @@
 class CDlgShortcut : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_SHORTCUT };
-  explicit CDlgShortcut(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  explicit CDlgShortcut(qw::WizardState& context) : CWizardPage(IDD, context) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;

@@ -110,9 +110,8 @@ void CDlgStart::OnLanguageChanged() {
   entry.iItem = selected;
   if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) return;
   qw::LanguageChoiceHandlers handlers;
-  handlers.announceEnglish = [] {
-    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish, qw::InstallContext::ProductDisplayName(true)),
-                  MB_ICONINFORMATION);
+  handlers.announceEnglish = [this] {
+    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish, m_context.m_product.name), MB_ICONINFORMATION);
   };
   handlers.relabel = m_relabelWizard;
   qw::SelectLanguage(static_cast<qw::LanguageIndex>(entry.lParam), handlers);
@@ -123,7 +122,7 @@ void CDlgStart::Relabel() {
   using qw::LoadMessage;
   std::wstring installed;
   const qw::InstalledState state = m_context.GetInstalledState(&installed);
-  const std::wstring product = qw::InstallContext::ProductDisplayName(false);
+  const std::wstring product = m_context.m_product.displayName;
   const std::wstring next = LoadMessage(qw::msg::kNext), cancel = LoadMessage(qw::msg::kCancel);
   std::wstring situation, status;
   switch (state) {

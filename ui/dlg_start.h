@@ -21,7 +21,7 @@ class CDlgStart : public CWizardPage {
   enum { IDD = IDD_PAGE_START };
   // `relabelWizard` shows the title and every page in the language made
   // current by a choice in the list.
-  CDlgStart(qw::InstallContext& context, std::function<void()> relabelWizard)
+  CDlgStart(qw::WizardState& context, std::function<void()> relabelWizard)
       : CWizardPage(IDD, context), m_relabelWizard(std::move(relabelWizard)) {}
   ~CDlgStart() override;
 

@@ -6,6 +6,7 @@
 #include "ui/banner_picture.h"
 #include "ui/control_layout.h"
 #include "ui/display_scale.h"
+#include "ui/installer_title.h"
 #include "ui/win_app.h"
 #include "ui/window_icons.h"
 
@@ -14,7 +15,7 @@ namespace {
 // "&About 'Installer'..." left to right, "...About 'Installer'" right to left.
 std::wstring AboutItemText() {
   const std::wstring about =
-      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallContext::BuildTitle(false));
+      qw::FormatMessageText(qw::msg::kAboutTitle, qw::InstallerTitle());
   if (about.empty()) return about;
   return qw::IsCurrentLanguageLeftToRight() ? L"&" + about + L"..." : L"..." + about;
 }
@@ -25,7 +26,7 @@ void EnableControl(HWND dialog, int id, bool enable) {
 
 }  // namespace
 
-CInstallDlg::CInstallDlg(qw::InstallContext& context)
+CInstallDlg::CInstallDlg(qw::WizardState& context)
     : CDialog(IDD),
       m_context(context),
       m_start(context, [this] { RelabelForLanguageChoice(); }),
@@ -41,14 +42,14 @@ CInstallDlg::~CInstallDlg() = default;
 // A language chosen on the Start page: the new title as the application
 // name (the caption of message boxes), then every text of the wizard.
 void CInstallDlg::RelabelForLanguageChoice() {
-  if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
+  if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallerTitle(m_context.m_product.displayName));
   ApplyLanguage();
 }
 
 BOOL CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
-  SetWindowText(qw::InstallContext::BuildTitle(true));
+  SetWindowText(qw::InstallerTitle(m_context.m_product.displayName));
   AddAboutItem();
   qw::SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDR_MAINFRAME);
   for (CWizardPage* page : m_pages) {
@@ -139,7 +140,7 @@ void CInstallDlg::FitBanner() {
 }
 
 void CInstallDlg::ApplyLanguage() {
-  SetWindowText(qw::InstallContext::BuildTitle(true));
+  SetWindowText(qw::InstallerTitle(m_context.m_product.displayName));
   if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
     const std::wstring about = AboutItemText();
     ::ModifyMenuW(menu, IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, about.c_str());

@@ -8,7 +8,6 @@
 
 #include <array>
 
-#include "app/install_context.h"
 #include "platform/handles.h"
 #include "ui/dlg_end.h"
 #include "ui/dlg_install.h"
@@ -17,13 +16,14 @@
 #include "ui/dlg_shortcut.h"
 #include "ui/dlg_start.h"
 #include "ui/resource_ids.h"
+#include "ui/wizard_state.h"
 
 enum WizardPage { kStartPage, kModePage, kPathPage, kShortcutPage, kInstallPage, kEndPage };
 
 class CInstallDlg : public CDialog {
  public:
   enum { IDD = IDD_INSTALL_DIALOG };
-  explicit CInstallDlg(qw::InstallContext& context);
+  explicit CInstallDlg(qw::WizardState& context);
   ~CInstallDlg() override;
 
   // DoModal returns IDOK after a successful installation, else IDCANCEL.
@@ -55,7 +55,7 @@ class CInstallDlg : public CDialog {
   void FitPages();
   void FitBanner();
 
-  qw::InstallContext& m_context;
+  qw::WizardState& m_context;
   CDlgStart m_start;
   CDlgMode m_mode;
   CDlgPath m_path;

@@ -86,7 +86,7 @@ TEST(LanguageLibraries, EachCarriesItsVersionResource) {
     wchar_t key[9];
     ::swprintf(key, 9, L"%04x04b0", language.id);
     EXPECT_EQ(info.Translations()[0], key);
-    EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+    EXPECT_EQ(info.DisplayName(::GetThreadLocale()), L"Meridel 6.07c");
     EXPECT_EQ(info.StringValue(L"OriginalFilename"), file.name);
     EXPECT_EQ(info.StringValue(L"FileDescription"),
               std::wstring(L"Meridel 6.07c language library: ") + language.nativeName);

@@ -30,7 +30,7 @@ TEST(MeridelProgram, VersionResourceNamesTheProduct) {
   ASSERT_FALSE(info.empty());
   EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ull);
   EXPECT_EQ(info.StringValue(L"FileVersion"), L"6.7.3.1");
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+  EXPECT_EQ(info.DisplayName(::GetThreadLocale()), L"Meridel 6.07c");
   EXPECT_EQ(info.StringValue(L"CompanyName"), L"Quillon Works");
   EXPECT_EQ(info.StringValue(L"FileDescription"), L"Meridel 6.07c");
   EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");

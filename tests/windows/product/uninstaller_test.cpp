@@ -204,7 +204,7 @@ TEST(Uninstaller, VersionResourceNamesTheProduct) {
   const FileVersionInfo info = FileVersionInfo::FromFile(UninstallerPath());
   ASSERT_FALSE(info.empty());
   EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ull);
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+  EXPECT_EQ(info.DisplayName(::GetThreadLocale()), L"Meridel 6.07c");
   EXPECT_EQ(info.StringValue(L"OriginalFilename"), L"Uninstall.exe");
   EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");
 }

@@ -17,7 +17,7 @@ std::wstring SpecialFolder(int csidl) {
 }
 
 TEST(FolderBrowserPrepare, AppendsTheSuffixToTheInitialFolder) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   browser.Prepare(L"C:\\Tools", L"Meridel 6");
   EXPECT_EQ(browser.path(), L"C:\\Tools\\Meridel 6");
   browser.Prepare(L"D:", L"Meridel 6");
@@ -25,19 +25,19 @@ TEST(FolderBrowserPrepare, AppendsTheSuffixToTheInitialFolder) {
 }
 
 TEST(FolderBrowserPrepare, RelativeInitialFolderOpensAtDocuments) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   browser.Prepare(L"Tools", L"");
   EXPECT_EQ(browser.path(), SpecialFolder(CSIDL_PERSONAL));
 }
 
 TEST(FolderBrowserPrepare, SuffixWithInvalidCharactersIsDropped) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   browser.Prepare(L"C:\\Tools", L"Meridel*6");
   EXPECT_EQ(browser.path(), L"C:\\Tools");
 }
 
 TEST(FolderBrowserPrepare, WithTheProgramsRootPathsAreRelativeToTheStartMenu) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   browser.SetRoot(CSIDL_COMMON_PROGRAMS);
   const std::wstring programs = SpecialFolder(CSIDL_COMMON_PROGRAMS);
   ASSERT_FALSE(programs.empty());
@@ -50,7 +50,7 @@ TEST(FolderBrowserPrepare, WithTheProgramsRootPathsAreRelativeToTheStartMenu) {
 }
 
 TEST(FolderBrowserValidation, TypedPaths) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   std::wstring qualified;
   EXPECT_EQ(browser.ValidateTypedPath(L"D:", qualified), 0u);
   EXPECT_EQ(qualified, L"D:\\");
@@ -61,7 +61,7 @@ TEST(FolderBrowserValidation, TypedPaths) {
 }
 
 TEST(FolderBrowserValidation, TypedPathMustStayUnderTheStartMenu) {
-  FolderBrowser browser(L"");
+  FolderBrowser browser(L"", false);
   browser.SetRoot(CSIDL_COMMON_PROGRAMS);
   const std::wstring startMenu = browser.RootParent();
   ASSERT_FALSE(startMenu.empty());

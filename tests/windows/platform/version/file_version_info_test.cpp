@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "i18n/language_state.h"
-
 namespace qw {
 namespace {
+
+// The languages whose spelling the display name takes (LCIDs).
+constexpr LCID kFrenchFrance = 0x040C;
+constexpr LCID kFrenchCanada = 0x0C0C;
+constexpr LCID kEnglishUnitedStates = 0x0409;
+constexpr LCID kGermanGermany = 0x0407;
 
 std::wstring Sample(const wchar_t* name) {
   return std::wstring(QW_VERSION_SAMPLES) + L"\\" + name + L".dll";
@@ -20,7 +24,7 @@ TEST(FileVersionInfo, ShippedInstaller) {
   ASSERT_FALSE(info.empty());
   EXPECT_EQ(info.FixedFileVersion(), 0x0002000300010001ULL);
   EXPECT_EQ(info.Translations(), std::vector<std::wstring>{L"040004b0"});
-  EXPECT_EQ(info.DisplayName(), L"Install 2.03a");
+  EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"Install 2.03a");
   EXPECT_EQ(info.StringValue(L"ApplicationId"), L"Meridel6");
   EXPECT_EQ(info.StringValue(L"InternalName"), L"Install");
   EXPECT_EQ(info.StringValue(L"CompanyName"), L"Quillon Works");
@@ -31,7 +35,7 @@ TEST(FileVersionInfo, ShippedInstaller) {
 TEST(FileVersionInfo, ReleaseBuild) {
   const FileVersionInfo info = FileVersionInfo::FromFile(Sample(L"release"));
   EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ULL);
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c");
+  EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"Meridel 6.07c");
   EXPECT_EQ(info.StringValue(L"NoSuchValue"), L"");
 }
 
@@ -40,7 +44,7 @@ TEST(FileVersionInfo, AnsiOnlyTranslationHasNoStringsButAFixedVersion) {
   EXPECT_FALSE(info.empty());
   EXPECT_TRUE(info.Translations().empty());
   EXPECT_EQ(info.ProductName(), L"");
-  EXPECT_EQ(info.DisplayName(), L"");
+  EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"");
   EXPECT_EQ(info.FixedFileVersion(), 0x0006000700030001ULL);
 }
 
@@ -54,17 +58,15 @@ TEST(FileVersionInfo, UnicodeTranslationsInTableOrder) {
 
 TEST(FileVersionInfo, PreReleaseKeepsBetaInFrenchOnly) {
   const FileVersionInfo info = FileVersionInfo::FromFile(Sample(L"prerelease"));
-  const LanguageIndex before = GetLanguage();
-  SetLanguage(kFrench);
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.08 b\u00eata 2");
-  SetLanguage(kEnglish);
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.08 beta 2");
-  SetLanguage(before);
+  EXPECT_EQ(info.DisplayName(kFrenchFrance), L"Meridel 6.08 b\u00eata 2");
+  EXPECT_EQ(info.DisplayName(kFrenchCanada), L"Meridel 6.08 b\u00eata 2");
+  EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"Meridel 6.08 beta 2");
+  EXPECT_EQ(info.DisplayName(kGermanGermany), L"Meridel 6.08 beta 2");
 }
 
 TEST(FileVersionInfo, PrivateDebugBuildGetsBothMarks) {
   const FileVersionInfo info = FileVersionInfo::FromFile(Sample(L"private_debug"));
-  EXPECT_EQ(info.DisplayName(), L"Meridel 6.07c \u2013 Private \u2013 Debug");
+  EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"Meridel 6.07c \u2013 Private \u2013 Debug");
 }
 
 TEST(FileVersionInfo, NoVersionInformation) {
@@ -72,7 +74,7 @@ TEST(FileVersionInfo, NoVersionInformation) {
     const FileVersionInfo info = FileVersionInfo::FromFile(path);
     EXPECT_TRUE(info.empty()) << path.c_str();
     EXPECT_EQ(info.FixedFileVersion(), 0u);
-    EXPECT_EQ(info.DisplayName(), L"");
+    EXPECT_EQ(info.DisplayName(kEnglishUnitedStates), L"");
   }
   // The test program itself carries no version resource.
   EXPECT_TRUE(FileVersionInfo::FromRunningModule().empty());
