@@ -59,11 +59,12 @@ void MakeReadOnly(const std::wstring& path) {
 // current folder happens to be: refuse before anything is written.
 bool FoldersAreAbsolute(const InstallRequest& request) {
   // A drive and its root ("C:\\...") or a network share ("\\\\server\\...");
-  // "\\Meridel" would still depend on the current drive.
+  // "\\Meridel" would still depend on the current drive. Backslashes only,
+  // as the Path page gives it: the uninstaller refuses a logged path with
+  // '/', so such an installation could not be removed.
   auto absolute = [](const std::wstring& folder) {
-    const bool drive = IsAbsoluteDrivePath(folder) && folder[2] == L'\\';
-    const bool share = IsSharePath(folder) && folder[0] == L'\\' && folder[1] == L'\\';
-    return (drive || share) && folder.size() < MAX_PATH;
+    return (IsAbsoluteDrivePath(folder) || IsSharePath(folder)) && folder.find(L'/') == std::wstring::npos &&
+           folder.size() < MAX_PATH;
   };
   return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
 }
