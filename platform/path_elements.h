@@ -38,10 +38,10 @@ bool IsSharePath(const std::wstring& path);
 // path last: "C:\a\\b\" past "C:\" gives "C:\a" and "C:\a\\b".
 std::vector<std::wstring> PrefixesPastRoot(const std::wstring& path, std::size_t rootLength);
 
-// The text before the last separator: "C:\a\b.txt" gives "C:\a" (and
-// "C:\a\" too, as the shell's PathRemoveFileSpec does). A root keeps its
-// separator ("C:\b.txt" gives "C:\", "\b.txt" gives "\"). Empty when
-// `path` has no separator.
+// The text before the last separator: "C:\a\b.txt" gives "C:\a", and so
+// does "C:\a\", as with the shell's functions. A root keeps its separator
+// ("C:\b.txt" gives "C:\", "\b.txt" gives "\"). Empty when `path` has
+// no separator.
 std::wstring ParentPath(const std::wstring& path);
 
 // The text after the last separator ("b.txt" of "C:\a\b.txt"); the whole
