@@ -1,5 +1,5 @@
-// Paths as text: elements, parent, last element, joining, the drive and
-// share forms, and the turn of '/' into '\'.
+// Paths as text: elements, the prefixes of a walk, parent, last element,
+// joining, the drive and share forms, and the turn of '/' into '\'.
 #include "platform/path_elements.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +39,13 @@ TEST(PathElements, DriveAndSharePaths) {
   for (const wchar_t* path : {L"\\\\server\\share", L"//server/share", L"\\\\?\\C:\\a"})
     EXPECT_TRUE(IsSharePath(path)) << path;
   for (const wchar_t* path : {L"\\\\", L"\\Games", L"C:\\Games"}) EXPECT_FALSE(IsSharePath(path)) << path;
+}
+
+TEST(PathElements, PrefixesPastTheRootEndAnElementEach) {
+  EXPECT_EQ(PrefixesPastRoot(L"C:\\a\\\\b\\", 3), (Elements{L"C:\\a", L"C:\\a\\\\b"}));
+  EXPECT_EQ(PrefixesPastRoot(L"\\\\server\\share\\a\\b", 15), (Elements{L"\\\\server\\share\\a", L"\\\\server\\share\\a\\b"}));
+  EXPECT_EQ(PrefixesPastRoot(L"a/b", 0), (Elements{L"a", L"a/b"}));
+  EXPECT_TRUE(PrefixesPastRoot(L"C:\\", 3).empty());
 }
 
 TEST(PathElements, ParentKeepsTheRootsSeparator) {
