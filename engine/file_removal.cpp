@@ -2,34 +2,13 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
+#include "platform/final_path.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
 
 namespace qw {
-namespace {
-
-// The path the system gives for an open handle, in plain drive form; empty
-// when it has none (another volume form, a failure).
-std::wstring FinalPath(HANDLE handle) {
-  std::vector<wchar_t> buffer(MAX_PATH + 16);
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) {
-      std::wstring path(buffer.data(), length);
-      if (path.compare(0, 4, L"\\\\?\\") == 0) path.erase(0, 4);
-      return path;
-    }
-    buffer.resize(length + 1);
-  }
-}
-
-}  // namespace
 
 std::error_code DeleteFileClearingAttributes(const std::wstring& path) {
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -3,11 +3,10 @@
 #include <windows.h>
 
 #include "engine/system_path_form.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool SameElement(const std::wstring& a, const std::wstring& b) {
   return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -28,7 +27,7 @@ std::wstring NormalizedPath(const std::wstring& path) {
     const std::wstring longPart = LongPathName(part);
     if (!longPart.empty()) {
       std::wstring rest = full.substr(end);
-      if (IsSeparator(longPart.back()) && !rest.empty() && IsSeparator(rest.front())) rest.erase(0, 1);
+      if (IsPathSeparator(longPart.back()) && !rest.empty() && IsPathSeparator(rest.front())) rest.erase(0, 1);
       return longPart + rest;
     }
     const std::size_t separator = full.find_last_of(L"\\/", end - 1);
@@ -38,24 +37,9 @@ std::wstring NormalizedPath(const std::wstring& path) {
   return full;
 }
 
-std::vector<std::wstring> SplitPathElements(const std::wstring& path) {
-  std::vector<std::wstring> elements;
-  std::wstring current;
-  for (wchar_t c : path) {
-    if (IsSeparator(c)) {
-      if (!current.empty()) elements.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!current.empty()) elements.push_back(current);
-  return elements;
-}
-
 bool IsWithinFolder(const std::wstring& path, const std::wstring& folder) {
-  const std::vector<std::wstring> inner = SplitPathElements(NormalizedPath(path));
-  const std::vector<std::wstring> outer = SplitPathElements(NormalizedPath(folder));
+  const std::vector<std::wstring> inner = PathElements(NormalizedPath(path));
+  const std::vector<std::wstring> outer = PathElements(NormalizedPath(folder));
   if (outer.empty() || inner.size() < outer.size()) return false;
   for (std::size_t i = 0; i < outer.size(); ++i) {
     if (!SameElement(inner[i], outer[i])) return false;

@@ -7,17 +7,12 @@
 // not followed.
 
 #include <string>
-#include <vector>
 
 namespace qw {
 
 // `path` made full with long names; the text as given when the system
 // cannot make it full (too long, invalid).
 std::wstring NormalizedPath(const std::wstring& path);
-
-// The elements of `path` between "\" or "/" separators, empty ones left
-// out ("C:\a\b" gives "C:", "a", "b").
-std::vector<std::wstring> SplitPathElements(const std::wstring& path);
 
 // True when `path` is `folder` or lies inside it.
 bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);

@@ -10,6 +10,7 @@
 #include "engine/uninstall_log.h"
 #include "engine/uninstall_log_format.h"
 #include "platform/handles.h"
+#include "platform/path_elements.h"
 #include "platform/protected_folder.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
@@ -17,23 +18,9 @@
 namespace qw {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The folder part of a file path: "C:\a\b.txt" gives "C:\a", "C:\b.txt" "C:\".
-std::wstring FolderOf(const std::wstring& path) {
-  if (path.size() < MAX_PATH) {
-    wchar_t buffer[MAX_PATH] = {};
-    path.copy(buffer, path.size());
-    ::PathRemoveFileSpecW(buffer);
-    return buffer;
-  }
-  const std::size_t last = path.find_last_of(L"\\/");
-  return last == std::wstring::npos ? std::wstring() : path.substr(0, last);
 }
 
 }  // namespace
@@ -141,7 +128,7 @@ void InstallJournal::FinishRunRecord() {
 }
 
 void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
-  lastError_ = CreateFolders(FolderOf(path));
+  lastError_ = CreateFolders(ParentPath(path));
   const bool exists = FileExists(path);
   JournalEntry& entry = Open(JournalEntryKind::File, path, payloadKind, exists);
   if (exists) {
@@ -223,18 +210,10 @@ void InstallJournal::EnsureFolder(const std::wstring& path) { lastError_ = Creat
 std::error_code InstallJournal::CreateFolders(const std::wstring& path) {
   if (path.empty()) return {};  // a file without folder: nothing to create
   if (path.size() >= MAX_PATH) return SystemError(ERROR_FILENAME_EXCED_RANGE);
-  wchar_t buffer[MAX_PATH] = {};
-  path.copy(buffer, path.size());
-  const wchar_t* afterRoot = ::PathSkipRootW(buffer);
-  const std::size_t rootLength = afterRoot ? static_cast<std::size_t>(afterRoot - buffer) : 0;
+  const wchar_t* afterRoot = ::PathSkipRootW(path.c_str());
+  const std::size_t rootLength = afterRoot ? static_cast<std::size_t>(afterRoot - path.c_str()) : 0;
 
-  // Every prefix that ends a component after the root, the full path last.
-  std::vector<std::wstring> prefixes;
-  for (std::size_t i = rootLength; i <= path.size(); ++i) {
-    const bool end = i == path.size() || IsSeparator(path[i]);
-    if (end && i > rootLength && !IsSeparator(path[i - 1])) prefixes.push_back(path.substr(0, i));
-  }
-  for (const std::wstring& prefix : prefixes) {
+  for (const std::wstring& prefix : PrefixesPastRoot(path, rootLength)) {
     if (::PathIsDirectoryW(prefix.c_str())) continue;
     if (record_) {
       JournalEntry noted;

@@ -141,11 +141,6 @@ class InstallJournal {
   // name `name`. False on failure, the file keeping its attributes.
   static bool SetAside(const std::wstring& file, const std::wstring& name, bool copy, std::error_code& error);
 
-  // Whether both paths name the same folder or file: equal elements, the
-  // same existing object, or (when neither exists) equal full paths
-  // ignoring case.
-  static bool SamePath(const std::wstring& a, const std::wstring& b);
-
   // Writes the list of set-aside copies that neither Commit nor Rollback
   // settled (and those Rollback could not put back) to a new "qw" file in
   // the temporary folder, one "backup <TAB> original place" line each, so

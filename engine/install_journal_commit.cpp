@@ -5,6 +5,7 @@
 #include "engine/file_removal.h"
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {

@@ -24,6 +24,7 @@
 #include "payload/temporary_folder.h"
 #include "payload/unicode_text.h"
 #include "platform/handles.h"
+#include "platform/path_elements.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -58,12 +59,12 @@ void MakeReadOnly(const std::wstring& path) {
 // current folder happens to be: refuse before anything is written.
 bool FoldersAreAbsolute(const InstallRequest& request) {
   // A drive and its root ("C:\\...") or a network share ("\\\\server\\...");
-  // "\\Meridel" would still depend on the current drive.
+  // "\\Meridel" would still depend on the current drive. Backslashes only,
+  // as the Path page gives it: the uninstaller refuses a logged path with
+  // '/', so such an installation could not be removed.
   auto absolute = [](const std::wstring& folder) {
-    const bool drive = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
-                       ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
-    const bool share = folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\';
-    return (drive || share) && folder.size() < MAX_PATH;
+    return (IsAbsoluteDrivePath(folder) || IsSharePath(folder)) && folder.find(L'/') == std::wstring::npos &&
+           folder.size() < MAX_PATH;
   };
   return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
 }
@@ -152,11 +153,9 @@ bool EnterUninstallEntry(const InstallRequest& request, const InstallOutcome& ou
 bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outcome,
                        InstallPageServices& page) {
   StepLine(page, msg::kInstallationDataWriting);
-  wchar_t logPath[MAX_PATH] = {};
-  const std::wstring& uninstaller = outcome.uninstallerPath;
-  const bool formed = uninstaller.size() < MAX_PATH &&
-                      (uninstaller.copy(logPath, uninstaller.size()), ::PathRemoveFileSpecW(logPath)) &&
-                      ::PathAppendW(logPath, kUninstallLogFileName);
+  const std::wstring folder = ParentPath(outcome.uninstallerPath);
+  const std::wstring logPath = JoinPath(folder, kUninstallLogFileName);
+  const bool formed = !folder.empty() && logPath.size() < MAX_PATH;
   const bool written =
       formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
   if (!formed) request.journal.FinishRunRecord();  // nothing to undo: the run succeeded

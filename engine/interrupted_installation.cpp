@@ -15,6 +15,7 @@
 #include "engine/run_record_file.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
+#include "platform/path_elements.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 
@@ -34,13 +35,6 @@ std::wstring WithReason(const std::wstring& what, const std::error_code& why) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring ParentOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
-
 std::wstring ProcessTemporaryFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
@@ -52,7 +46,7 @@ std::wstring ProcessTemporaryFolder() {
 std::wstring ProfilesFolder() {
   wchar_t buffer[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
-  return ParentOf(LongFolderPath(buffer));
+  return ParentPath(LongFolderPath(buffer));
 }
 
 // Waits up to `milliseconds` until no process runs the program `path`;
@@ -60,7 +54,7 @@ std::wstring ProfilesFolder() {
 // (its registration run, child of `writer`) is part of that run and is
 // ended: nothing else will.
 bool WaitForProgramToEnd(const std::wstring& path, const RecordWriter& writer, DWORD milliseconds) {
-  const std::wstring name = NameOf(path);
+  const std::wstring name = LastElement(path);
   const DWORD start = ::GetTickCount();
   for (;;) {
     UniqueHandle running;
@@ -124,16 +118,16 @@ class Recovery {
   // this process's, one of a user profile's or the Windows folder's.
   bool IsBackupName(const std::wstring& path) const {
     if (CheckPathForm(path)) return false;
-    const std::wstring name = NameOf(path);
+    const std::wstring name = LastElement(path);
     if (name.size() < 7 || !SameName(name.substr(0, 2), L"qw") || !SameName(name.substr(name.size() - 4), L".tmp"))
       return false;
-    return IsTemporaryFolder(ParentOf(path));
+    return IsTemporaryFolder(ParentPath(path));
   }
 
   bool IsTemporaryFolder(const std::wstring& folder) const {
     if (CheckPathForm(folder)) return false;
     if (!temporary_.empty() && IsSamePath(folder, temporary_)) return true;
-    if (!SameName(NameOf(folder), L"Temp")) return false;
+    if (!SameName(LastElement(folder), L"Temp")) return false;
     wchar_t windows[MAX_PATH] = {};
     const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
     if (length > 0 && length < MAX_PATH && IsSamePath(folder, std::wstring(windows, length) + L"\\Temp")) return true;
@@ -338,9 +332,9 @@ class Recovery {
   void RemoveTemporaryFolder() {
     const std::wstring& folder = record_.temporaryFolder;
     if (folder.empty() || !Exists(folder)) return;
-    const std::wstring name = NameOf(folder);
+    const std::wstring name = LastElement(folder);
     if (name.size() < 10 || name.compare(0, 9, L"quillon_{") != 0 || name.back() != L'}' ||
-        CheckPathForm(folder) || !IsTemporaryFolder(ParentOf(folder))) {
+        CheckPathForm(folder) || !IsTemporaryFolder(ParentPath(folder))) {
       Leave(folder, removal_errc::not_its_place);
       return;
     }

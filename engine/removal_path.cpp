@@ -7,6 +7,7 @@
 
 #include "engine/removal_error.h"
 #include "engine/system_path_form.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
@@ -50,17 +51,8 @@ bool IsPlainName(const std::wstring& element) {
 bool SameName(const std::wstring& a, const std::wstring& b) { return SameElement(a, b); }
 
 std::vector<std::wstring> FullPathElements(const std::wstring& path) {
-  if (path.size() < 3 || !std::iswalpha(path[0]) || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
-    return {};
-  std::vector<std::wstring> elements{path.substr(0, 2)};
-  std::size_t start = 3;
-  while (start < path.size()) {
-    const std::size_t end = std::min(path.find_first_of(L"\\/", start), path.size());
-    if (end == start) return {};  // an empty element ("C:\a\\b")
-    elements.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return elements;
+  if (!IsAbsoluteDrivePath(path) || HasEmptyElement(path)) return {};
+  return PathElements(path);
 }
 
 bool IsSameOrInside(const std::wstring& path, const std::wstring& folder) {
@@ -91,9 +83,8 @@ std::error_code CheckPathForm(const std::wstring& path) {
   // same place as its long name and would slip past every comparison.
   std::wstring existing = path;
   while (::GetFileAttributesW(existing.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const std::size_t slash = existing.find_last_of(L"\\/");
-    if (slash == std::wstring::npos || slash < 3) return {};
-    existing.resize(slash);
+    existing = ParentPath(existing);
+    if (existing.size() <= 3) return {};  // the drive's root: nothing below it exists
   }
   const std::wstring longForm = LongPathName(existing);
   if (!longForm.empty() && !SameName(longForm, existing)) return removal_errc::other_form;

@@ -9,6 +9,7 @@
 #include "engine/removal_path.h"
 #include "payload/folder_placeholder.h"
 #include "payload/payload_kind.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
@@ -53,13 +54,6 @@ bool BehindReparsePoint(const std::vector<std::wstring>& elements) {
   return false;
 }
 
-std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
-
-std::wstring ParentFolder(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 std::error_code CheckFile(const JournalEntry& entry, const RemovalPlaces& places) {
   if (entry.value < 0 || entry.value > static_cast<std::int32_t>(PayloadKind::Sample))
     return removal_errc::not_recorded_kind;
@@ -75,10 +69,10 @@ std::error_code CheckFile(const JournalEntry& entry, const RemovalPlaces& places
 }
 
 std::error_code CheckShortcut(const JournalEntry& entry, const RemovalPlaces& places) {
-  const std::wstring parent = ParentFolder(entry.path);
+  const std::wstring parent = ParentPath(entry.path);
   const bool inItsFolder = std::any_of(places.shortcutFolders.begin(), places.shortcutFolders.end(),
                                        [&](const std::wstring& folder) { return IsSamePath(parent, folder); });
-  const std::wstring name = FileName(entry.path);
+  const std::wstring name = LastElement(entry.path);
   const bool itsName = std::any_of(places.shortcutNames.begin(), places.shortcutNames.end(),
                                    [&](const std::wstring& known) { return SameName(name, known); });
   return inItsFolder && itsName ? std::error_code() : removal_errc::not_a_shortcut;

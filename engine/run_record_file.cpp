@@ -8,6 +8,7 @@
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
 #include "payload/special_folder.h"
+#include "platform/final_path.h"
 #include "platform/folder_owner.h"
 #include "platform/protected_folder.h"
 #include "platform/system_error.h"
@@ -17,21 +18,6 @@ namespace {
 
 // A record larger than this is not one this program wrote.
 constexpr DWORD kLargestRecord = 64u * 1024 * 1024;
-
-std::wstring FinalPath(HANDLE handle) {
-  std::vector<wchar_t> buffer(MAX_PATH + 16);
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) {
-      std::wstring path(buffer.data(), length);
-      if (path.compare(0, 4, L"\\\\?\\") == 0) path.erase(0, 4);
-      return path;
-    }
-    buffer.resize(length + 1);
-  }
-}
 
 // The account this process runs as, for the owner test.
 UniqueLocalMemory ProcessUser() {

@@ -7,29 +7,12 @@
 #include <optional>
 #include <vector>
 
-#include "engine/install_journal.h"
 #include "engine/system_path_form.h"
 #include "platform/handles.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// "C:\a//b\" gives {"C:", "a", "b"}; a leading separator is an element of
-// its own ("\"), so that a rooted path differs from a relative one.
-std::vector<std::wstring> PathElements(const std::wstring& path) {
-  std::vector<std::wstring> elements;
-  if (!path.empty() && IsSeparator(path[0])) elements.emplace_back(L"\\");
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i == path.size() || IsSeparator(path[i])) {
-      if (i > start) elements.push_back(path.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return elements;
-}
 
 struct FileIdentity {
   BY_HANDLE_FILE_INFORMATION info;
@@ -74,11 +57,7 @@ bool SameElementsIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-bool SamePathElements(const std::wstring& a, const std::wstring& b) {
-  return a == b || PathElements(a) == PathElements(b);
-}
-
-bool InstallJournal::SamePath(const std::wstring& a, const std::wstring& b) {
+bool SamePath(const std::wstring& a, const std::wstring& b) {
   if (SamePathElements(a, b)) return true;
   const auto x = IdentityOf(a);
   const auto y = IdentityOf(b);

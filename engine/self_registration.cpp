@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/path_elements.h"
 #include "platform/product_facts.h"
 #include "platform/system_error.h"
 
@@ -16,12 +17,6 @@ namespace qw {
 
 namespace {
 
-// The program's folder.
-std::wstring ProgramFolder(const std::wstring& programPath) {
-  const std::size_t slash = programPath.find_last_of(L'\\');
-  if (slash == std::wstring::npos) return std::wstring();
-  return programPath.substr(0, slash == 2 ? 3 : slash);  // the root itself for a program there
-}
 
 // Shows the wait cursor while the shell refreshes icons and open-with lists.
 class WaitCursor {
@@ -53,7 +48,7 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstrin
   std::wstring commandText = ProgramCommandLine(programPath, arguments);
   std::vector<wchar_t> commandLine(commandText.begin(), commandText.end());
   commandLine.push_back(L'\0');
-  const std::wstring folder = ProgramFolder(programPath);
+  const std::wstring folder = ParentPath(programPath);  // the root itself for a program there
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;

@@ -8,16 +8,15 @@
 #include "engine/folder_containment.h"
 #include "payload/wide_path.h"
 #include "platform/folder_owner.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 void AddOnce(std::vector<std::wstring>& list, const std::wstring& folder) {
-  const std::vector<std::wstring> elements = SplitPathElements(folder);
+  const std::vector<std::wstring> elements = PathElements(folder);
   for (const std::wstring& known : list) {
-    const std::vector<std::wstring> knownElements = SplitPathElements(known);
+    const std::vector<std::wstring> knownElements = PathElements(known);
     if (knownElements.size() != elements.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < elements.size(); ++i) {
@@ -33,15 +32,10 @@ void AddOnce(std::vector<std::wstring>& list, const std::wstring& folder) {
 // "C:\a\b" gives "C:\a" and "C:\a\b".
 void AddFoldersBelowRoot(std::vector<std::wstring>& list, const std::wstring& path) {
   if (path.empty() || path.size() >= MAX_PATH) return;
-  wchar_t buffer[MAX_PATH] = {};
-  path.copy(buffer, path.size());
-  const wchar_t* afterRoot = ::PathSkipRootW(buffer);
+  const wchar_t* afterRoot = ::PathSkipRootW(path.c_str());
   if (!afterRoot) return;  // relative: no folder of its own to name
-  const std::size_t rootLength = static_cast<std::size_t>(afterRoot - buffer);
-  for (std::size_t i = rootLength; i <= path.size(); ++i) {
-    const bool end = i == path.size() || IsSeparator(path[i]);
-    if (end && i > rootLength && !IsSeparator(path[i - 1])) AddOnce(list, path.substr(0, i));
-  }
+  const std::size_t rootLength = static_cast<std::size_t>(afterRoot - path.c_str());
+  for (const std::wstring& prefix : PrefixesPastRoot(path, rootLength)) AddOnce(list, prefix);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "payload/compress_error.h"
 #include "payload/unicode_text.h"
+#include "platform/path_elements.h"
 
 namespace qw {
 namespace {
@@ -101,9 +102,8 @@ std::string EncodeHeader(const std::vector<DirectoryRecord>& records) {
 }
 
 std::wstring SourceFileName(const std::wstring& source) {
-  const std::size_t separator = source.find_last_of(L"\\/");
-  std::wstring name = separator == std::wstring::npos ? source : source.substr(separator + 1);
-  if (separator == std::wstring::npos && name.size() >= 2 && name[1] == L':') name.erase(0, 2);
+  std::wstring name = LastElement(source);
+  if (name.size() == source.size() && name.size() >= 2 && name[1] == L':') name.erase(0, 2);  // "C:name"
   if (name.empty() || name == L"." || name == L".." ||
       name.find_first_of(std::wstring(L":\0", 2)) != std::wstring::npos)
     return std::wstring();

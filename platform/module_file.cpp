@@ -1,5 +1,7 @@
 #include "platform/module_file.h"
 
+#include "platform/path_elements.h"
+
 namespace qw {
 
 std::wstring ModuleFilePath(HMODULE module) {
@@ -16,8 +18,7 @@ std::wstring ModuleFilePath(HMODULE module) {
 }
 
 std::wstring FileBaseName(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  std::wstring name = LastElement(path);
   const std::size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos) name.erase(dot);
   return name;

@@ -2,6 +2,7 @@
 
 #include "i18n/language_state.h"
 #include "platform/folder_browser.h"
+#include "platform/path_elements.h"
 #include "ui/control_layout.h"
 
 BOOL CDlgPath::OnInitDialog() {
@@ -18,7 +19,9 @@ void CDlgPath::DoDataExchange(CDataExchange& dx) {
   if (!dx.m_bSaveAndValidate) m_folder = m_context.m_installFolder;
   DDX_Text(dx, IDC_FOLDER, m_folder);
   DDV_MaxChars(dx, IDC_FOLDER, m_folder, MAX_PATH);
-  if (dx.m_bSaveAndValidate && !dx.Failed()) m_context.m_installFolder = m_folder;
+  // "C:/Games/Meridel" is the same folder to the system; the installation
+  // records it in the one form the uninstaller accepts.
+  if (dx.m_bSaveAndValidate && !dx.Failed()) m_context.m_installFolder = qw::WithBackslashes(m_folder);
 }
 
 bool CDlgPath::OnCommand(WORD id, WORD code, HWND) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "i18n/message_lookup.h"
+#include "platform/path_elements.h"
 
 namespace qw::uninstaller {
 namespace {
@@ -31,7 +32,7 @@ std::wstring EndMessageText(const std::wstring& product, const RemovalReport& re
   // The kept libraries are many files in few folders: the folders say it.
   std::vector<std::wstring> userDataFolders;
   for (const auto& path : report.keptUserData) {
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    const std::wstring folder = ParentPath(path);
     if (std::find(userDataFolders.begin(), userDataFolders.end(), folder) == userDataFolders.end())
       userDataFolders.push_back(folder);
   }

@@ -5,6 +5,7 @@
 #include "payload/temporary_folder.h"
 #include "platform/handles.h"
 #include "platform/module_file.h"
+#include "platform/path_elements.h"
 #include "platform/system_error.h"
 #include "product/uninstaller/command_line.h"
 
@@ -84,7 +85,7 @@ void RunSecondPhase(HANDLE firstProcess, const std::vector<std::wstring>& files,
   // first process handed down takes the file when this process ends. Where
   // even that fails, the folder goes at the next restart.
   const std::wstring self = ModuleFilePath(nullptr);
-  const std::wstring ownFolder = self.substr(0, self.find_last_of(L'\\'));
+  const std::wstring ownFolder = ParentPath(self);
   const std::wstring parking = InstallJournal::MakeBackup(std::nullopt, false);
   if (!parking.empty() && ::MoveFileExW(self.c_str(), parking.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     // Where the handed-down handle still names the old place (Wine), a new

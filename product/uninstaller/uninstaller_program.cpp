@@ -25,6 +25,7 @@
 #include "platform/message_box_service.h"
 #include "platform/product_facts.h"
 #include "platform/module_file.h"
+#include "platform/path_elements.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 #include "product/uninstaller/command_line.h"
@@ -138,11 +139,10 @@ class Uninstaller {
 
   // The installation folder is the uninstaller's own, whatever the log says.
   std::wstring OwnFolder() const {
-    const std::size_t slash = self_.find_last_of(L'\\');
-    return LongFolderPath(slash == std::wstring::npos ? std::wstring() : self_.substr(0, slash));
+    return LongFolderPath(ParentPath(self_));
   }
 
-  std::wstring LogPath() const { return OwnFolder() + L"\\" + kUninstallLogFileName; }
+  std::wstring LogPath() const { return JoinPath(OwnFolder(), kUninstallLogFileName); }
 
   // A log of a finished installation was read to its end and ends with the
   // uninstall entry, followed at most by the registration run: the install
@@ -229,7 +229,7 @@ class Uninstaller {
     if (!SameName(extension, L".exe") || product.empty() || FileVersionInfo::FromFile(program).ProductName() != product)
       return removal_errc::not_the_program;
     std::wstring line = ProgramCommandLine(program, L"/Unregister /Background");
-    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+    const std::wstring folder = ParentPath(program);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 #include "platform/system_error.h"
 #include "scratch_folder.h"
@@ -181,20 +182,20 @@ TEST(InstallJournal, WasInstalledBeforeNeedsDoneFileWithExactPath) {
   EXPECT_FALSE(journal.WasInstalledBefore(L"C:\\P\\Folder"));
 }
 
-TEST(InstallJournal, SamePath) {
+TEST(SamePath, ElementsThenTheFileSystem) {
   ScratchFolder root(L"journal_same_path");
   WriteTestFile(root / L"File.txt", "x");
   WriteTestFile(root / L"Other.txt", "x");
-  EXPECT_TRUE(InstallJournal::SamePath(L"C:\\a\\b", L"C:/a//b\\"));
-  EXPECT_FALSE(InstallJournal::SamePath(L"\\a\\b", L"a\\b"));
+  EXPECT_TRUE(SamePath(L"C:\\a\\b", L"C:/a//b\\"));
+  EXPECT_FALSE(SamePath(L"\\a\\b", L"a\\b"));
   // Existing: the file system decides.
-  EXPECT_TRUE(InstallJournal::SamePath(root / L"File.txt", root / L"sub\\..\\FILE.TXT"));
-  EXPECT_FALSE(InstallJournal::SamePath(root / L"File.txt", root / L"Other.txt"));
+  EXPECT_TRUE(SamePath(root / L"File.txt", root / L"sub\\..\\FILE.TXT"));
+  EXPECT_FALSE(SamePath(root / L"File.txt", root / L"Other.txt"));
   // Exactly one exists.
-  EXPECT_FALSE(InstallJournal::SamePath(root / L"File.txt", root / L"Missing.txt"));
+  EXPECT_FALSE(SamePath(root / L"File.txt", root / L"Missing.txt"));
   // Neither exists: full paths without regard to case.
-  EXPECT_TRUE(InstallJournal::SamePath(root / L"Gone\\A.txt", root / L"gone\\x\\..\\a.TXT"));
-  EXPECT_FALSE(InstallJournal::SamePath(root / L"Gone\\A.txt", root / L"Gone\\AB.txt"));
+  EXPECT_TRUE(SamePath(root / L"Gone\\A.txt", root / L"gone\\x\\..\\a.TXT"));
+  EXPECT_FALSE(SamePath(root / L"Gone\\A.txt", root / L"Gone\\AB.txt"));
 }
 
 TEST(InstallJournal, UnsettledBackupsAreKeptAndListed) {

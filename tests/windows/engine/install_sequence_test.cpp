@@ -312,8 +312,11 @@ TEST_F(InstallSequence, ARegistrationRunThatFailsMarksOnlyTheRegistryLineFailed)
   EXPECT_EQ(runs, 1u);
 }
 
-TEST_F(InstallSequence, RelativeOrEmptyFolderIsRefusedBeforeAnythingIsWritten) {
-  for (const std::wstring& folder : {std::wstring(), std::wstring(L"Meridel 6"), std::wstring(L"\\Meridel 6")}) {
+// A folder with '/' comes only from a caller other than the Path page,
+// which turns them into '\': the uninstaller would refuse its log's paths.
+TEST_F(InstallSequence, RelativeEmptyOrForwardSlashedFolderIsRefusedBeforeAnythingIsWritten) {
+  for (const std::wstring& folder : {std::wstring(), std::wstring(L"Meridel 6"), std::wstring(L"\\Meridel 6"),
+                                     std::wstring(L"C:/Meridel 6"), std::wstring(L"C:\\Games/Meridel 6")}) {
     RecordingPage page;
     EXPECT_FALSE(Run(archive_, folder, std::wstring(), page).succeeded);
     EXPECT_EQ(page.Status(), L"Installation failed (Error Code 1:000000A1).");

@@ -1,7 +1,8 @@
 // The Path and Shortcut pages of the advanced method: typed folders that
-// reach the install log, a folder longer than a path refused, the
-// Start-menu check box enabling its folder, and the shell's folder dialog
-// opened from both pages, driven to a selection and to refused typed paths.
+// reach the install log (forward slashes as backslashes), a folder longer
+// than a path refused, the Start-menu check box enabling its folder, and
+// the shell's folder dialog opened from both pages, driven to a selection
+// and to refused typed paths.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -104,6 +105,25 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   ASSERT_TRUE(robot.Click(kBack));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
   EXPECT_EQ(robot.Text(kFolder), typed);
+}
+
+// The system reads "C:/Games/Meridel" as "C:\Games\Meridel": the page keeps
+// it in that form, which the installation and its uninstaller take.
+TEST(FolderPages, FolderTypedWithForwardSlashesIsTakenWithBackslashes) {
+  InstallerRobot robot;
+  GoToPathPage(robot);
+  SetText(robot.Control(kFolder), L"C:/Games/Meridel");
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  ASSERT_TRUE(robot.Click(kNext));
+  ASSERT_TRUE(robot.WaitForPage(Page::Install));
+  const std::wstring log = robot.Text(kLog);
+  EXPECT_NE(log.find(L"Installation Folder: C:\\Games\\Meridel."), std::wstring::npos) << "log: " << Narrow(log);
+  ASSERT_TRUE(robot.Click(kBack));
+  ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
+  ASSERT_TRUE(robot.Click(kBack));
+  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  EXPECT_EQ(robot.Text(kFolder), L"C:\\Games\\Meridel");
 }
 
 TEST(FolderPages, FolderLongerThanAPathIsRefused) {
