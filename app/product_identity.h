@@ -1,22 +1,23 @@
 #pragma once
-// The one product this installer installs and the maker that publishes it.
-// Every folder name, registry key name, message and title takes its names
-// from here.
+// The one product this installer installs and the maker that publishes it,
+// as the installer's code names them. The values come from the facts that
+// the installer, the uninstaller and the sample program share
+// (platform/product_facts.h); every folder name, registry key name, message
+// and title takes its names from there.
 
 #include <cstdint>
 #include <string>
 
-#include "platform/maker_library.h"
+#include "platform/product_facts.h"
 
 namespace qw {
 
 struct ProductIdentity {
-  static constexpr const wchar_t* kProductName = L"Meridel";
-  static constexpr const wchar_t* kProductVersion = L"6.07c";
-  static constexpr const wchar_t* kDisplayName = L"Meridel 6.07c";
-  static constexpr std::uint32_t kProductId = 774;  // family 3, major version 6
-  // 6.7.3.1 as one unsigned 64-bit number, most significant part first.
-  static constexpr std::uint64_t kReleaseFileVersion = 0x0006000700030001ULL;
+  static constexpr const wchar_t* kProductName = qw::kProductName;
+  static constexpr const wchar_t* kProductVersion = qw::kProductVersion;
+  static constexpr const wchar_t* kDisplayName = qw::kProductDisplayName;
+  static constexpr std::uint32_t kProductId = qw::kProductId;
+  static constexpr std::uint64_t kReleaseFileVersion = qw::kReleaseFileVersion;
   static constexpr const wchar_t* kMakerName = qw::kMakerName;
 };
 

@@ -6,7 +6,6 @@
 #include <type_traits>
 
 #include "engine/error_code_text.h"
-#include "engine/temporary_cleanup.h"
 #include "i18n/message_lookup.h"
 #include "payload/compress_error.h"
 #include "payload/payload_kind.h"
@@ -29,8 +28,9 @@ std::wstring Line(MessageId id) { return LoadMessage(id); }
 }  // namespace
 
 ExtractionHandler::ExtractionHandler(PayloadArchive& archive, InstalledState installedState,
-                                     InstallJournal& journal, InstallPageServices& page)
-    : archive_(archive), installedState_(installedState), journal_(journal), page_(page) {}
+                                     InstallJournal& journal, TemporaryCleanup& cleanup,
+                                     InstallPageServices& page)
+    : archive_(archive), installedState_(installedState), journal_(journal), cleanup_(cleanup), page_(page) {}
 
 notification::result ExtractionHandler::operator()(notification& n) {
   const notification::result answer = std::visit(
@@ -108,7 +108,7 @@ notification::result ExtractionHandler::FileBegin(const PayloadEntry& entry) {
   } else if (IsPayloadKind(kind, PayloadKind::Sample)) {
     if (installedState_ == InstalledState::OlderVersion) return notification::skip;
   } else if (IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
-    if (TemporaryCleanup* cleanup = TemporaryCleanup::Active()) cleanup->AddFile(path);
+    cleanup_.AddFile(path);
   }
   return Write(path, kind);
 }

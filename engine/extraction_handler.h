@@ -2,7 +2,8 @@
 // The install sequence's answers to the payload reader: the archive test
 // before anything is written, each payload kind's rules (the main program
 // and the uninstaller remembered, user data never overwritten, samples not
-// rewritten on an update, setup files left for the temporary cleanup),
+// rewritten on an update, setup files added to the run's temporary
+// cleanup),
 // every written file journaled before it is written and completed once its
 // CRC-32 matched, a log line per file, the progress bar, and the failure
 // line and status. After each answer the page's waiting messages are
@@ -13,6 +14,7 @@
 #include "engine/install_journal.h"
 #include "engine/install_page_services.h"
 #include "engine/installed_state.h"
+#include "engine/temporary_cleanup.h"
 #include "payload/notification.h"
 #include "payload/payload_archive.h"
 
@@ -20,8 +22,9 @@ namespace qw {
 
 class ExtractionHandler {
  public:
+  // `cleanup` receives the setup files (payload kind 5) it writes.
   ExtractionHandler(PayloadArchive& archive, InstalledState installedState, InstallJournal& journal,
-                    InstallPageServices& page);
+                    TemporaryCleanup& cleanup, InstallPageServices& page);
 
   notification::result operator()(notification& n);
 
@@ -44,6 +47,7 @@ class ExtractionHandler {
   PayloadArchive& archive_;
   InstalledState installedState_;
   InstallJournal& journal_;
+  TemporaryCleanup& cleanup_;
   InstallPageServices& page_;
   std::wstring programPath_;
   std::wstring uninstallerPath_;

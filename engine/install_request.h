@@ -13,6 +13,7 @@
 #include "engine/install_journal.h"
 #include "engine/installed_state.h"
 #include "engine/product_names.h"
+#include "engine/product_registry.h"
 #include "payload/payload_archive.h"
 #include "platform/application_lock.h"
 
@@ -22,7 +23,7 @@ namespace qw {
 // `root`\`subkey`.
 struct ProductPathLocation {
   HKEY root = HKEY_LOCAL_MACHINE;
-  std::wstring subkey = L"Software\\Quillon Works";
+  std::wstring subkey = MakerKeyPath();
 };
 
 struct InstallRequest {

@@ -10,11 +10,13 @@
 #include "engine/extraction_handler.h"
 #include "engine/install_error.h"
 #include "engine/product_path.h"
+#include "engine/product_registry.h"
 #include "engine/program_files_folders.h"
 #include "engine/self_registration.h"
 #include "engine/shortcut_step.h"
 #include "engine/temporary_cleanup.h"
 #include "engine/uninstall_entry.h"
+#include "engine/uninstall_log_format.h"
 #include "engine/user_controlled_folder.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
@@ -110,10 +112,11 @@ std::error_code PrepareInstallFolder(InstallRequest& request, InstallPageService
 
 // Extracts the payload into the placeholder folders. Returns false after
 // the handler has shown the failure.
-bool ExtractPayload(const InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+bool ExtractPayload(const InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                    InstallOutcome& outcome) {
   const PlaceholderFolders folders = PlaceholdersOf(request);
   PayloadArchive archive(request.archive);
-  ExtractionHandler handler(archive, request.installedState, request.journal, page);
+  ExtractionHandler handler(archive, request.installedState, request.journal, cleanup, page);
   const bool extracted = archive.extract(folders, std::ref(handler));
   outcome.programPath = handler.programPath();
   outcome.uninstallerPath = handler.uninstallerPath();
@@ -153,7 +156,7 @@ bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outc
   const std::wstring& uninstaller = outcome.uninstallerPath;
   const bool formed = uninstaller.size() < MAX_PATH &&
                       (uninstaller.copy(logPath, uninstaller.size()), ::PathRemoveFileSpecW(logPath)) &&
-                      ::PathAppendW(logPath, L"Uninstall.ulog");
+                      ::PathAppendW(logPath, kUninstallLogFileName);
   const bool written =
       formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
   if (!formed) request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
@@ -173,7 +176,8 @@ void NoteProductPath(const InstallRequest& request) {
   UniqueRegKey key(raw);
   wchar_t value[1024] = {};
   DWORD type = 0, size = sizeof value - sizeof(wchar_t);
-  const bool exists = ::RegQueryValueExW(key.get(), (request.product.key + L" Path").c_str(), nullptr, &type,
+  const std::wstring valueName = ProductPathValueName(request.product.key);
+  const bool exists = ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
                       type == REG_SZ;
   request.journal.NoteProductPath(true, exists, exists ? std::wstring(value) : std::wstring());
@@ -201,7 +205,8 @@ void ShowRunFailure(InstallPageServices& page, const std::error_code& error) {
 }
 
 // Steps 10 and on, with the temporary folder named and its cleanup armed.
-bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, InstallOutcome& outcome) {
+bool InstallIntoFolders(InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                        InstallOutcome& outcome) {
   page.SetProgress(0);
   page.ShowProgress();
   std::error_code recordError;
@@ -222,7 +227,7 @@ bool InstallIntoFolders(InstallRequest& request, InstallPageServices& page, Inst
     page.AppendLog(text + L"\r\n");
     return false;
   }
-  if (!ExtractPayload(request, page, outcome)) {
+  if (!ExtractPayload(request, cleanup, page, outcome)) {
     request.journal.Rollback();
     return false;
   }
@@ -274,7 +279,7 @@ InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& 
   }
   // Deletes the temporary folder and the setup files in it on every path.
   TemporaryCleanup cleanup(request.tempFolder);
-  outcome.succeeded = InstallIntoFolders(request, page, outcome);
+  outcome.succeeded = InstallIntoFolders(request, cleanup, page, outcome);
   return outcome;
 }
 

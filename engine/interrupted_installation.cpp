@@ -10,6 +10,7 @@
 #include "engine/error_code_text.h"
 #include "engine/file_removal.h"
 #include "engine/journal_entry_rules.h"
+#include "engine/product_registry.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
 #include "engine/run_record_file.h"
@@ -309,7 +310,7 @@ class Recovery {
   void RestoreProductPath() {
     const ProductPathLocation& where = request_.productPath;
     const RecordedProductPath& before = record_.productPath;
-    const std::wstring valueName = request_.productKey + L" Path";
+    const std::wstring valueName = ProductPathValueName(request_.productKey);
     HKEY raw = nullptr;
     if (::RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS) return;
     UniqueRegKey maker(raw);

@@ -1,7 +1,8 @@
 #pragma once
 // The names and facts of the installed product that the install sequence
-// writes into the registry, shortcut names and messages. The application
-// fills them from its product identity; the engine only carries them.
+// writes into the registry, shortcut names and messages. The installer
+// fills them from the product's facts (platform/product_facts.h); tests give
+// their own. The engine only carries them.
 
 #include <string>
 

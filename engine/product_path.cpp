@@ -1,5 +1,6 @@
 #include "engine/product_path.h"
 
+#include "engine/product_registry.h"
 #include "platform/handles.h"
 
 namespace qw {
@@ -13,7 +14,7 @@ bool RegisterProductPath(const std::wstring& programPath, const std::wstring& pr
     return false;
   }
   UniqueRegKey key(raw);
-  const std::wstring name = productKey + L" Path";
+  const std::wstring name = ProductPathValueName(productKey);
   const auto bytes = static_cast<DWORD>((programPath.size() + 1) * sizeof(wchar_t));
   const bool written = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ,
                                         reinterpret_cast<const BYTE*>(programPath.c_str()),

@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/product_facts.h"
 #include "platform/system_error.h"
 
 namespace qw {
 
 namespace {
-
-constexpr DWORD kRegisteredExitCode = static_cast<DWORD>(-10);
 
 // The program's folder.
 std::wstring ProgramFolder(const std::wstring& programPath) {
@@ -97,7 +96,7 @@ bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLo
   const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background",
                                                  [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
   appLock.TryAcquire();
-  const bool registered = exitCode && *exitCode == kRegisteredExitCode;
+  const bool registered = exitCode && *exitCode == static_cast<DWORD>(kRegisteredExitCode);
   entry.Complete(registered);
   if (registered) {
     WaitCursor wait;
@@ -112,7 +111,7 @@ std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLo
   const std::error_code startError = exitCode ? std::error_code() : LastError();
   appLock.TryAcquire();
   if (!exitCode) return startError;
-  if (*exitCode != kRegisteredExitCode) return SystemError(ERROR_INSTALL_FAILURE);
+  if (*exitCode != static_cast<DWORD>(kRegisteredExitCode)) return SystemError(ERROR_INSTALL_FAILURE);
   WaitCursor wait;
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
   return {};

@@ -30,7 +30,7 @@ std::wstring FormatLogHeader(const std::wstring& productDisplayName,
   if (!previousProductText.empty()) install += L" -- Update (" + previousProductText + L")";
   const std::wstring shortcutPath = kLogShortcutPathMarker + startMenuFolder;
   const std::wstring lines[] = {
-      std::wstring(kLogVersionMarker) + L"1",
+      std::wstring(kLogVersionMarker) + std::to_wstring(kUninstallLogVersion),
       L"############ WARNING: Do not delete or modify this file. ############",
       install,
       kLogInstallPathMarker + installFolder,

@@ -15,6 +15,8 @@ constexpr wchar_t kUninstallLogFileName[] = L"Uninstall.ulog";
 constexpr wchar_t kLogLineEnd[] = L"\r\n";
 constexpr wchar_t kLogHeaderPrefix[] = L"// ";
 constexpr wchar_t kLogVersionMarker[] = L"Uninstall Log File v";
+// The format version this code writes and the only one it reads.
+constexpr int kUninstallLogVersion = 1;
 constexpr wchar_t kLogInstallMarker[] = L"Install";
 constexpr wchar_t kLogInstallPathMarker[] = L"Install Path : ";
 constexpr wchar_t kLogShortcutPathMarker[] = L"Shortcut Path : ";

@@ -210,7 +210,7 @@ class LogInterpreter {
     const int index = lineIndex_++;
     line = TrimRight(line);
     if (line.substr(0, 2) == L"//") return TakeHeader(index, line);
-    if (version_ != 1) return false;
+    if (version_ != kUninstallLogVersion) return false;
     auto entry = ParseEntryLine(line);
     if (!entry) return false;
     previous_.entries.push_back(std::move(*entry));
@@ -228,7 +228,7 @@ class LogInterpreter {
           std::wstring_view rest = line.substr(at + std::wstring_view(kLogVersionMarker).size());
           version_ = ReadInteger(rest, 10).value_or(0);
         }
-        return version_ == 1;
+        return version_ == kUninstallLogVersion;
       }
       case 2: {
         const std::size_t at = line.find(kLogInstallMarker);

@@ -42,7 +42,7 @@ struct LogParseResult {
 
 // Reads the log from `source` and fills `previous`: the folders that still
 // exist, the product text, and the entries appended to `previous.entries`.
-// A log whose version is not 1 yields nothing.
+// A log whose version is not kUninstallLogVersion (1) yields nothing.
 LogParseResult ParseUninstallLog(const LogSource& source, PreviousInstallation& previous);
 
 }  // namespace qw

@@ -5,8 +5,8 @@
 // sequence records the current language later.
 //
 // The telling and the re-labelling belong to the wizard above this layer,
-// which registers them as handlers while it exists; without handlers the
-// choice only changes the current language.
+// which passes them with each choice; without them the choice only changes
+// the current language.
 
 #include <functional>
 
@@ -22,9 +22,7 @@ struct LanguageChoiceHandlers {
   std::function<void()> relabel;
 };
 
-// Replaces the registered handlers; empty handlers are skipped.
-void SetLanguageChoiceHandlers(LanguageChoiceHandlers handlers);
-
-void SelectLanguage(LanguageIndex index);
+// Empty handlers are skipped.
+void SelectLanguage(LanguageIndex index, const LanguageChoiceHandlers& handlers);
 
 }  // namespace qw

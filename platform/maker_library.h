@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/product_facts.h"  // kMakerName, which names the folders
+
 namespace qw {
 
 struct MakerFolders {
@@ -24,7 +26,5 @@ std::error_code InitializeMakerLibrary();
 // Valid after a successful InitializeMakerLibrary.
 const MakerFolders& MakerLibraryFolders();
 const std::wstring& ApplicationId();
-
-inline constexpr wchar_t kMakerName[] = L"Quillon Works";
 
 }  // namespace qw

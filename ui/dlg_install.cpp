@@ -5,10 +5,10 @@
 
 #include <cwchar>
 
-#include "app/product_identity.h"
 #include "engine/install_sequence.h"
 #include "i18n/language_state.h"
 #include "payload/payload_resource.h"
+#include "platform/product_facts.h"
 #include "ui/control_layout.h"
 
 namespace {
@@ -22,24 +22,15 @@ std::wstring QuotedPath(const std::wstring& path) {
   return buffer;
 }
 
-// "6.7.3.1" from the release's file version.
-std::wstring FileVersionText(std::uint64_t version) {
-  wchar_t text[32];
-  std::swprintf(text, 32, L"%u.%u.%u.%u", static_cast<unsigned>(version >> 48),
-                static_cast<unsigned>((version >> 32) & 0xFFFF), static_cast<unsigned>((version >> 16) & 0xFFFF),
-                static_cast<unsigned>(version & 0xFFFF));
-  return text;
-}
-
 qw::ProductNames InstalledProductNames() {
   qw::ProductNames names;
-  names.name = qw::InstallContext::ProductDisplayName(true);
-  names.displayName = qw::InstallContext::ProductDisplayName(false);
-  names.key = qw::InstallContext::ProductKey();
-  names.fileVersion = FileVersionText(qw::ProductIdentity::kReleaseFileVersion);
-  names.publisher = qw::ProductIdentity::kMakerName;
-  names.webAddress = L"https://www.quillon-works.example/meridel";
-  names.telephone = L"+1 555 0142";
+  names.name = qw::kProductName;
+  names.displayName = qw::kProductDisplayName;
+  names.key = qw::kProductKey;
+  names.fileVersion = qw::kReleaseFileVersionText;
+  names.publisher = qw::kMakerName;
+  names.webAddress = qw::kMakerWebAddress;
+  names.telephone = qw::kMakerTelephone;
   return names;
 }
 

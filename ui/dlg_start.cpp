@@ -7,6 +7,7 @@
 #include "platform/handles.h"
 #include "ui/control_layout.h"
 #include "ui/display_scale.h"
+#include "ui/win_app.h"
 
 namespace {
 
@@ -99,6 +100,8 @@ bool CDlgStart::OnCommand(WORD id, WORD code, HWND) {
 }
 
 // The list keeps the user's item even when English is made current instead.
+// For a language without installer texts the user is told, in that language,
+// that the installer stays in English.
 void CDlgStart::OnLanguageChanged() {
   const LRESULT selected = ::SendMessageW(m_languageList, CB_GETCURSEL, 0, 0);
   if (selected == CB_ERR) return;
@@ -106,7 +109,13 @@ void CDlgStart::OnLanguageChanged() {
   entry.mask = CBEIF_LPARAM;
   entry.iItem = selected;
   if (!::SendMessageW(m_languageList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry))) return;
-  qw::SelectLanguage(static_cast<qw::LanguageIndex>(entry.lParam));
+  qw::LanguageChoiceHandlers handlers;
+  handlers.announceEnglish = [] {
+    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish, qw::InstallContext::ProductDisplayName(true)),
+                  MB_ICONINFORMATION);
+  };
+  handlers.relabel = m_relabelWizard;
+  qw::SelectLanguage(static_cast<qw::LanguageIndex>(entry.lParam), handlers);
 }
 
 void CDlgStart::Relabel() {

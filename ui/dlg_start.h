@@ -3,10 +3,14 @@
 // reinstallation, or nothing because a newer version is installed), the
 // language list and the copyright notice. The list holds the thirteen
 // product languages with their native names and flags; choosing one makes
-// it the installer's language and re-labels the whole wizard.
+// it the installer's language and re-labels the whole wizard through the
+// callback the frame gives the page.
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <functional>
+#include <utility>
 
 #include "platform/handles.h"
 #include "ui/resource_ids.h"
@@ -15,7 +19,10 @@
 class CDlgStart : public CWizardPage {
  public:
   enum { IDD = IDD_PAGE_START };
-  explicit CDlgStart(qw::InstallContext& context) : CWizardPage(IDD, context) {}
+  // `relabelWizard` shows the title and every page in the language made
+  // current by a choice in the list.
+  CDlgStart(qw::InstallContext& context, std::function<void()> relabelWizard)
+      : CWizardPage(IDD, context), m_relabelWizard(std::move(relabelWizard)) {}
   ~CDlgStart() override;
 
   void Relabel() override;
@@ -33,6 +40,7 @@ class CDlgStart : public CWizardPage {
   void FitDroppedWidth();
   void OnLanguageChanged();
 
+  std::function<void()> m_relabelWizard;
   HWND m_languageList = nullptr;
   qw::UniqueImageList m_images;  // the flags; the list does not own them
   int m_dpi = 96;                // the screen's, when the flags were loaded

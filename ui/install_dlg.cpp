@@ -1,7 +1,6 @@
 #include "ui/install_dlg.h"
 
 #include "i18n/language_state.h"
-#include "i18n/select_language.h"
 #include "platform/system_error.h"
 #include "ui/about_dlg.h"
 #include "ui/banner_picture.h"
@@ -29,7 +28,7 @@ void EnableControl(HWND dialog, int id, bool enable) {
 CInstallDlg::CInstallDlg(qw::InstallContext& context)
     : CDialog(IDD),
       m_context(context),
-      m_start(context),
+      m_start(context, [this] { RelabelForLanguageChoice(); }),
       m_mode(context),
       m_path(context),
       m_shortcut(context),
@@ -37,29 +36,18 @@ CInstallDlg::CInstallDlg(qw::InstallContext& context)
       m_end(context),
       m_pages{&m_start, &m_mode, &m_path, &m_shortcut, &m_install, &m_end} {}
 
-CInstallDlg::~CInstallDlg() { qw::SetLanguageChoiceHandlers({}); }
+CInstallDlg::~CInstallDlg() = default;
 
-// A language chosen on the Start page: the message that the installer
-// stays in English, then the new title as the application name (the caption
-// of message boxes) and every text of the wizard.
-void CInstallDlg::RegisterLanguageChoiceHandlers() {
-  qw::LanguageChoiceHandlers handlers;
-  handlers.announceEnglish = [] {
-    AfxMessageBox(qw::FormatMessageText(qw::msg::kInstallerInEnglish,
-                                        qw::InstallContext::ProductDisplayName(true)),
-                  MB_ICONINFORMATION);
-  };
-  handlers.relabel = [this] {
-    if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
-    ApplyLanguage();
-  };
-  qw::SetLanguageChoiceHandlers(std::move(handlers));
+// A language chosen on the Start page: the new title as the application
+// name (the caption of message boxes), then every text of the wizard.
+void CInstallDlg::RelabelForLanguageChoice() {
+  if (CWinApp* app = AfxGetApp()) app->SetAppName(qw::InstallContext::BuildTitle(true));
+  ApplyLanguage();
 }
 
 BOOL CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
-  RegisterLanguageChoiceHandlers();
   SetWindowText(qw::InstallContext::BuildTitle(true));
   AddAboutItem();
   qw::SetWindowIcons(m_hWnd, ::GetModuleHandleW(nullptr), IDR_MAINFRAME);

@@ -24,7 +24,6 @@ class CInstallDlg : public CDialog {
  public:
   enum { IDD = IDD_INSTALL_DIALOG };
   explicit CInstallDlg(qw::InstallContext& context);
-  // Withdraws its language-choice handlers.
   ~CInstallDlg() override;
 
   // DoModal returns IDOK after a successful installation, else IDCANCEL.
@@ -52,7 +51,7 @@ class CInstallDlg : public CDialog {
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
   void OnGetMinMaxInfo(MINMAXINFO* info);
   void AddAboutItem();
-  void RegisterLanguageChoiceHandlers();
+  void RelabelForLanguageChoice();
   void FitPages();
   void FitBanner();
 

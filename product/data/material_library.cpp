@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/product_facts.h"
 #include "product/data/noise.h"
 
 namespace qw::sample {
@@ -17,7 +18,7 @@ std::string MakeMaterialLibrary(const std::string& name) {
   Noise noise(Noise::SeedOf(name));
   const std::string family = name.substr(0, name.find('.'));
   std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<materials family=\"" + family +
-                    "\" maker=\"Quillon Works\" format=\"6\">\r\n";
+                    "\" maker=\"" QW_MAKER_NAME "\" format=\"6\">\r\n";
   const int materials = noise.Between(260, 380);
   char line[320];
   for (int i = 1; i <= materials; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/product_facts.h"
 #include "product/data/binary_writer.h"
 #include "product/data/noise.h"
 
@@ -62,7 +63,7 @@ std::string PartRecord(Noise& noise, const std::string& category, int index) {
                   noise.Pick(kParameters), low, low + 10 * noise.Between(5, 200), 5 * noise.Between(1, 4));
     text += line;
   }
-  std::snprintf(line, sizeof line, "  catalogue \"Quillon Works standard parts\" revision=%d\r\nend part\r\n",
+  std::snprintf(line, sizeof line, "  catalogue \"" QW_MAKER_NAME " standard parts\" revision=%d\r\nend part\r\n",
                 noise.Between(1, 9));
   text += line;
   return text;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/product_facts.h"
 #include "product/data/binary_writer.h"
 #include "product/data/noise.h"
 
@@ -15,7 +16,7 @@ const char* const kMaterials[] = {"Woods-012", "Woods-047", "Metals-003", "Metal
 
 std::string Scene(Noise& noise, const std::string& title, int placements) {
   std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<project title=\"" + title +
-                    "\" application=\"Meridel 6.07c\" units=\"mm\">\r\n  <scene>\r\n";
+                    "\" application=\"" QW_PRODUCT_DISPLAY_NAME "\" units=\"mm\">\r\n  <scene>\r\n";
   char line[320];
   for (int i = 1; i <= placements; ++i) {
     std::snprintf(line, sizeof line,

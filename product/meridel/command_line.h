@@ -18,7 +18,4 @@ struct CommandLine {
 // any letter case; other switches are ignored.
 CommandLine ParseCommandLine(const wchar_t* commandLine);
 
-// Exit code of a background task that succeeded, as the installer expects.
-inline constexpr int kRegisteredExitCode = -10;
-
 }  // namespace qw::meridel

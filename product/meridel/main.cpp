@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/module_file.h"
+#include "platform/product_facts.h"
 #include "product/meridel/command_line.h"
 #include "product/meridel/document_type.h"
 #include "product/meridel/meridel_program.h"
@@ -12,7 +13,7 @@
 namespace {
 
 int ExitCodeOf(const std::error_code& error) {
-  return error ? error.value() : qw::meridel::kRegisteredExitCode;
+  return error ? error.value() : qw::kRegisteredExitCode;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "product/meridel/product_texts.h"
 
 #include "platform/handles.h"
+#include "platform/product_facts.h"
 #include "product/lang/language_strings.h"
 
 namespace qw::meridel {
@@ -49,9 +50,9 @@ std::wstring LanguageLibraryPath(const std::wstring& isoLanguage) {
 }
 
 ProductTexts LoadProductTexts() {
-  ProductTexts texts{L"Meridel 6.07c",
+  ProductTexts texts{kProductDisplayName,
                      L"The sample program that the Meridel installer carries in place of the product.",
-                     L"English", L"Quillon Works", std::wstring()};
+                     L"English", kMakerName, std::wstring()};
   if (!LoadFrom(LanguageLibraryPath(UserIsoLanguage()), texts)) LoadFrom(LanguageLibraryPath(L"en"), texts);
   return texts;
 }

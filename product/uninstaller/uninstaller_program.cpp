@@ -13,6 +13,7 @@
 #include "engine/self_registration.h"
 #include "engine/uninstall_key.h"
 #include "engine/uninstall_log.h"
+#include "engine/uninstall_log_format.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
 #include "i18n/startup_language.h"
@@ -22,6 +23,7 @@
 #include "platform/instance_counter.h"
 #include "platform/maker_library.h"
 #include "platform/message_box_service.h"
+#include "platform/product_facts.h"
 #include "platform/module_file.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
@@ -35,10 +37,6 @@
 
 namespace qw::uninstaller {
 namespace {
-
-constexpr wchar_t kProductKey[] = L"Meridel 6";
-constexpr wchar_t kProductDisplayName[] = L"Meridel 6.07c";
-constexpr int kUnregisteredExitCode = -10;
 
 // Notes in the run record how far the removal came, then tells the window.
 class RecordedProgress : public RemovalProgress {
@@ -76,7 +74,7 @@ class Uninstaller {
     if (earlier && RecordWriterRuns(earlier->writer)) return Refuse(SystemErrorText(ERROR_BUSY), kInstallerRunning);
     if (contents.openError && earlier) TakeEntriesFromRecord(*earlier, logPath, contents);
     if (contents.openError) return Refuse(FormatMessageText(msg::kNoLog, logPath), kNoLog);
-    if (contents.parse.version != 1)
+    if (contents.parse.version != kUninstallLogVersion)
       return Refuse(FormatMessageText(msg::kLogOtherVersion, logPath, std::to_wstring(contents.parse.version)),
                     kLogOfOtherVersion);
 
@@ -144,7 +142,7 @@ class Uninstaller {
     return LongFolderPath(slash == std::wstring::npos ? std::wstring() : self_.substr(0, slash));
   }
 
-  std::wstring LogPath() const { return OwnFolder() + L"\\Uninstall.ulog"; }
+  std::wstring LogPath() const { return OwnFolder() + L"\\" + kUninstallLogFileName; }
 
   // A log of a finished installation was read to its end and ends with the
   // uninstall entry, followed at most by the registration run: the install
@@ -189,7 +187,7 @@ class Uninstaller {
                              UninstallLog::Contents& contents) const {
     if (!record.entriesComplete || !IsSamePath(record.logPath, logPath)) return;
     contents.openError.clear();
-    contents.parse.version = 1;
+    contents.parse.version = kUninstallLogVersion;
     contents.parse.complete = !record.partialLog;
     contents.parse.linesRead = static_cast<int>(record.entries.size());
     contents.log.installFolder = OwnFolder();
@@ -250,7 +248,7 @@ class Uninstaller {
     }
     lock.TryAcquire();
     if (startError) return startError;
-    return static_cast<int>(exitCode) == kUnregisteredExitCode ? std::error_code()
+    return static_cast<int>(exitCode) == kRegisteredExitCode ? std::error_code()
                                                                : SystemError(ERROR_INSTALL_FAILURE);
   }
 

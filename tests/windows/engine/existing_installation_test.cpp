@@ -21,16 +21,14 @@
 namespace qw::test {
 namespace {
 
-constexpr wchar_t kProduct[] = L"Meridel 6.07c";
 
 bool Has(const std::vector<std::wstring>& lines, const std::wstring& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// Message 1131 exists in French only; the lookup falls back to it.
-std::wstring DirectXLine(const std::wstring& result) {
-  return InstallerMessage(kEnglish, msg::kDirectXUpdate) + result;
-}
+// The DirectX step's line has no English text: the lookup falls back to
+// the French one.
+std::wstring DirectXLine(const std::wstring& result) { return L"Mise \u00e0 jour de DirectX..." + result; }
 
 class ExistingInstallation : public InstallationTest {
  protected:
@@ -38,7 +36,7 @@ class ExistingInstallation : public InstallationTest {
     InstallationTest::SetUp();
     shipped_ = ListArchive(PayloadOfInstaller(QW_TEST_INSTALLER));
     ASSERT_FALSE(shipped_.empty());
-    samples_ = Format(English(msg::kExamplesFolder), L"Meridel");
+    samples_ = L"Meridel Examples";
   }
 
   // The installed paths of the payload's files of `kind`.
@@ -89,8 +87,8 @@ class ExistingInstallation : public InstallationTest {
 // once the registration run is over.
 void ExpectFirstInstallation(const RunResult& run) {
   const std::vector<std::wstring> lines = Lines(run.log);
-  EXPECT_TRUE(Has(lines, DirectXLine(English(msg::kStepOk)))) << Narrow(run.log);
-  EXPECT_TRUE(Has(lines, English(msg::kRegistryDataWriting) + English(msg::kStepOk))) << Narrow(run.log);
+  EXPECT_TRUE(Has(lines, DirectXLine(L"OK"))) << Narrow(run.log);
+  EXPECT_TRUE(Has(lines, L"Registry Data Writing...OK")) << Narrow(run.log);
   wchar_t progId[64] = {};
   DWORD size = sizeof progId;
   EXPECT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L".mr-proj", nullptr, RRF_RT_REG_SZ, nullptr, progId, &size),
@@ -109,18 +107,18 @@ void ExpectASecondInstallerRefused() {
 }
 
 TEST_F(ExistingInstallation, ReinstallationOfTheSameVersionRepairsAndKeepsUserData) {
-  const RunResult first = Install(Format(English(msg::kInstallationOf), kProduct), ExpectASecondInstallerRefused);
+  const RunResult first = Install(L"'Meridel 6.07c' Installation.", ExpectASecondInstallerRefused);
   ASSERT_TRUE(first.succeeded);
   ExpectFirstInstallation(first);
   const std::vector<std::wstring> userData = Installed(PayloadKind::UserData);
   ASSERT_FALSE(userData.empty());
   WriteTestFile(userData.front(), "the user's own parts");
 
-  const RunResult again = Install(Format(English(msg::kAlreadyInstalled), kProduct) + L"\r\n" +
-                                  English(msg::kConfirmReinstallation));
+  const RunResult again = Install(L"'Meridel 6.07c' is already installed.\r\n"
+                                  L"Do you confirm Reinstallation ?");
   ASSERT_TRUE(again.succeeded);
   const std::vector<std::wstring> lines = Lines(again.log);
-  EXPECT_TRUE(Has(lines, DirectXLine(English(msg::kStepOk)))) << "a reinstallation runs the DirectX setup again";
+  EXPECT_TRUE(Has(lines, DirectXLine(L"OK"))) << "a reinstallation runs the DirectX setup again";
   EXPECT_EQ(ReadTestFile(userData.front()), "the user's own parts");
   for (const std::wstring& line : lines) {
     EXPECT_EQ(line.find(userData.front()), std::wstring::npos) << "user data is neither written nor logged";
@@ -140,7 +138,7 @@ TEST_F(ExistingInstallation, ReinstallationOfTheSameVersionRepairsAndKeepsUserDa
 }
 
 TEST_F(ExistingInstallation, UpdateFromAnOlderVersionWritesNoSamplesAndSkipsTheDirectXSetupDoneBefore) {
-  const RunResult first = Install(Format(English(msg::kInstallationOf), kProduct));
+  const RunResult first = Install(L"'Meridel 6.07c' Installation.");
   ASSERT_TRUE(first.succeeded);
   ExpectFirstInstallation(first);
   const PreviousInstallation before = ReadLog();
@@ -156,10 +154,10 @@ TEST_F(ExistingInstallation, UpdateFromAnOlderVersionWritesNoSamplesAndSkipsTheD
   WriteTestFile(userData.front(), "the user's own parts");
   ASSERT_TRUE(::DeleteFileW(samples.front().c_str()));
 
-  const RunResult update = Install(Format(English(msg::kUpdateFromTo), L"Meridel 6.07b", kProduct));
+  const RunResult update = Install(L"Update from 'Meridel 6.07b' to 'Meridel 6.07c'.");
   ASSERT_TRUE(update.succeeded);
   const std::vector<std::wstring> lines = Lines(update.log);
-  EXPECT_FALSE(Has(lines, DirectXLine(English(msg::kStepOk))) || Has(lines, DirectXLine(English(msg::kStepFailed))))
+  EXPECT_FALSE(Has(lines, DirectXLine(L"OK")) || Has(lines, DirectXLine(L"Failed")))
       << "the old log says the DirectX setup was done";
   for (const std::wstring& line : lines) {
     for (const std::wstring& sample : samples) EXPECT_EQ(line.find(sample), std::wstring::npos) << Narrow(line);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "dacl_reader.h"
 #include "engine/folder_containment.h"
 #include "engine/install_journal.h"
 #include "engine/install_sequence.h"
@@ -89,13 +90,7 @@ BOOL WINAPI ServingGetFileSecurity(LPCWSTR path, SECURITY_INFORMATION info,
                                    PSECURITY_DESCRIPTOR descriptor, DWORD size, LPDWORD needed) {
   if (seam.servedPath.empty() || ::lstrcmpiW(seam.servedPath.c_str(), path) != 0)
     return ::GetFileSecurityW(path, info, descriptor, size, needed);
-  *needed = static_cast<DWORD>(seam.served.size());
-  if (size < seam.served.size()) {
-    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
-  std::memcpy(descriptor, seam.served.data(), seam.served.size());
-  return TRUE;
+  return test::ServeDescriptor(seam.served, descriptor, size, needed);
 }
 
 // Serves `path` as owned by `ownerSid`.

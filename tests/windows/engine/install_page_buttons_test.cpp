@@ -20,13 +20,13 @@ void ExitAnsweredNo(InstallerRobot& robot) {
   ASSERT_TRUE(robot.Click(kExit));
   const HWND question = robot.WaitForDialog();
   ASSERT_NE(question, nullptr) << "Exit on the Install page ended the wizard without asking";
-  EXPECT_EQ(InstallerRobot::MessageBoxText(question), InstallerMessage(kEnglish, msg::kConfirmExit));
+  EXPECT_EQ(InstallerRobot::MessageBoxText(question), L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
   ASSERT_TRUE(InstallerRobot::ClickIn(question, IDNO));
   ASSERT_TRUE(InstallerRobot::WaitForClose(question));
   EXPECT_TRUE(robot.Running());
   EXPECT_EQ(robot.CurrentPage(), Page::Install);
   EXPECT_TRUE(robot.IsEnabled(kNext));
-  EXPECT_EQ(robot.Text(kNext), InstallerMessage(kEnglish, msg::kInstall));
+  EXPECT_EQ(robot.Text(kNext), L"Install");
 }
 
 class InstallPageButtons : public InstallationTest {};

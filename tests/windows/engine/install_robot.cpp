@@ -1,6 +1,5 @@
 #include "install_robot.h"
 
-#include "i18n/message_lookup.h"
 
 #include <shlobj.h>
 
@@ -93,26 +92,24 @@ void StartQuick(InstallerRobot& robot, const std::wstring& installer, const std:
   ASSERT_TRUE(WaitUntil([&] { return robot.IsEnabled(kNext); }));
 }
 
-std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::wstring& arg) {
-  UniqueModule strings(::LoadLibraryExW(QW_TEST_INSTALLER, nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  const LanguageIndex previous = GetLanguage();
-  SetResourceModuleForTesting(strings.get());
-  SetLanguage(language);
-  const std::wstring text = FormatMessageText(id, arg);
-  SetLanguage(previous);
-  SetResourceModuleForTesting(nullptr);
+std::wstring RecordFolder() { return SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery"; }
+
+std::wstring ReadRecordText(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::wstring text(::GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr)) return {};
+  text.resize(read / sizeof(wchar_t));
+  if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
   return text;
 }
 
 void StartAdvanced(InstallerRobot& robot, const std::wstring& installer, const std::wstring& folder,
                    std::optional<bool> startMenu, std::optional<bool> desktop) {
   ASSERT_TRUE(robot.Start(installer));
-  ASSERT_TRUE(robot.WaitForPage(Page::Start));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  ASSERT_TRUE(robot.GoFromStartToPathPage());
   Send(robot.Control(IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));

@@ -28,6 +28,12 @@ std::wstring DefaultStartMenuFolder();
 std::wstring CommonDesktopFolder();
 std::wstring SpecialFolderPath(int csidl);
 
+// The folder of the product's run records (an interrupted installation's or
+// removal's), and a record's text as it is now, without byte order mark;
+// empty when there is none. Read while its writer may still append.
+std::wstring RecordFolder();
+std::wstring ReadRecordText(const std::wstring& path);
+
 // Where a listed destination lands for an installation into `installFolder`
 // with samples folder `samplesName`; empty for the temporary folder.
 std::wstring InstalledPath(const std::wstring& destination, const std::wstring& installFolder,
@@ -52,9 +58,6 @@ RunResult PressInstall(InstallerRobot& robot, DWORD timeoutMs = kInstallationTim
 // method.
 void StartQuick(InstallerRobot& robot, const std::wstring& installer, const std::wstring& locale = L"");
 
-// Message `id` of `language` as the installer under test looks it up (with
-// its fallbacks), `arg` put in.
-std::wstring InstallerMessage(LanguageIndex language, MessageId id, const std::wstring& arg = L"");
 
 // Starts `installer` and goes to the Install page by the advanced method,
 // with `folder` typed on the Path page and each shortcut box set as given

@@ -71,15 +71,46 @@ class QuickInstallation : public InstallationTest {
   std::wstring previousProductText_;
 };
 
+// What a finished installation shows in the languages the tests install in,
+// written out as a user reads it.
+struct InstalledTexts {
+  const wchar_t* samples;
+  const wchar_t* preparing;
+  const wchar_t* copyingPrefix;
+  const wchar_t* shortcuts;
+  const wchar_t* registry;
+  const wchar_t* installationData;
+  const wchar_t* status;
+  const wchar_t* uninstallName;
+};
+
+const InstalledTexts kEnglishTexts{L"Meridel Examples",
+                                   L"Preparing Installation...OK",
+                                   L"Copying File  ",
+                                   L"Shortcuts Creation...OK",
+                                   L"Registry Data Writing...OK",
+                                   L"Installation Data Writing...OK",
+                                   L"Click on 'Next' to continue.",
+                                   L"Uninstall Meridel"};
+const InstalledTexts kFrenchTexts{L"Exemples Meridel",
+                                  L"Pr\u00e9paration de l'installation...OK",
+                                  L"Copie du fichier ",
+                                  L"Cr\u00e9ation des raccourcis...OK",
+                                  L"Inscription dans la base de registre...OK",
+                                  L"Enregistrement des informations d'installation...OK",
+                                  L"Cliquez sur 'Suivant' pour continuer.",
+                                  L"D\u00e9sinstaller Meridel"};
+
 void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, LanguageIndex language,
                                         const RunResult& run, bool hasPrograms) {
+  ASSERT_TRUE(language == kEnglish || language == kFrench) << "no expected texts for language " << language;
+  const InstalledTexts& texts = language == kFrench ? kFrenchTexts : kEnglishTexts;
   const std::wstring folder = DefaultInstallFolder();
-  const std::wstring samples = InstallerMessage(language, msg::kExamplesFolder, L"Meridel");
-  const std::wstring ok = InstallerMessage(language, msg::kStepOk);
+  const std::wstring samples = texts.samples;
   std::wstring program, uninstaller;
 
   // Every payload file with its size and CRC-32, in the log in archive order.
-  std::vector<std::wstring> expected{InstallerMessage(language, msg::kPreparingInstallation) + ok};
+  std::vector<std::wstring> expected{texts.preparing};
   for (const ListedEntry& e : listed) {
     const std::wstring path = InstalledPath(e.destination, folder, samples);
     if (IsPayloadKind(e.kind, PayloadKind::TemporarySetup)) {
@@ -102,7 +133,7 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
   const std::vector<std::wstring> lines = Lines(run.log);
   std::size_t copying = 0;
   for (const std::wstring& line : lines) {
-    copying += line.find(InstallerMessage(language, msg::kCopyingFile, L"").substr(0, 8)) == 0;
+    copying += line.rfind(texts.copyingPrefix, 0) == 0;
   }
   // User data that was there before the run is kept and not logged.
   std::size_t keptUserData = 0;
@@ -117,12 +148,12 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   };
   EXPECT_TRUE(has(expected.front())) << Narrow(run.log);
-  EXPECT_EQ(has(InstallerMessage(language, msg::kShortcutsCreation) + ok), hasPrograms) << Narrow(run.log);
+  EXPECT_EQ(has(texts.shortcuts), hasPrograms) << Narrow(run.log);
   if (hasPrograms) {
-    EXPECT_TRUE(has(InstallerMessage(language, msg::kRegistryDataWriting) + ok)) << Narrow(run.log);
+    EXPECT_TRUE(has(texts.registry)) << Narrow(run.log);
   }
-  EXPECT_EQ(has(InstallerMessage(language, msg::kInstallationDataWriting) + ok), hasPrograms) << Narrow(run.log);
-  EXPECT_EQ(run.status, InstallerMessage(language, msg::kClickToContinue, InstallerMessage(language, msg::kNext)));
+  EXPECT_EQ(has(texts.installationData), hasPrograms) << Narrow(run.log);
+  EXPECT_EQ(run.status, texts.status);
   if (!hasPrograms) return;
 
   // The uninstall entry, as the system's own list of programs shows it.
@@ -141,7 +172,7 @@ void QuickInstallation::ExpectInstalled(const std::vector<ListedEntry>& listed, 
 
   // The three shortcuts, read back through the shell.
   const std::wstring menu = DefaultStartMenuFolder();
-  const std::wstring uninstallName = InstallerMessage(language, msg::kUninstallShortcutName, L"Meridel");
+  const std::wstring uninstallName = texts.uninstallName;
   for (const auto& [shortcut, target] :
        {std::pair<std::wstring, std::wstring>{menu + L"\\Meridel 6.07c.lnk", program},
         {menu + L"\\" + uninstallName + L".lnk", uninstaller},

@@ -25,13 +25,14 @@
 #include "install_robot.h"
 #include "payload/payload_kind.h"
 #include "scratch_folder.h"
-#include "wizard_expectations.h"
 #include "test_text.h"
+#include "wine.h"
+#include "wizard_expectations.h"
 
 namespace qw::test {
 namespace {
 
-constexpr wchar_t kProduct[] = L"Meridel 6.07c";
+constexpr wchar_t kUndone[] = L"An interrupted installation of 'Meridel 6.07c' was undone.";
 
 std::string OneALine(const std::vector<std::wstring>& lines) {
   std::string all;
@@ -41,21 +42,7 @@ std::string OneALine(const std::vector<std::wstring>& lines) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring RecordFolder() { return SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery"; }
 std::wstring InstallationRecordPath() { return RecordFolder() + L"\\Installation.qwrec"; }
-
-// The record as it is now (without byte order mark); empty when there is none.
-std::wstring ReadRecordText(const std::wstring& path) {
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::wstring text(::GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr)) return {};
-  text.resize(read / sizeof(wchar_t));
-  if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
-  return text;
-}
 
 void WriteRecord(const std::wstring& text) {
   ASSERT_TRUE(::CreateDirectoryW(RecordFolder().c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
@@ -212,8 +199,8 @@ class InterruptedInstallation : public InstallationTest {
     if (HasFatalFailure()) return;
     std::wstring startText;
     const std::wstring message = Restart(&startText);
-    EXPECT_EQ(message, InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
-    EXPECT_EQ(startText, InstallerMessage(kEnglish, msg::kInstallationOf, kProduct)) << "the Start page of a clean machine";
+    EXPECT_EQ(message, kUndone);
+    EXPECT_EQ(startText, L"'Meridel 6.07c' Installation.") << "the Start page of a clean machine";
     EXPECT_FALSE(Exists(RecordFolder())) << "the record and its folder go with the recovery";
     const std::vector<std::wstring> changes = ChangesFrom(before_, record);
     EXPECT_TRUE(changes.empty()) << OneALine(changes);
@@ -312,8 +299,8 @@ TEST_F(InterruptedInstallation, KilledReinstallationLeavesTheExistingInstallatio
     ASSERT_TRUE(killed);
     const RecordedInstallation& record = *killed;
     std::wstring startText;
-    EXPECT_EQ(Restart(&startText), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
-    EXPECT_NE(startText.find(InstallerMessage(kEnglish, msg::kAlreadyInstalled, kProduct)), std::wstring::npos)
+    EXPECT_EQ(Restart(&startText), kUndone);
+    EXPECT_NE(startText.find(L"'Meridel 6.07c' is already installed."), std::wstring::npos)
         << Narrow(startText);
     const std::vector<std::wstring> changes = ChangesFrom(installed, record);
     EXPECT_TRUE(changes.empty()) << (afterKey ? "after the uninstall key:\n" : "in the extraction:\n")
@@ -348,7 +335,7 @@ TEST_F(InterruptedInstallation, KilledWhileAUserFileWasSetAsideGivesItBackByteFo
       nullptr, before_);
   ASSERT_TRUE(killed);
   const RecordedInstallation& record = *killed;
-  EXPECT_EQ(Restart(), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+  EXPECT_EQ(Restart(), kUndone);
   EXPECT_EQ(ReadTestFile(userFile), content);
   const std::vector<std::wstring> changes = ChangesFrom(before_, record);
   EXPECT_TRUE(changes.empty()) << OneALine(changes);
@@ -407,7 +394,7 @@ TEST_F(DamagedRunRecord, CutOffInTheMiddleOfALineIsUndoneAsFarAsItReads) {
               L"complete\t2\t1\r\n" + FolderEntry(folder + L"\\Lang") + FileEntry(folder + L"\\Lang\\Meridel.en.dll") +
               L"entry\t1\t0\t0\t" + folder + L"\\Lang\\Meridel.d");
   if (HasFatalFailure()) return;
-  EXPECT_EQ(Restart(), InstallerMessage(kEnglish, msg::kInterruptedInstallationUndone, kProduct));
+  EXPECT_EQ(Restart(), kUndone);
   EXPECT_FALSE(Exists(folder)) << "the files and folders it lists are gone";
   EXPECT_FALSE(Exists(RecordFolder()));
   const std::vector<std::wstring> changes = ChangesSinceSetUp();
@@ -432,8 +419,7 @@ TEST_F(DamagedRunRecord, NamingFilesOutsideTheProductTouchesOnlyTheProductsOwn) 
               L"\\License.txt\r\nsetaside\t5\r\n" + L"complete\tnot a number\r\n" + FileEntry(L"C:\\QwOutside\\after.txt"));
   if (HasFatalFailure()) return;
   const std::wstring message = Restart();
-  std::wstring partly = InstallerMessage(kEnglish, msg::kInterruptedInstallationPartlyUndone, kProduct);
-  partly = partly.substr(0, partly.find(L"%2"));
+  const std::wstring partly = L"An interrupted installation of 'Meridel 6.07c' was partly undone. Not undone:";
   EXPECT_EQ(message.substr(0, partly.size()), partly) << Narrow(message);
   EXPECT_NE(message.find(kOutside), std::wstring::npos) << "the refused file is named: " << Narrow(message);
   EXPECT_NE(message.find(system), std::wstring::npos) << "the refused folder is named: " << Narrow(message);
@@ -456,6 +442,42 @@ TEST_F(DamagedRunRecord, OfAProcessThatStillRunsIsLeftAlone) {
   EXPECT_EQ(Restart(), L"");
   EXPECT_TRUE(Exists(folder + L"\\Meridel.exe"));
   EXPECT_TRUE(Exists(InstallationRecordPath()));
+  ::DeleteFileW((folder + L"\\Meridel.exe").c_str());
+  ::RemoveDirectoryW(folder.c_str());
+  ::RemoveDirectoryW(Parent().c_str());
+}
+
+// The record folder is an ordinary user's link to a folder of their own (a
+// junction on Windows; under Wine a Unix link, which Wine follows the same
+// way), holding a record that names a file in the product's folder. The
+// next start reads nothing through it: the file it names stays, the record
+// and its folder stay, and the message names the record it did not use.
+TEST_F(DamagedRunRecord, InAFolderThatLeadsElsewhereIsNotRead) {
+  const std::wstring elsewhere = L"C:\\QwOutside";
+  ASSERT_TRUE(::CreateDirectoryW(elsewhere.c_str(), nullptr));
+  const std::wstring folder = Folder();
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  WriteTestFile(folder + L"\\Meridel.exe", "the product's program");
+  const std::wstring record = Header(EndedProcess()) + FolderEntry(folder) + FileEntry(folder + L"\\Meridel.exe");
+  const std::string bytes(reinterpret_cast<const char*>(L"\xFEFF"), sizeof(wchar_t));
+  WriteTestFile(elsewhere + L"\\Installation.qwrec",
+                bytes + std::string(reinterpret_cast<const char*>(record.data()), record.size() * sizeof(wchar_t)));
+  ASSERT_TRUE(MakeUnixFolderLink(elsewhere, RecordFolder()));
+  ASSERT_EQ(ReadRecordText(InstallationRecordPath()), record) << "the link does not lead to the record";
+  const MachineSnapshot staged = TakeMachineSnapshot(SnapshotRoots());
+
+  const std::wstring message = Restart();
+  const std::wstring partly = L"An interrupted installation of 'Meridel 6.07c' was partly undone. Not undone:";
+  EXPECT_EQ(message.substr(0, partly.size()), partly) << Narrow(message);
+  EXPECT_NE(message.find(InstallationRecordPath()), std::wstring::npos) << Narrow(message);
+  EXPECT_EQ(ReadTestFile(folder + L"\\Meridel.exe"), "the product's program");
+  EXPECT_EQ(ReadRecordText(elsewhere + L"\\Installation.qwrec"), record);
+  const std::vector<std::wstring> changes = Differences(staged, TakeMachineSnapshot(SnapshotRoots()),
+                                                        ComparisonExclusions());
+  EXPECT_TRUE(changes.empty()) << OneALine(changes);
+
+  EXPECT_TRUE(RemoveUnixLink(RecordFolder()));
+  ::DeleteFileW((elsewhere + L"\\Installation.qwrec").c_str());
   ::DeleteFileW((folder + L"\\Meridel.exe").c_str());
   ::RemoveDirectoryW(folder.c_str());
   ::RemoveDirectoryW(Parent().c_str());

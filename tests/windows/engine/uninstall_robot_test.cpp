@@ -293,16 +293,7 @@ TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
 
 // The removal record as it is now (without byte order mark).
 RecordedRemoval ReadRemovalRecord() {
-  const std::wstring path = SpecialFolderPath(CSIDL_COMMON_APPDATA) + L"\\Meridel 6 Recovery\\Removal.qwrec";
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::wstring text(::GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr)) return {};
-  text.resize(read / sizeof(wchar_t));
-  if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
-  return run_record::ParseRemovalRecord(text);
+  return run_record::ParseRemovalRecord(ReadRecordText(RecordFolder() + L"\\Removal.qwrec"));
 }
 
 // The uninstaller ended from outside half-way through its removal (as the

@@ -22,16 +22,12 @@ class SelectLanguageTest : public ::testing::Test {
 
   void SetUp() override {
     previous_ = GetLanguage();
-    LanguageChoiceHandlers handlers;
-    handlers.announceEnglish = [this] { calls_.push_back({"announceEnglish", GetLanguage()}); };
-    handlers.relabel = [this] { calls_.push_back({"relabel", GetLanguage()}); };
-    SetLanguageChoiceHandlers(std::move(handlers));
+    handlers_.announceEnglish = [this] { calls_.push_back({"announceEnglish", GetLanguage()}); };
+    handlers_.relabel = [this] { calls_.push_back({"relabel", GetLanguage()}); };
   }
-  void TearDown() override {
-    SetLanguageChoiceHandlers({});
-    SetLanguage(previous_);
-  }
+  void TearDown() override { SetLanguage(previous_); }
 
+  LanguageChoiceHandlers handlers_;
   std::vector<Call> calls_;
 
  private:
@@ -40,28 +36,27 @@ class SelectLanguageTest : public ::testing::Test {
 
 TEST_F(SelectLanguageTest, InstallerLanguageIsRelabelledWithoutMessage) {
   SetLanguage(kEnglish);
-  SelectLanguage(kGerman);
+  SelectLanguage(kGerman, handlers_);
   EXPECT_EQ(GetLanguage(), kGerman);
   EXPECT_EQ(calls_, (std::vector<Call>{{"relabel", kGerman}}));
 
   calls_.clear();
-  SelectLanguage(kFrench);
+  SelectLanguage(kFrench, handlers_);
   EXPECT_EQ(GetLanguage(), kFrench);
   EXPECT_EQ(calls_, (std::vector<Call>{{"relabel", kFrench}}));
 }
 
 TEST_F(SelectLanguageTest, HebrewIsAnnouncedInHebrewThenEnglishIsRelabelled) {
   SetLanguage(kFrench);
-  SelectLanguage(kHebrew);
+  SelectLanguage(kHebrew, handlers_);
   EXPECT_EQ(GetLanguage(), kEnglish);
   EXPECT_EQ(calls_, (std::vector<Call>{{"announceEnglish", kHebrew}, {"relabel", kEnglish}}));
 }
 
 TEST_F(SelectLanguageTest, WorksWithoutHandlers) {
-  SetLanguageChoiceHandlers({});
-  SelectLanguage(kSpanish);
+  SelectLanguage(kSpanish, {});
   EXPECT_EQ(GetLanguage(), kSpanish);
-  SelectLanguage(kDutch);
+  SelectLanguage(kDutch, {});
   EXPECT_EQ(GetLanguage(), kEnglish);
   EXPECT_TRUE(calls_.empty());
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "dacl_reader.h"
 #include "platform/folder_owner.h"
 #include "platform/handles.h"
 #include "platform/protected_folder.h"
@@ -36,49 +37,13 @@ const std::wstring kSomeUser = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 
 constexpr BYTE kInheritedByAll = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 
-struct Entry {
-  std::wstring sid;
-  DWORD mask;
-  BYTE flags;
-  bool operator==(const Entry& o) const { return sid == o.sid && mask == o.mask && flags == o.flags; }
-};
-
-void PrintTo(const Entry& e, std::ostream* os) {
-  *os << std::string(e.sid.begin(), e.sid.end()) << " mask " << std::hex << e.mask << " flags "
-      << int(e.flags);
-}
+using Entry = test::DaclEntry;
+using test::Dacl;
+using test::DaclOf;
 
 const std::vector<Entry> kProgramFilesLike = {{kAdministrators, FILE_ALL_ACCESS, kInheritedByAll},
                                               {kSystem, FILE_ALL_ACCESS, kInheritedByAll},
                                               {kUsers, 0x1200A9, kInheritedByAll}};
-
-struct Dacl {
-  bool present = false;
-  bool null = false;
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  std::vector<Entry> entries;
-};
-
-Dacl DaclOf(PSECURITY_DESCRIPTOR descriptor) {
-  Dacl result;
-  DWORD revision = 0;
-  ::GetSecurityDescriptorControl(descriptor, &result.control, &revision);
-  BOOL present = FALSE, defaulted = FALSE;
-  PACL acl = nullptr;
-  ::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
-  result.present = present != FALSE;
-  result.null = present && !acl;
-  for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
-    void* ace = nullptr;
-    ::GetAce(acl, i, &ace);
-    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    wchar_t* sid = nullptr;
-    ::ConvertSidToStringSidW(&allowed->SidStart, &sid);
-    const UniqueLocalMemory owner(sid);
-    result.entries.push_back({sid ? sid : L"?", allowed->Mask, allowed->Header.AceFlags});
-  }
-  return result;
-}
 
 std::wstring OwnerText(PSECURITY_DESCRIPTOR descriptor) {
   PSID owner = nullptr;
@@ -168,13 +133,7 @@ BOOL WINAPI ServingGetFileSecurity(LPCWSTR path, SECURITY_INFORMATION info,
   seam.reads.emplace_back(path, info);
   if (seam.servedPath.empty() || seam.servedPath != path)
     return ::GetFileSecurityW(path, info, descriptor, size, needed);
-  *needed = static_cast<DWORD>(seam.served.size());
-  if (size < seam.served.size()) {
-    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
-  std::memcpy(descriptor, seam.served.data(), seam.served.size());
-  return TRUE;
+  return test::ServeDescriptor(seam.served, descriptor, size, needed);
 }
 
 class FolderSecurityTest : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "dacl_reader.h"
 #include "platform/handles.h"
 #include "platform/security.h"
 #include "platform/security_api.h"
@@ -26,28 +27,13 @@ namespace {
 
 constexpr DWORD kInstallMask = 0x13019F;
 
-struct Entry {
-  std::wstring sid;  // string form, e.g. S-1-5-32-545
-  DWORD mask;
-  BYTE flags;
-  bool operator==(const Entry& o) const { return sid == o.sid && mask == o.mask && flags == o.flags; }
-};
-
-void PrintTo(const Entry& e, std::ostream* os) {
-  *os << std::string(e.sid.begin(), e.sid.end()) << " mask " << std::hex << e.mask << " flags "
-      << int(e.flags);
-}
+using Entry = test::DaclEntry;
+using test::Dacl;
+using test::DaclOf;
 
 const std::wstring kEveryone = L"S-1-1-0";
 const std::wstring kAdministrators = L"S-1-5-32-544";
 const std::wstring kUsers = L"S-1-5-32-545";
-
-struct Dacl {
-  bool present = false;
-  bool null = false;
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  std::vector<Entry> entries;
-};
 
 std::vector<BYTE> SidOf(const std::wstring& text) {
   PSID sid = nullptr;
@@ -81,27 +67,6 @@ class TestDescriptor {
   SECURITY_DESCRIPTOR descriptor_{};
   bool ok_ = false;
 };
-
-Dacl DaclOf(PSECURITY_DESCRIPTOR descriptor) {
-  Dacl result;
-  DWORD revision = 0;
-  ::GetSecurityDescriptorControl(descriptor, &result.control, &revision);
-  BOOL present = FALSE, defaulted = FALSE;
-  PACL acl = nullptr;
-  ::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
-  result.present = present != FALSE;
-  result.null = present && !acl;
-  for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
-    void* ace = nullptr;
-    ::GetAce(acl, i, &ace);
-    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    wchar_t* sid = nullptr;
-    ::ConvertSidToStringSidW(&allowed->SidStart, &sid);
-    const UniqueLocalMemory owner(sid);
-    result.entries.push_back({sid ? sid : L"?", allowed->Mask, allowed->Header.AceFlags});
-  }
-  return result;
-}
 
 // The DACL that `UsersAccessDescriptor` makes from a descriptor of
 // `entries`.
@@ -209,13 +174,7 @@ BOOL WINAPI ServingGetFileSecurity(LPCWSTR path, SECURITY_INFORMATION info,
   seam.readPaths.push_back(path);
   if (seam.servedPath.empty() || seam.servedPath != path)
     return ::GetFileSecurityW(path, info, descriptor, size, needed);
-  *needed = static_cast<DWORD>(seam.served.size());
-  if (size < seam.served.size()) {
-    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return FALSE;
-  }
-  std::memcpy(descriptor, seam.served.data(), seam.served.size());
-  return TRUE;
+  return test::ServeDescriptor(seam.served, descriptor, size, needed);
 }
 
 // Every case checks what GrantUsersFileAccess hands to SetFileSecurityW.

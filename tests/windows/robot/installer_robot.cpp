@@ -224,6 +224,11 @@ void InstallerRobot::ReportMissingWizard(DWORD timeoutMs) const {
   }
 }
 
+bool InstallerRobot::GoFromStartToPathPage() {
+  return WaitForPage(Page::Start) && Click(IDOK) && WaitForPage(Page::Mode) && ChooseRadio(IDC_ADVANCED) &&
+         Click(IDOK) && WaitForPage(Page::Path);
+}
+
 bool InstallerRobot::Running() const {
   return m_process && ::WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
 }

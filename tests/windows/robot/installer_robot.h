@@ -109,6 +109,10 @@ class InstallerRobot {
   // its exit code.
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs, DWORD* exitCode = nullptr);
 
+  // From the Start page shown, Next, the advanced method on the Mode page,
+  // Next: the Path page shown. False at the first step that fails.
+  bool GoFromStartToPathPage();
+
   // Moves the wizard to the top-left corner of the screen, above others, so
   // that screenshots are not covered by other windows.
   void BringToFront();

@@ -45,12 +45,7 @@ bool Checked(const InstallerRobot& robot, int id) { return Send(robot.Control(id
 // Starts the installer and goes to the Path page with the advanced method.
 void GoToPathPage(InstallerRobot& robot) {
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
-  ASSERT_TRUE(robot.WaitForPage(Page::Start));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  ASSERT_TRUE(robot.GoFromStartToPathPage());
 }
 
 // A folder of the test's own, removed at the end.
@@ -71,7 +66,7 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   InstallerRobot robot;
   GoToPathPage(robot);
   EXPECT_EQ(robot.Text(kFolder), SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Quillon Works\\Meridel 6");
-  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), Format(English(msg::kSelectInstallFolder), L"Meridel"));
+  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), L"Select 'Meridel' Installation Folder.");
   EXPECT_EQ(Send(robot.Control(kFolder), EM_GETLIMITTEXT), MAX_PATH);
   const std::wstring typed = L"C:\\Typed Place\\Meridel";
   SetText(robot.Control(kFolder), typed);
@@ -96,8 +91,8 @@ TEST(FolderPages, TypedFoldersAndShortcutChoicesReachTheInstallLog) {
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
   const std::wstring log = robot.Text(kLog);
-  EXPECT_NE(log.find(Format(English(msg::kOptionFolder), L"\"" + typed + L"\"")), std::wstring::npos) << "log: " << Narrow(log);
-  const std::wstring menuLine = English(msg::kOptionStartMenu).substr(0, English(msg::kOptionStartMenu).find(L"%1"));
+  EXPECT_NE(log.find(L"Installation Folder: \"" + typed + L"\"."), std::wstring::npos) << "log: " << Narrow(log);
+  const std::wstring menuLine = L"Creating a Shortcut in the Start Menu (Folder ";
   EXPECT_EQ(log.find(menuLine), std::wstring::npos) << "no Start-menu shortcut was chosen";
 
   // Back: the choices are kept, the folder saved unchanged.

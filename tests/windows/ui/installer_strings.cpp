@@ -13,19 +13,6 @@ std::wstring InstallerString(UINT id) {
   return result;
 }
 
-std::wstring Format(std::wstring text, const std::wstring& arg1, const std::wstring& arg2) {
-  std::wstring out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'%' && i + 1 < text.size() && (text[i + 1] == L'1' || text[i + 1] == L'2')) {
-      out += text[i + 1] == L'1' ? arg1 : arg2;
-      ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 std::wstring SystemText(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD length = ::FormatMessageW(

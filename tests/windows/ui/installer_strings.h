@@ -1,6 +1,7 @@
 #pragma once
-// The installer's own texts, read from its string resources, for the
-// expectations of the UI tests, and the system's error texts.
+// The installer's own string resources as stored (for tests that walk every
+// language's table), and the system's error texts. Texts a test expects on
+// screen are written out in the test.
 
 #include <windows.h>
 
@@ -10,14 +11,6 @@ namespace qw::test {
 
 // String resource `id` of the installer under test; empty when missing.
 std::wstring InstallerString(UINT id);
-
-// Message `baseId` in English (block +1000) and German (block +2000).
-inline std::wstring English(UINT baseId) { return InstallerString(baseId + 1000); }
-inline std::wstring German(UINT baseId) { return InstallerString(baseId + 2000); }
-
-// `text` with "%1" and "%2" replaced.
-std::wstring Format(std::wstring text, const std::wstring& arg1,
-                    const std::wstring& arg2 = std::wstring());
 
 // The system's text for an error code, without trailing line breaks.
 std::wstring SystemText(DWORD code);

@@ -34,16 +34,19 @@ constexpr ListedLanguage kListed[] = {
 constexpr int kEnglishPosition = 1, kGermanPosition = 2, kGreekPosition = 7;
 constexpr int kCopyright = IDC_COPYRIGHT;
 const wchar_t* kProduct = L"Meridel 6.07c";
+constexpr wchar_t kInstallerInEnglish[] =
+    L"'Meridel' will be installed in the selected Langage, but the Installer, still under translation,  shall run "
+    L"in English.";
 
 // The frame's texts of the Start page in German.
 void ExpectGermanStartPage(const InstallerRobot& robot) {
-  EXPECT_EQ(WindowText(robot.Wizard()), German(msg::kInstallerTitle) + L" \u2013 " + kProduct);
-  EXPECT_EQ(robot.Text(kNext), German(msg::kNext) + L"  >");
-  EXPECT_EQ(robot.Text(kBack), L"<  " + German(msg::kBack));
-  EXPECT_EQ(robot.Text(kExit), German(msg::kCancel));
-  EXPECT_EQ(robot.Text(kStatus), Format(German(msg::kClickToContinue), German(msg::kNext)));
-  EXPECT_EQ(robot.Text(kInfo), Format(German(msg::kInstallationOf), kProduct));
-  EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), German(msg::kSelectLanguage));
+  EXPECT_EQ(WindowText(robot.Wizard()), L"Installationsprogramm \u2013 Meridel 6.07c");
+  EXPECT_EQ(robot.Text(kNext), L"Weiter  >");
+  EXPECT_EQ(robot.Text(kBack), L"<  Zur\u00fcck");
+  EXPECT_EQ(robot.Text(kExit), L"Abbrechen");
+  EXPECT_EQ(robot.Text(kStatus), L"Klicken Sie auf 'Weiter', um fortzufahren.");
+  EXPECT_EQ(robot.Text(kInfo), L"Installation von 'Meridel 6.07c'.");
+  EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), L"Installationssprache ausw\u00e4hlen");
 }
 
 // The language's own name for itself, first letter in upper case.
@@ -104,7 +107,6 @@ TEST(StartPage, LanguageListHoldsTheProductLanguagesInOrder) {
 }
 
 TEST(StartPage, GermanUserGetsGermanTextsAndGermanSelected) {
-  ASSERT_FALSE(German(msg::kNext).empty()) << "the installer has no German texts";
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"de_DE.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
@@ -113,34 +115,33 @@ TEST(StartPage, GermanUserGetsGermanTextsAndGermanSelected) {
 }
 
 TEST(StartPage, ChoosingGermanRelabelsEveryPageWithoutAMessage) {
-  ASSERT_FALSE(German(msg::kNext).empty()) << "the installer has no German texts";
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
   ASSERT_TRUE(robot.WaitForPage(Page::Start));
   ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGermanPosition));
-  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kNext) == German(msg::kNext) + L"  >"; }));
+  ASSERT_TRUE(WaitUntil([&] { return robot.Text(kNext) == L"Weiter  >"; }));
   EXPECT_EQ(robot.WaitForDialog(1000), nullptr) << "a message was shown";
   ExpectGermanStartPage(robot);
   EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGermanPosition);
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  EXPECT_EQ(robot.Text(IDC_MODE_GROUP), German(msg::kInstallationMethod));
-  EXPECT_EQ(robot.Text(kQuick), German(msg::kQuickInstallation));
+  EXPECT_EQ(robot.Text(IDC_MODE_GROUP), L"Installationsart");
+  EXPECT_EQ(robot.Text(kQuick), L"Schnellinstallation (empfohlen)");
   ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Path));
-  EXPECT_EQ(robot.Text(IDC_PATH_GROUP), German(msg::kFolderSelectionTitle));
-  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), Format(German(msg::kSelectInstallFolder), L"Meridel"));
-  EXPECT_EQ(robot.Text(IDC_BROWSE), German(msg::kBrowse));
+  EXPECT_EQ(robot.Text(IDC_PATH_GROUP), L"Auswahl des Installationsordners");
+  EXPECT_EQ(robot.Text(IDC_PATH_LABEL), L"W\u00e4hlen Sie den Ordner aus, in dem 'Meridel' installiert werden soll.");
+  EXPECT_EQ(robot.Text(IDC_BROWSE), L"Durchsuchen...");
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Shortcut));
-  EXPECT_EQ(robot.Text(IDC_MENU_GROUP), German(msg::kStartMenu));
-  EXPECT_EQ(robot.Text(IDC_MENU_SHORTCUT), German(msg::kStartMenuShortcutChoice));
-  EXPECT_EQ(robot.Text(IDC_DESKTOP_SHORTCUT), German(msg::kDesktopShortcutChoice));
+  EXPECT_EQ(robot.Text(IDC_MENU_GROUP), L"Startmen\u00fc");
+  EXPECT_EQ(robot.Text(IDC_MENU_SHORTCUT), L"Verkn\u00fcpfung in folgendem Men\u00fc erstellen:");
+  EXPECT_EQ(robot.Text(IDC_DESKTOP_SHORTCUT), L"Verkn\u00fcpfung auf dem Desktop erstellen.");
   ASSERT_TRUE(robot.Click(kNext));
   ASSERT_TRUE(robot.WaitForPage(Page::Install));
-  EXPECT_EQ(robot.Text(kNext), German(msg::kInstall));
-  EXPECT_EQ(robot.Text(kStatus), Format(German(msg::kClickToInstall), German(msg::kInstall)));
+  EXPECT_EQ(robot.Text(kNext), L"Installieren");
+  EXPECT_EQ(robot.Text(kStatus), L"Klicken Sie auf 'Installieren', um die Installation zu starten.");
 }
 
 // Every item of the list in turn, in one installer: a language with
@@ -159,7 +160,7 @@ TEST(StartPage, EveryListedLanguageCanBeChosen) {
     if (block < 0) {
       HWND box = robot.WaitForDialog();
       ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
-      EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(msg::kInstallerInEnglish), L"Meridel"));
+      EXPECT_EQ(InstallerRobot::MessageBoxText(box), kInstallerInEnglish);
       ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
       ASSERT_TRUE(InstallerRobot::WaitForClose(box));
     }
@@ -183,13 +184,13 @@ TEST(StartPage, ChoosingGreekKeepsTheInstallerInEnglish) {
   ASSERT_TRUE(robot.ChooseComboItem(kLanguageList, kGreekPosition));
   HWND box = robot.WaitForDialog();
   ASSERT_NE(box, nullptr) << "no message for a language without installer texts";
-  EXPECT_EQ(InstallerRobot::MessageBoxText(box), Format(English(msg::kInstallerInEnglish), L"Meridel"));
+  EXPECT_EQ(InstallerRobot::MessageBoxText(box), kInstallerInEnglish);
   EXPECT_EQ(WindowText(box), kTitle);  // the application name
   ASSERT_TRUE(InstallerRobot::ClickIn(box, IDOK));
   ASSERT_TRUE(InstallerRobot::WaitForClose(box));
   EXPECT_EQ(WindowText(robot.Wizard()), kTitle);
   EXPECT_EQ(robot.Text(kNext), kNextCaption);
-  EXPECT_EQ(robot.Text(kInfo), Format(English(msg::kInstallationOf), kProduct));
+  EXPECT_EQ(robot.Text(kInfo), L"'Meridel 6.07c' Installation.");
   EXPECT_EQ(Send(robot.Control(kLanguageList), CB_GETCURSEL), kGreekPosition);
 }
 
@@ -201,13 +202,13 @@ struct InstalledCase {
 };
 
 TEST(StartPage, TextsOfTheFourInstalledStates) {
-  const std::wstring next = English(msg::kNext), cancel = English(msg::kCancel);
   const InstalledCase cases[] = {
-      {L"", Format(English(msg::kInstallationOf), kProduct), Format(English(msg::kClickToContinue), next), true},
-      {L"6.7.3.1", Format(English(msg::kAlreadyInstalled), kProduct) + L"\r\n" + English(msg::kConfirmReinstallation), Format(English(msg::kContinueOrExit), next, cancel), true},
-      {L"6.7.3.0", Format(English(msg::kUpdateFromTo), L"Meridel 6.07b", kProduct), Format(English(msg::kClickToContinue), next), true},
-      {L"6.8.0.0", Format(English(msg::kInstallationOf), kProduct) + L"\r\n" + Format(English(msg::kNewerInstalled), L"Meridel 6.08"),
-       Format(English(msg::kClickToExit), cancel), false},
+      {L"", L"'Meridel 6.07c' Installation.", L"Click on 'Next' to continue.", true},
+      {L"6.7.3.1", L"'Meridel 6.07c' is already installed.\r\nDo you confirm Reinstallation ?",
+       L"Click on 'Next' to continue or on 'Cancel' to exit Installation.", true},
+      {L"6.7.3.0", L"Update from 'Meridel 6.07b' to 'Meridel 6.07c'.", L"Click on 'Next' to continue.", true},
+      {L"6.8.0.0", L"'Meridel 6.07c' Installation.\r\nA more recent Version (Meridel 6.08) is already installed.",
+       L"Click on 'Cancel' to exit Installation.", false},
   };
   for (const InstalledCase& c : cases) {
     SCOPED_TRACE(std::string("installed ") + std::string(c.program, c.program + wcslen(c.program)));
@@ -219,8 +220,8 @@ TEST(StartPage, TextsOfTheFourInstalledStates) {
     ASSERT_TRUE(robot.WaitForPage(Page::Start));
     EXPECT_EQ(robot.Text(kInfo), c.situation);
     EXPECT_EQ(robot.Text(kStatus), c.status);
-    EXPECT_EQ(robot.Text(kCopyright), Format(English(msg::kCopyright), kProduct));
-    EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), English(msg::kSelectLanguage));
+    EXPECT_EQ(robot.Text(kCopyright), L"Meridel 6.07c \u2013 Copyright \u00a9 2026 Quillon Works. All rights reserved.");
+    EXPECT_EQ(robot.Text(IDC_LANGUAGE_LABEL), L"Select Installation Langage");
     EXPECT_EQ(robot.IsEnabled(kNext), c.nextEnabled);
   }
 }
@@ -232,12 +233,7 @@ TEST(StartPage, ExistingInstallationKeepsItsFolder) {
   ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));
-  ASSERT_TRUE(robot.WaitForPage(Page::Start));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Mode));
-  ASSERT_TRUE(robot.ChooseRadio(kAdvanced));
-  ASSERT_TRUE(robot.Click(kNext));
-  ASSERT_TRUE(robot.WaitForPage(Page::Path));
+  ASSERT_TRUE(robot.GoFromStartToPathPage());
   EXPECT_FALSE(robot.IsEnabled(IDC_BROWSE));
   EXPECT_FALSE(robot.IsEnabled(IDC_PATH_LABEL));
   EXPECT_TRUE(::GetWindowLongPtrW(robot.Control(IDC_FOLDER), GWL_STYLE) & ES_READONLY);
