@@ -83,13 +83,13 @@ bool RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState, I
     setup.Unload();
     return false;
   }
-  journal.RecordDirectXSetup();
+  PendingJournalEntry entry = journal.RecordDirectXSetup();
   const std::wstring text = LoadMessage(msg::kDirectXUpdate);
   page.SetStatus(text);
   page.AppendLog(text);
   const bool succeeded = InstallComponents(setup, page);
   setup.Unload();
-  journal.CompleteEntry(succeeded, text);
+  entry.Complete(succeeded, text);
   page.AppendLog(LoadMessage(succeeded ? msg::kStepOk : msg::kStepFailed) + L"\r\n");
   return succeeded;
 }

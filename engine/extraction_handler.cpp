@@ -101,8 +101,7 @@ notification::result ExtractionHandler::FileBegin(const PayloadEntry& entry) {
     }
     if (::PathFileExistsW(path.c_str())) {
       // The user's copy stays; listing it lets the uninstaller remove it.
-      journal_.RecordFile(path, static_cast<std::int32_t>(kind), true);
-      journal_.CompleteEntry(true);
+      journal_.RecordFile(path, static_cast<std::int32_t>(kind), true).Complete(true);
       GrantUsersFileAccess(path, kUsersDataAccess);
       return notification::skip;
     }
@@ -117,7 +116,7 @@ notification::result ExtractionHandler::FileBegin(const PayloadEntry& entry) {
 notification::result ExtractionHandler::Write(const std::wstring& path, std::uint32_t kind) {
   const std::wstring text = FormatMessageText(msg::kCopyingFile, QuotedIfBlanks(path));
   if (!IsPayloadKind(kind, PayloadKind::TemporarySetup)) {
-    journal_.RecordFile(path, static_cast<std::int32_t>(kind), IsPayloadKind(kind, PayloadKind::UserData));
+    writing_ = journal_.RecordFile(path, static_cast<std::int32_t>(kind), IsPayloadKind(kind, PayloadKind::UserData));
     // A file the run record does not know of could not be undone after a
     // kill: the run stops (and is rolled back) instead.
     if (journal_.RunRecordFailed()) return notification::cancel;
@@ -131,13 +130,13 @@ notification::result ExtractionHandler::FileEnd(const PayloadEntry& entry) {
   if (IsPayloadKind(entry.kind, PayloadKind::UserData)) {
     GrantUsersFileAccess(PathText(entry.destination), kUsersDataAccess);
   }
-  if (!IsPayloadKind(entry.kind, PayloadKind::TemporarySetup)) journal_.CompleteEntry(true);
+  writing_.Complete(true);  // its CRC-32 matched
   page_.AppendLog(Line(msg::kStepOk) + L"\r\n");
   return notification::proceed;
 }
 
 notification::result ExtractionHandler::Failure(const notification::failure& failure) {
-  journal_.CompleteEntry(false);
+  writing_.Complete(false);
   page_.AppendLog(Line(msg::kStepFailed) + L"\r\n");
   page_.SetStatus(FormatMessageText(msg::kInstallationFailed, ErrorCodeText(failure.code)));
   return notification::cancel;

@@ -51,6 +51,8 @@ class ExtractionHandler {
   InstallPageServices& page_;
   std::wstring programPath_;
   std::wstring uninstallerPath_;
+  // The file being written: completed when it ends or the extraction fails.
+  PendingJournalEntry writing_;
   int shownPercent_ = 0;  // what the progress bar shows: the sequence sets 0 before extracting
 };
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "engine/folder_containment.h"
-#include "engine/uninstall_key.h"
+#include "engine/journal_entry_rules.h"
 #include "engine/uninstall_log.h"
 #include "engine/uninstall_log_format.h"
 #include "platform/handles.h"
@@ -24,10 +24,6 @@ bool FileExists(const std::wstring& path) {
 }
 
 }  // namespace
-
-UninstallKeyLocation UninstallKeyLocation::ForProduct(const std::wstring& productKey) {
-  return {HKEY_LOCAL_MACHINE, kUninstallKeyParent, productKey};
-}
 
 InstallJournal::InstallJournal(std::wstring productDisplayName, const std::wstring& productKey)
     : InstallJournal(UninstallKeyLocation::ForProduct(productKey), std::move(productDisplayName)) {}
@@ -49,20 +45,23 @@ void InstallJournal::LoadPreviousLog(const std::optional<std::wstring>& logPath)
   UninstallLog::Read(logPath, previous_);
 }
 
-JournalEntry& InstallJournal::Open(JournalEntryKind kind, std::wstring path, std::int32_t value,
-                                   bool existedBefore) {
+PendingJournalEntry InstallJournal::Open(JournalEntryKind kind, std::wstring path, std::int32_t value,
+                                         bool existedBefore, const UninstallKeyAnnouncement& announced) {
   JournalEntry& entry = entries_.emplace_back();
   entry.kind = kind;
   entry.path = std::move(path);
   entry.value = value;
   entry.existedBefore = existedBefore;
-  open_ = true;
-  if (kind == JournalEntryKind::UninstallKey && keyAnnounced_) {
-    keyAnnounced_ = false;  // its entry line was written by AnnounceUninstallKey
-  } else {
-    openRecordIndex_ = NoteEntry(entry);
-  }
-  return entry;
+  const std::size_t recordIndex = announced.noted ? announced.recordIndex : NoteEntry(entry);
+  return PendingJournalEntry(*this, entry, recordIndex, rollbacks_);
+}
+
+void InstallJournal::NoteCompletion(std::size_t recordIndex, bool done, const std::optional<std::wstring>& path) {
+  if (record_) Note(run_record::CompletionLine(recordIndex, done, path ? &*path : nullptr));
+}
+
+void InstallJournal::NoteTarget(std::size_t recordIndex, const std::wstring& path) {
+  Note(run_record::TargetLine(recordIndex, path));
 }
 
 void InstallJournal::Note(const std::wstring& lines) {
@@ -80,7 +79,7 @@ std::size_t InstallJournal::NoteEntry(const JournalEntry& entry) {
 // With a record, the name is reserved and noted before anything is moved,
 // and noted as set aside once the copy is whole: a run cut off in between
 // leaves the next one enough to tell which file is the user's.
-std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy) {
+std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy, std::size_t recordIndex) {
   std::error_code error;
   std::wstring backup;
   if (!record_) {
@@ -88,10 +87,9 @@ std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy) {
   } else {
     backup = MakeBackup(std::nullopt, false, error);
     if (!backup.empty()) {
-      const std::size_t index = openRecordIndex_;
-      Note(run_record::BackupLine(index, backup, file));
+      Note(run_record::BackupLine(recordIndex, backup, file));
       if (SetAside(file, backup, copy, error)) {
-        Note(run_record::SetAsideLine(index));
+        Note(run_record::SetAsideLine(recordIndex));
       } else {
         backup.clear();
       }
@@ -101,17 +99,12 @@ std::wstring InstallJournal::BackUp(const std::wstring& file, bool copy) {
   return backup;
 }
 
-void InstallJournal::NoteShortcutPath(const std::wstring& path) {
-  if (open_) Note(run_record::TargetLine(openRecordIndex_, path));
-}
-
-void InstallJournal::AnnounceUninstallKey(bool exists) {
-  if (!record_) return;
+UninstallKeyAnnouncement InstallJournal::AnnounceUninstallKey(bool exists) {
+  if (!record_) return {};
   JournalEntry entry;
   entry.kind = JournalEntryKind::UninstallKey;
   entry.existedBefore = exists;
-  openRecordIndex_ = NoteEntry(entry);
-  keyAnnounced_ = true;
+  return {true, NoteEntry(entry)};
 }
 
 void InstallJournal::NoteProductPath(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue) {
@@ -127,27 +120,30 @@ void InstallJournal::FinishRunRecord() {
   record_ = nullptr;
 }
 
-void InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
+PendingJournalEntry InstallJournal::RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy) {
   lastError_ = CreateFolders(ParentPath(path));
   const bool exists = FileExists(path);
-  JournalEntry& entry = Open(JournalEntryKind::File, path, payloadKind, exists);
+  PendingJournalEntry pending = Open(JournalEntryKind::File, path, payloadKind, exists);
   if (exists) {
-    entry.backup = BackUp(path, copy);
+    JournalEntry& entry = *pending.entry_;
+    entry.backup = BackUp(path, copy, pending.recordIndex_);
     if (!entry.backup.empty()) entry.backupOrigin = path;
   }
+  return pending;
 }
 
-void InstallJournal::RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy) {
-  RecordFile(path, static_cast<std::int32_t>(payloadKind), copy);
+PendingJournalEntry InstallJournal::RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy) {
+  return RecordFile(path, static_cast<std::int32_t>(payloadKind), copy);
 }
 
-void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& folder) {
+PendingJournalEntry InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& folder) {
   lastError_ = CreateFolders(folder);
-  JournalEntry& entry = Open(kind);
+  PendingJournalEntry pending = Open(kind);
   for (const JournalEntry& previous : previous_.entries) {
     if (previous.kind != kind) continue;
     if (!previous.path.empty() && FileExists(previous.path)) {
-      entry.backup = BackUp(previous.path, false);
+      JournalEntry& entry = *pending.entry_;
+      entry.backup = BackUp(previous.path, false, pending.recordIndex_);
       // Rollback puts the old shortcut back where it was, not under the
       // new shortcut's name (which carries the new version, or is empty
       // when the new shortcut failed).
@@ -155,47 +151,41 @@ void InstallJournal::RecordShortcut(JournalEntryKind kind, const std::wstring& f
     }
     break;
   }
+  return pending;
 }
 
-void InstallJournal::RecordUninstallKey(HKEY existingKey) {
+PendingJournalEntry InstallJournal::RecordUninstallKey(HKEY existingKey, const UninstallKeyAnnouncement& announced) {
   lastError_.clear();
   // Remembered even when the key cannot be saved, so that rollback leaves
   // the user's key in place rather than deleting it.
-  JournalEntry& entry = Open(JournalEntryKind::UninstallKey, {}, -1, existingKey != nullptr);
-  if (!existingKey) return;
+  PendingJournalEntry pending = Open(JournalEntryKind::UninstallKey, {}, -1, existingKey != nullptr, announced);
+  if (!existingKey) return pending;
   const std::wstring hive = MakeBackup(std::nullopt, false, lastError_);
-  if (hive.empty()) return;
-  const std::size_t index = openRecordIndex_;
+  if (hive.empty()) return pending;
+  const std::size_t index = pending.recordIndex_;
   Note(run_record::BackupLine(index, hive, std::wstring()));
   EnableTokenPrivilege(SE_BACKUP_NAME, true);
   const LONG saved = ::RegSaveKeyW(existingKey, hive.c_str(), nullptr);
   EnableTokenPrivilege(SE_BACKUP_NAME, false);
   if (saved == ERROR_SUCCESS) {
-    entry.backup = hive;
+    pending.entry_->backup = hive;
     Note(run_record::SetAsideLine(index));
-    return;
+    return pending;
   }
   lastError_ = SystemError(static_cast<DWORD>(saved));
   ::SetFileAttributesW(hive.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileW(hive.c_str());
+  return pending;
 }
 
-void InstallJournal::RecordSelfRegistration() {
+PendingJournalEntry InstallJournal::RecordSelfRegistration() {
   lastError_.clear();
-  Open(JournalEntryKind::SelfRegistration);
+  return Open(JournalEntryKind::SelfRegistration);
 }
 
-void InstallJournal::RecordDirectXSetup() {
+PendingJournalEntry InstallJournal::RecordDirectXSetup() {
   lastError_.clear();
-  Open(JournalEntryKind::DirectXSetup);
-}
-
-void InstallJournal::CompleteEntry(bool done, const std::optional<std::wstring>& path) {
-  if (!open_ || entries_.empty()) return;
-  open_ = false;
-  entries_.back().done = done;
-  if (path) entries_.back().path = *path;
-  if (record_) Note(run_record::CompletionLine(openRecordIndex_, done, path ? &*path : nullptr));
+  return Open(JournalEntryKind::DirectXSetup);
 }
 
 bool InstallJournal::WasInstalledBefore(const std::wstring& path) const {
@@ -230,9 +220,7 @@ std::error_code InstallJournal::CreateFolders(const std::wstring& path) {
     JournalEntry& folder = entries_.emplace_back();
     folder.kind = JournalEntryKind::Folder;
     folder.path = prefix;
-    folder.done = true;
-    // Folders are never open: an open entry stays the tail only because
-    // the recording operations create folders before appending.
+    folder.done = RulesOf(JournalEntryKind::Folder).doneWhenRecorded;  // recorded once made
   }
   return {};
 }

@@ -17,21 +17,18 @@
 #include <vector>
 
 #include "engine/journal_entry.h"
+#include "engine/pending_journal_entry.h"
 #include "engine/run_record_file.h"
+#include "engine/uninstall_key_location.h"
 #include "payload/payload_kind.h"
 
 namespace qw {
 
-// Where rollback finds the uninstall key: the product's subkey `name` of
-// `root`\`parentPath`. The journal of the installer uses the product's
-// entry under HKEY_LOCAL_MACHINE; tests give a key of their own.
-struct UninstallKeyLocation {
-  HKEY root = HKEY_LOCAL_MACHINE;
-  std::wstring parentPath;
-  std::wstring name;
-
-  // The uninstall key of the product named `productKey`.
-  static UninstallKeyLocation ForProduct(const std::wstring& productKey);
+// What AnnounceUninstallKey noted in the run record, for the
+// RecordUninstallKey that follows it.
+struct UninstallKeyAnnouncement {
+  bool noted = false;
+  std::size_t recordIndex = 0;
 };
 
 class InstallJournal {
@@ -54,26 +51,27 @@ class InstallJournal {
   // An unreadable file leaves the previous data empty.
   void LoadPreviousLog(const std::optional<std::wstring>& logPath);
 
-  // The recording operations below always append their entry. What they
-  // could not do on the way (a folder not created, a file or key not set
-  // aside) they skip silently, leaving that entry without backup; the reason
-  // is then kept in LastRecordingError().
+  // The recording operations below always append their entry, not done,
+  // and return it for the caller to complete with the outcome of the
+  // change (engine/pending_journal_entry.h); an entry never completed
+  // counts as failed. What they could not do on the way (a folder not
+  // created, a file or key not set aside) they skip silently, leaving that
+  // entry without backup; the reason is then kept in LastRecordingError().
 
   // Just before a payload file is written: its folders, then a File entry;
   // an existing file is set aside (copied when `copy`, else moved).
-  void RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy);
-  void RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy);
+  PendingJournalEntry RecordFile(const std::wstring& path, std::int32_t payloadKind, bool copy);
+  PendingJournalEntry RecordFile(const std::wstring& path, PayloadKind payloadKind, bool copy);
   // Just before a shortcut is created in `folder`: an entry of `kind`, and
-  // the previous installation's shortcut of that kind moved aside.
-  void RecordShortcut(JournalEntryKind kind, const std::wstring& folder);
+  // the previous installation's shortcut of that kind moved aside. The
+  // shortcut's path comes with the completion.
+  PendingJournalEntry RecordShortcut(JournalEntryKind kind, const std::wstring& folder);
   // After the uninstall key was opened (`existingKey`) or created (null),
   // before any value is written. An existing key is saved to a hive file.
-  void RecordUninstallKey(HKEY existingKey);
-  void RecordSelfRegistration();
-  void RecordDirectXSetup();
-  // Closes the open entry with `done`, and `path` when given. Does nothing
-  // when no entry is open.
-  void CompleteEntry(bool done, const std::optional<std::wstring>& path = std::nullopt);
+  // `announced`: what AnnounceUninstallKey noted before the key was made.
+  PendingJournalEntry RecordUninstallKey(HKEY existingKey, const UninstallKeyAnnouncement& announced = {});
+  PendingJournalEntry RecordSelfRegistration();
+  PendingJournalEntry RecordDirectXSetup();
 
   // A previous File entry marked done has exactly this path (case included).
   bool WasInstalledBefore(const std::wstring& path) const;
@@ -108,12 +106,10 @@ class InstallJournal {
   // Commit delete the record as their last act. Null: nothing is noted.
   void KeepRunRecord(RunRecordFile* record) { record_ = record; }
   // Notes for the record only, for changes that the journal itself does not
-  // hold: the path the open shortcut entry is about to be made at; that
-  // the uninstall key is about to be created (`exists`: opened) before
-  // RecordUninstallKey; the product path value about to be written over
-  // what was there.
-  void NoteShortcutPath(const std::wstring& path);
-  void AnnounceUninstallKey(bool exists);
+  // hold: that the uninstall key is about to be created (`exists`: opened),
+  // for the RecordUninstallKey that follows; the product path value about
+  // to be written over what was there.
+  [[nodiscard]] UninstallKeyAnnouncement AnnounceUninstallKey(bool exists);
   void NoteProductPath(bool makerKeyExisted, bool valueExisted, const std::wstring& previousValue);
   // A program the run started and waits for (the registration run).
   void NoteRunningProgram(HANDLE process);
@@ -155,16 +151,22 @@ class InstallJournal {
   const std::wstring& PreviousStartMenuFolder() const { return previous_.startMenuFolder; }
 
  private:
-  JournalEntry& Open(JournalEntryKind kind, std::wstring path = {}, std::int32_t value = -1,
-                     bool existedBefore = false);
+  friend class PendingJournalEntry;
+
+  // Appends an entry, not done, and notes it in the record (unless it was
+  // announced there already).
+  PendingJournalEntry Open(JournalEntryKind kind, std::wstring path = {}, std::int32_t value = -1,
+                           bool existedBefore = false, const UninstallKeyAnnouncement& announced = {});
+  void NoteCompletion(std::size_t recordIndex, bool done, const std::optional<std::wstring>& path);
+  void NoteTarget(std::size_t recordIndex, const std::wstring& path);
   // Appends to the record, when there is one; a failure is kept in
   // lastError_ unless the operation failed before.
   void Note(const std::wstring& lines);
   std::size_t NoteEntry(const JournalEntry& entry);
   std::error_code CreateFolders(const std::wstring& path);
-  // MakeBackup, keeping its error unless the current operation already
-  // failed before.
-  std::wstring BackUp(const std::wstring& file, bool copy);
+  // MakeBackup for the entry numbered `recordIndex`, keeping its error
+  // unless the current operation already failed before.
+  std::wstring BackUp(const std::wstring& file, bool copy, std::size_t recordIndex);
   void Merge();
   std::wstring NoteLogAboutToBeWritten(const std::wstring& logPath);
   void DiscardBackups();
@@ -179,16 +181,14 @@ class InstallJournal {
   std::wstring productDisplayName_;
   UninstallKeyLocation keyLocation_;
   std::list<JournalEntry> entries_;
-  bool open_ = false;
+  std::size_t rollbacks_ = 0;  // pending entries recorded before a rollback are gone
   PreviousInstallation previous_;
   std::vector<UnsettledBackup> unsettled_;  // what Rollback could not put back
   bool unsettledReported_ = false;
   std::error_code lastError_;
   std::wstring protectedFolder_;
   RunRecordFile* record_ = nullptr;
-  std::size_t recordEntries_ = 0;      // entry lines written to the record
-  std::size_t openRecordIndex_ = 0;    // the open entry's number in the record
-  bool keyAnnounced_ = false;
+  std::size_t recordEntries_ = 0;  // entry lines written to the record
 };
 
 }  // namespace qw

@@ -3,18 +3,12 @@
 #include "engine/install_journal.h"
 
 #include "engine/file_removal.h"
+#include "engine/journal_entry_rules.h"
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 #include "platform/path_elements.h"
 
 namespace qw {
-namespace {
-
-bool NamesPath(JournalEntryKind kind) {
-  return kind == JournalEntryKind::Folder || kind == JournalEntryKind::File;
-}
-
-}  // namespace
 
 bool InstallJournal::Commit(const std::wstring& logPath, const std::wstring& installFolder,
                             const std::wstring& startMenuFolder) {
@@ -40,7 +34,7 @@ void InstallJournal::Merge() {
     JournalEntry entry = std::move(previous_.entries.back());
     previous_.entries.pop_back();
     bool replaced = false;
-    if (!NamesPath(entry.kind)) {
+    if (!RulesOf(entry.kind).onePerPath) {
       for (const JournalEntry& current : entries_) replaced = replaced || current.kind == entry.kind;
     } else {
       // Equal names first, everywhere: only an entry without such a twin

@@ -1,9 +1,9 @@
 // Rollback: undoing the recorded changes of a failed installation.
 #include "engine/install_journal.h"
 
-#include <shlwapi.h>
-
 #include "engine/file_removal.h"
+#include "engine/journal_entry_rules.h"
+#include "engine/uninstall_key_location.h"
 #include "platform/handles.h"
 #include "platform/security.h"
 
@@ -13,26 +13,15 @@ void InstallJournal::Rollback() {
   // Newest first: a folder's contents go before the folder.
   while (!entries_.empty()) {
     const JournalEntry& entry = entries_.back();
-    switch (entry.kind) {
-      case JournalEntryKind::Folder:
-        RemoveEmptyFolder(entry.path);  // a folder that is not empty stays
-        break;
-      case JournalEntryKind::File:
-      case JournalEntryKind::ProgramShortcut:
-      case JournalEntryKind::UninstallShortcut:
-      case JournalEntryKind::DesktopShortcut:
-        UndoFile(entry);
-        break;
-      case JournalEntryKind::UninstallKey:
-        UndoUninstallKey(entry);
-        break;
-      case JournalEntryKind::SelfRegistration:
-      case JournalEntryKind::DirectXSetup:
-        break;
+    switch (RulesOf(entry.kind).rollback) {
+      case RollbackAction::RemoveEmptyFolder: RemoveEmptyFolder(entry.path); break;
+      case RollbackAction::DeleteAndPutBack: UndoFile(entry); break;
+      case RollbackAction::RestoreUninstallKey: UndoUninstallKey(entry); break;
+      case RollbackAction::Keep: break;
     }
     entries_.pop_back();
   }
-  open_ = false;
+  ++rollbacks_;  // entries still pending are gone
   // Last: until everything above was undone, the record says what to undo.
   FinishRunRecord();
 }
@@ -57,34 +46,29 @@ void InstallJournal::UndoFile(const JournalEntry& entry) {
 }
 
 void InstallJournal::UndoUninstallKey(const JournalEntry& entry) {
+  if (entry.backup.empty()) {
+    // Created by this installation. A key that existed but could not be
+    // saved stays as it is: its values may be changed, but it is not lost.
+    if (!entry.existedBefore) DeleteUninstallKey(keyLocation_);
+    return;
+  }
   EnableTokenPrivilege(SE_RESTORE_NAME, true);
-  HKEY parentKey = nullptr;
-  if (::RegOpenKeyExW(keyLocation_.root, keyLocation_.parentPath.c_str(), 0, KEY_ALL_ACCESS,
-                      &parentKey) == ERROR_SUCCESS) {
-    UniqueRegKey parent(parentKey);
-    if (!entry.backup.empty()) {
-      bool restored = false;
-      HKEY productKey = nullptr;
-      if (::RegOpenKeyExW(parent.get(), keyLocation_.name.c_str(), 0, KEY_ALL_ACCESS,
-                          &productKey) == ERROR_SUCCESS) {
-        UniqueRegKey product(productKey);
-        restored = ::RegRestoreKeyW(product.get(), entry.backup.c_str(), 0) == ERROR_SUCCESS;
-      }
-      // The saved hive is the only copy of the user's key: it goes only
-      // once it is back in the registry.
-      if (restored) {
-        ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(entry.backup.c_str());
-      } else {
-        unsettled_.push_back({entry.backup, keyLocation_.parentPath + L"\\" + keyLocation_.name});
-      }
-    } else if (!entry.existedBefore) {
-      // Created by this installation. A key that existed but could not be
-      // saved stays as it is: its values may be changed, but it is not lost.
-      ::SHDeleteKeyW(parent.get(), keyLocation_.name.c_str());
-    }
+  bool restored = false;
+  HKEY productKey = nullptr;
+  if (::RegOpenKeyExW(keyLocation_.root, (keyLocation_.parentPath + L"\\" + keyLocation_.name).c_str(), 0,
+                      KEY_ALL_ACCESS, &productKey) == ERROR_SUCCESS) {
+    UniqueRegKey product(productKey);
+    restored = ::RegRestoreKeyW(product.get(), entry.backup.c_str(), 0) == ERROR_SUCCESS;
   }
   EnableTokenPrivilege(SE_RESTORE_NAME, false);
+  // The saved hive is the only copy of the user's key: it goes only once
+  // it is back in the registry.
+  if (restored) {
+    ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(entry.backup.c_str());
+  } else {
+    unsettled_.push_back({entry.backup, keyLocation_.parentPath + L"\\" + keyLocation_.name});
+  }
 }
 
 }  // namespace qw

@@ -9,10 +9,12 @@
 
 #include "engine/error_code_text.h"
 #include "engine/file_removal.h"
+#include "engine/journal_entry_rules.h"
 #include "engine/product_registry.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
 #include "engine/run_record_file.h"
+#include "engine/uninstall_key_location.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
 #include "platform/path_elements.h"
@@ -185,15 +187,14 @@ class Recovery {
 
   void Undo(const RecordedEntry& recorded) {
     const JournalEntry& entry = recorded.entry;
-    switch (entry.kind) {
-      case JournalEntryKind::Folder: UndoFolder(entry.path); break;
-      case JournalEntryKind::File: UndoFile(recorded); break;
-      case JournalEntryKind::ProgramShortcut:
-      case JournalEntryKind::UninstallShortcut:
-      case JournalEntryKind::DesktopShortcut: UndoShortcut(recorded); break;
-      case JournalEntryKind::UninstallKey: UndoUninstallKey(recorded); break;
-      case JournalEntryKind::SelfRegistration: Unregister(); break;
-      case JournalEntryKind::DirectXSetup: break;  // shared by other programs: it stays
+    // What the uninstaller would remove, whether it was done or not.
+    switch (RulesOf(entry.kind).removal) {
+      case RemovalAction::RemoveEmptyFolder: UndoFolder(entry.path); break;
+      case RemovalAction::RemovePayloadFile: UndoFile(recorded); break;
+      case RemovalAction::RemoveShortcut: UndoShortcut(recorded); break;
+      case RemovalAction::RemoveRegistryEntries: UndoUninstallKey(recorded); break;
+      case RemovalAction::Unregister: Unregister(); break;
+      case RemovalAction::KeepSharedComponent: break;  // shared by other programs: it stays
     }
   }
 
@@ -256,11 +257,10 @@ class Recovery {
 
   void UndoUninstallKey(const RecordedEntry& recorded) {
     const UninstallKeyLocation& key = request_.uninstallKey;
-    const std::wstring name = L"HKEY_LOCAL_MACHINE\\" + key.parentPath + L"\\" + key.name;
+    const std::wstring name = key.Text();
     const std::wstring backup = UsableBackup(recorded);
     if (!recorded.entry.existedBefore) {
-      const LSTATUS status = ::SHDeleteKeyW(key.root, (key.parentPath + L"\\" + key.name).c_str());
-      if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) Leave(name, SystemError(static_cast<DWORD>(status)));
+      if (const std::error_code error = DeleteUninstallKey(key)) Leave(name, error);
       return;
     }
     if (backup.empty()) return;  // the key was not saved: it stays as it is

@@ -2,6 +2,7 @@
 // One recorded change of an installation, and what the previous
 // installation's uninstall log said. Plain data shared by the install
 // journal, the uninstall log writer and its reader; no behaviour here.
+// What each kind means to them is in engine/journal_entry_rules.h.
 
 #include <cstdint>
 #include <list>

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "engine/journal_entry_rules.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
 #include "payload/folder_placeholder.h"
@@ -168,12 +169,9 @@ RemovalPlaces RemovalPlaces::ForProduct(const ProductPlaceFacts& facts) {
 }
 
 std::error_code CheckRemovable(const JournalEntry& entry, const RemovalPlaces& places) {
-  const bool shortcut = entry.kind == JournalEntryKind::ProgramShortcut ||
-                        entry.kind == JournalEntryKind::UninstallShortcut ||
-                        entry.kind == JournalEntryKind::DesktopShortcut;
-  if (entry.kind != JournalEntryKind::Folder && entry.kind != JournalEntryKind::File && !shortcut) return {};
-  if (entry.path.empty()) return {};
-  if (entry.kind == JournalEntryKind::File && (entry.value < 0 || entry.value > 4))
+  const EntryPlace place = RulesOf(entry.kind).place;
+  if (place == EntryPlace::None || entry.path.empty()) return {};
+  if (place == EntryPlace::PayloadFile && (entry.value < 0 || entry.value > 4))
     return removal_errc::not_recorded_kind;
 
   if (const std::error_code form = CheckPathForm(entry.path)) return form;
@@ -182,12 +180,11 @@ std::error_code CheckRemovable(const JournalEntry& entry, const RemovalPlaces& p
   if (AnyHolds(places.systemFolders, entry.path, false)) return removal_errc::system_folder;
 
   std::error_code why;
-  if (entry.kind == JournalEntryKind::File) {
-    why = CheckFile(entry, places);
-  } else if (shortcut) {
-    why = CheckShortcut(entry, places);
-  } else {
-    why = CheckFolder(entry, places);
+  switch (place) {
+    case EntryPlace::Folder: why = CheckFolder(entry, places); break;
+    case EntryPlace::PayloadFile: why = CheckFile(entry, places); break;
+    case EntryPlace::Shortcut: why = CheckShortcut(entry, places); break;
+    case EntryPlace::None: break;
   }
   if (why) return why;
   if (BehindReparsePoint(elements)) return removal_errc::reparse_point;

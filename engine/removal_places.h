@@ -72,7 +72,9 @@ struct RemovalPlaces {
 };
 
 // Why `entry` must not be touched, or an empty code when it may be. Checks
-// Folder, File and shortcut entries with a path; every other entry passes.
+// an entry with a path whose kind names a place (EntryPlace in
+// engine/journal_entry_rules.h) against the places of that sort; every
+// other entry passes.
 // Reads names and attributes; changes nothing.
 std::error_code CheckRemovable(const JournalEntry& entry, const RemovalPlaces& places);
 

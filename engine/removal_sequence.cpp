@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "engine/journal_entry_rules.h"
 #include "engine/removal_error.h"
 #include "engine/removal_path.h"
+#include "engine/uninstall_key_location.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
@@ -37,21 +39,18 @@ class Removal {
       report_.refused.push_back({entry.path, why});
       return;
     }
-    switch (entry.kind) {
-      case JournalEntryKind::Folder: RemoveFolder(entry.path); break;
-      case JournalEntryKind::File: RemoveFile(entry); break;
-      case JournalEntryKind::ProgramShortcut:
-      case JournalEntryKind::UninstallShortcut:
-      case JournalEntryKind::DesktopShortcut:
+    switch (RulesOf(entry.kind).removal) {
+      case RemovalAction::RemoveEmptyFolder: RemoveFolder(entry.path); break;
+      case RemovalAction::RemovePayloadFile: RemoveFile(entry); break;
+      case RemovalAction::RemoveShortcut:
         if (entry.done && !entry.path.empty()) RemovePath(entry.path);
         break;
-      case JournalEntryKind::UninstallKey:
+      case RemovalAction::RemoveRegistryEntries:
         break;  // after everything else, and only for a finished installation's log
-      case JournalEntryKind::SelfRegistration:
+      case RemovalAction::Unregister:
         if (entry.done) Unregister();
         break;
-      case JournalEntryKind::DirectXSetup:
-        // A shared system component: other programs may rely on it.
+      case RemovalAction::KeepSharedComponent:
         if (entry.done) report_.directXKept = true;
         break;
     }
@@ -211,10 +210,7 @@ class Removal {
       return;
     }
     if (NamesPath(parent.get(), key.name, L"UninstallString", request_.uninstallerPath)) {
-      const LSTATUS status = ::SHDeleteKeyW(parent.get(), key.name.c_str());
-      if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        report_.failed.push_back({L"HKEY_LOCAL_MACHINE\\" + key.parentPath + L"\\" + key.name,
-                                  SystemError(static_cast<DWORD>(status))});
+      if (const std::error_code error = DeleteUninstallKey(key)) report_.failed.push_back({key.Text(), error});
     }
     RemoveProductPathValue();
   }

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "engine/journal_entry_rules.h"
+
 namespace qw::run_record {
 namespace {
 
@@ -123,7 +125,7 @@ bool ReadInstallationLine(const std::vector<std::wstring>& f, RecordedInstallati
     if (!ReadKind(f[1], entry.kind) || !ReadSigned(f[2], entry.value) || !ReadFlag(f[3], entry.existedBefore))
       return false;
     entry.path = f[4];
-    entry.done = entry.kind == JournalEntryKind::Folder;
+    entry.done = RulesOf(entry.kind).doneWhenRecorded;
     recorded.completed = entry.done;
     record.entries.push_back(std::move(recorded));
     return true;

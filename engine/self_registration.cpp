@@ -86,13 +86,13 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
 }
 
 bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {
-  journal.RecordSelfRegistration();
+  PendingJournalEntry entry = journal.RecordSelfRegistration();
   appLock.Release();
   const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background",
                                                  [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
   appLock.TryAcquire();
   const bool registered = exitCode && *exitCode == static_cast<DWORD>(kRegisteredExitCode);
-  journal.CompleteEntry(registered);
+  entry.Complete(registered);
   if (registered) {
     WaitCursor wait;
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);

@@ -19,14 +19,10 @@ std::wstring ShortcutPathFor(const std::wstring& folder, const std::wstring& nam
 // outcome. Returns whether the shortcut was made.
 bool MakeRecorded(JournalEntryKind kind, const std::wstring& target, const std::wstring& folder,
                   const std::wstring& name, InstallJournal& journal) {
-  journal.RecordShortcut(kind, folder);
-  journal.NoteShortcutPath(ShortcutPathFor(folder, name));
+  PendingJournalEntry entry = journal.RecordShortcut(kind, folder);
+  entry.NoteTarget(ShortcutPathFor(folder, name));
   const std::optional<std::wstring> shortcut = CreateShellShortcut(target, folder, name);
-  if (shortcut) {
-    journal.CompleteEntry(true, *shortcut);
-  } else {
-    journal.CompleteEntry(false);
-  }
+  entry.Complete(shortcut.has_value(), shortcut);  // a failed one without path
   return shortcut.has_value();
 }
 

@@ -31,14 +31,15 @@ bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyL
   HKEY probe = nullptr;
   const bool exists = ::RegOpenKeyExW(parent.get(), location.name.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS;
   if (exists) ::RegCloseKey(probe);
-  journal.AnnounceUninstallKey(exists);
+  const UninstallKeyAnnouncement announced = journal.AnnounceUninstallKey(exists);
   DWORD disposition = 0;
   if (::RegCreateKeyExW(parent.get(), location.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &raw, &disposition) != ERROR_SUCCESS) {
     return false;
   }
   UniqueRegKey key(raw);
-  journal.RecordUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? key.get() : nullptr);
+  PendingJournalEntry entry =
+      journal.RecordUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? key.get() : nullptr, announced);
 
   const ProductNames& product = values.product;
   const bool nameWritten = SetString(key.get(), L"DisplayName", product.displayName);
@@ -57,7 +58,7 @@ bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyL
 
   const bool written = nameWritten && uninstallerWritten;
   key.reset();
-  journal.CompleteEntry(written);
+  entry.Complete(written);
   return written;
 }
 

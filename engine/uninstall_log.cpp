@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "engine/journal_entry_rules.h"
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
 #include "platform/handles.h"
@@ -51,8 +52,11 @@ bool UninstallLog::Write(const std::wstring& path, const LoggedProduct& product,
   const std::wstring keyText = UninstallKeyLogText(product.key);
   std::uint32_t sequence = 0;
   for (JournalEntry& entry : entries) {
-    if (entry.kind == JournalEntryKind::UninstallKey) entry.path = keyText;
-    if (entry.kind == JournalEntryKind::SelfRegistration) entry.path = kLogSelfRegistrationText;
+    switch (RulesOf(entry.kind).loggedText) {
+      case LoggedText::EntryPath: break;
+      case LoggedText::UninstallKeyPath: entry.path = keyText; break;
+      case LoggedText::RegistrationText: entry.path = kLogSelfRegistrationText; break;
+    }
     ok = WriteText(file.get(), FormatLogEntryLine(sequence++, entry)) && ok;
   }
   file.reset();

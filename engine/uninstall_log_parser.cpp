@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/journal_entry_rules.h"
 #include "engine/uninstall_log_format.h"
 #include "payload/unicode_text.h"
 
@@ -166,7 +167,7 @@ std::optional<JournalEntry> ParseEntryLine(std::wstring_view line) {
   const auto code = ReadInteger(line, 16);
   if (!code || *code < 0) return std::nullopt;
   const std::int64_t kind = *code >> 8;
-  if (kind >= kJournalEntryKindCount || !ReadCharacter(line, L':')) return std::nullopt;
+  if (!IsJournalEntryKind(kind) || !ReadCharacter(line, L':')) return std::nullopt;
   line = TrimLeft(line);
   if (line.empty() || (line.front() != L'0' && line.front() != L'1')) return std::nullopt;
   const bool done = line.front() == L'1';
@@ -177,7 +178,8 @@ std::optional<JournalEntry> ParseEntryLine(std::wstring_view line) {
 
   JournalEntry entry;
   entry.kind = static_cast<JournalEntryKind>(kind);
-  if (entry.kind != JournalEntryKind::UninstallKey && entry.kind != JournalEntryKind::SelfRegistration)
+  // A text the writer fills in itself is not the entry's path.
+  if (RulesOf(entry.kind).loggedText == LoggedText::EntryPath)
     entry.path = std::wstring(TrimLeft(line.substr(wordEnd)));
   entry.done = done;
   const std::int32_t low = static_cast<std::int32_t>(*code & 0xFF);

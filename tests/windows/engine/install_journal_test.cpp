@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/run_record_file.h"
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 #include "platform/system_error.h"
@@ -21,9 +22,9 @@ TEST(InstallJournal, FileInNewFoldersRecordsEachFolderAndRollbackRemovesThem) {
   ScratchFolder root(L"journal_folders");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   const std::wstring file = root / L"Q\\R\\file.txt";
-  journal.RecordFile(file, PayloadKind::MainProgram, false);
+  PendingJournalEntry entry = journal.RecordFile(file, PayloadKind::MainProgram, false);
   WriteTestFile(file, "new");
-  journal.CompleteEntry(true);
+  entry.Complete(true);
 
   ASSERT_EQ(journal.Entries().size(), 3u);
   auto it = journal.Entries().begin();
@@ -75,15 +76,15 @@ TEST(InstallJournal, RecordingKeepsTheEntryAndSaysWhyAFolderFailed) {
   ScratchFolder root(L"journal_record_error");
   WriteTestFile(root / L"plain", "x");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-  journal.RecordFile(root / L"plain\\sub\\file.txt", PayloadKind::ProgramFile, false);
+  PendingJournalEntry entry = journal.RecordFile(root / L"plain\\sub\\file.txt", PayloadKind::ProgramFile, false);
   ASSERT_EQ(journal.Entries().size(), 1u);
   EXPECT_EQ(journal.Entries().back().kind, JournalEntryKind::File);
   EXPECT_EQ(journal.LastRecordingError(), std::error_code(ERROR_ALREADY_EXISTS, std::system_category()));
-  journal.CompleteEntry(false);
+  entry.Complete(false);
 
-  journal.RecordDirectXSetup();
+  entry = journal.RecordDirectXSetup();
   EXPECT_FALSE(journal.LastRecordingError());
-  journal.CompleteEntry(false);
+  entry.Complete(false);
   journal.Rollback();
 }
 
@@ -124,22 +125,44 @@ TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
   }
 }
 
-TEST(InstallJournal, CompleteEntryClosesOnlyTheOpenEntry) {
+TEST(InstallJournal, AnEntryIsCompletedOnceAndOneNeverCompletedCountsAsFailed) {
+  ScratchFolder root(L"journal_pending");
+  RunRecordFile record;
+  ASSERT_FALSE(record.Create(root / L"record", RunRecordKind::Installation,
+                             run_record::InstallationHeader(CurrentRecordWriter(), root.path(), {}, {})));
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-  journal.CompleteEntry(true, std::wstring(L"ignored"));  // nothing open
+  journal.KeepRunRecord(&record);
+
+  PendingJournalEntry nothing;
+  nothing.Complete(true, std::wstring(L"ignored"));  // refers to no entry
   EXPECT_TRUE(journal.Entries().empty());
 
-  journal.RecordDirectXSetup();
-  journal.CompleteEntry(false, std::wstring(L"DirectX..."));
-  journal.CompleteEntry(true, std::wstring(L"second"));  // already closed
+  PendingJournalEntry directX = journal.RecordDirectXSetup();
+  EXPECT_TRUE(directX.pending());
+  directX.Complete(true, std::wstring(L"DirectX..."));
+  directX.Complete(false, std::wstring(L"second"));  // already completed
+  EXPECT_FALSE(directX.pending());
   ASSERT_EQ(journal.Entries().size(), 1u);
-  EXPECT_FALSE(journal.Entries().back().done);
+  EXPECT_TRUE(journal.Entries().back().done);
   EXPECT_EQ(journal.Entries().back().path, L"DirectX...");
 
-  journal.RecordSelfRegistration();
-  journal.CompleteEntry(true);
-  EXPECT_TRUE(journal.Entries().back().done);
-  EXPECT_TRUE(journal.Entries().back().path.empty());
+  {
+    PendingJournalEntry registration = journal.RecordSelfRegistration();
+    PendingJournalEntry moved = std::move(registration);
+    registration.Complete(true);  // moved from: refers to no entry
+  }  // dropped without completion
+  ASSERT_EQ(journal.Entries().size(), 2u);
+  EXPECT_FALSE(journal.Entries().back().done);
+
+  std::wstring text;
+  ASSERT_FALSE(ReadRunRecordText(root / L"record", RunRecordKind::Installation, text));
+  const RecordedInstallation recorded = run_record::ParseInstallationRecord(text);
+  ASSERT_EQ(recorded.entries.size(), 2u);
+  EXPECT_TRUE(recorded.entries[0].completed);
+  EXPECT_TRUE(recorded.entries[0].entry.done);
+  EXPECT_EQ(recorded.entries[0].entry.path, L"DirectX...");
+  EXPECT_FALSE(recorded.entries[1].completed) << "no completion is noted for an entry never completed";
+  EXPECT_FALSE(recorded.entries[1].entry.done);
   journal.Rollback();
 }
 
@@ -206,8 +229,7 @@ TEST(InstallJournal, UnsettledBackupsAreKeptAndListed) {
   std::wstring list;
   {
     InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-    journal.RecordFile(file, PayloadKind::MainProgram, false);
-    journal.CompleteEntry(false);
+    journal.RecordFile(file, PayloadKind::MainProgram, false).Complete(false);
     backup = journal.Entries().back().backup;
     ASSERT_FALSE(backup.empty());
     list = journal.ReportUnsettledBackups();

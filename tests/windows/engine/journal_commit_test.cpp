@@ -45,15 +45,14 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
 
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(root / L"previous.ulog");
-  journal.RecordFile(root / L"Rewritten.dll", PayloadKind::MainProgram, false);
+  PendingJournalEntry entry = journal.RecordFile(root / L"Rewritten.dll", PayloadKind::MainProgram, false);
   WriteTestFile(root / L"Rewritten.dll", "new");
-  journal.CompleteEntry(true);
+  entry.Complete(true);
   const std::wstring backup = journal.Entries().back().backup;
   ASSERT_TRUE(Exists(backup));
-  journal.RecordShortcut(JournalEntryKind::ProgramShortcut, root / L"Menu");
-  journal.CompleteEntry(true, root / L"Menu\\Meridel 6.07c.lnk");
-  journal.RecordUninstallKey(nullptr);
-  journal.CompleteEntry(true);
+  journal.RecordShortcut(JournalEntryKind::ProgramShortcut, root / L"Menu")
+      .Complete(true, root / L"Menu\\Meridel 6.07c.lnk");
+  journal.RecordUninstallKey(nullptr).Complete(true);
 
   EXPECT_TRUE(journal.Commit(root / L"Uninstall.ulog", app, root / L"Menu"));
   EXPECT_FALSE(Exists(backup));
@@ -101,10 +100,8 @@ TEST(JournalCommit, UnwritableLogStillDiscardsBackups) {
   WriteTestFile(root / L"a.txt", "old a");
   WriteTestFile(root / L"b.txt", "old b");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
-  journal.RecordFile(root / L"a.txt", PayloadKind::MainProgram, false);
-  journal.CompleteEntry(true);
-  journal.RecordFile(root / L"b.txt", PayloadKind::UserData, true);
-  journal.CompleteEntry(true);
+  journal.RecordFile(root / L"a.txt", PayloadKind::MainProgram, false).Complete(true);
+  journal.RecordFile(root / L"b.txt", PayloadKind::UserData, true).Complete(true);
   std::vector<std::wstring> backups;
   for (const JournalEntry& entry : journal.Entries()) backups.push_back(entry.backup);
   ASSERT_EQ(backups.size(), 2u);

@@ -137,26 +137,25 @@ void MakePreviousInstallation(const ScratchFolder& root) {
 
 // What an installation does, each change recorded first.
 void Install(InstallJournal& journal, const ScratchFolder& root, const UninstallKeyLocation& key) {
-  journal.RecordFile(root / L"App\\Meridel.exe", 1, false);
+  PendingJournalEntry entry = journal.RecordFile(root / L"App\\Meridel.exe", 1, false);
   WriteTestFile(root / L"App\\Meridel.exe", "new program");
-  journal.CompleteEntry(true);
-  journal.RecordFile(root / L"App\\Lang\\Meridel.cs.dll", 0, false);
+  entry.Complete(true);
+  entry = journal.RecordFile(root / L"App\\Lang\\Meridel.cs.dll", 0, false);
   WriteTestFile(root / L"App\\Lang\\Meridel.cs.dll", "czech");
-  journal.CompleteEntry(true);
-  journal.RecordFile(root / L"App\\Data\\Deep\\Materials.lib", 4, false);
+  entry.Complete(true);
+  entry = journal.RecordFile(root / L"App\\Data\\Deep\\Materials.lib", 4, false);
   WriteTestFile(root / L"App\\Data\\Deep\\Materials.lib", "materials");
-  journal.CompleteEntry(true);
-  journal.RecordFile(root / L"App\\Samples\\Demo.mrd", 3, true);  // kept, copied aside
-  journal.CompleteEntry(true);
+  entry.Complete(true);
+  journal.RecordFile(root / L"App\\Samples\\Demo.mrd", 3, true).Complete(true);  // kept, copied aside
 
-  journal.RecordShortcut(JournalEntryKind::ProgramShortcut, root / L"Menu");
+  entry = journal.RecordShortcut(JournalEntryKind::ProgramShortcut, root / L"Menu");
   WriteTestFile(root / L"Menu\\Meridel 6.07c.lnk", "new program link");
-  journal.CompleteEntry(true, root / L"Menu\\Meridel 6.07c.lnk");
-  journal.RecordShortcut(JournalEntryKind::DesktopShortcut, root / L"Desk");
-  journal.CompleteEntry(false);  // creating the new desktop shortcut failed
-  journal.RecordShortcut(JournalEntryKind::UninstallShortcut, root / L"NewMenu\\Sub");
+  entry.Complete(true, root / L"Menu\\Meridel 6.07c.lnk");
+  // Creating the new desktop shortcut failed.
+  journal.RecordShortcut(JournalEntryKind::DesktopShortcut, root / L"Desk").Complete(false);
+  entry = journal.RecordShortcut(JournalEntryKind::UninstallShortcut, root / L"NewMenu\\Sub");
   WriteTestFile(root / L"NewMenu\\Sub\\Uninstall Meridel.lnk", "uninstall link");
-  journal.CompleteEntry(true, root / L"NewMenu\\Sub\\Uninstall Meridel.lnk");
+  entry.Complete(true, root / L"NewMenu\\Sub\\Uninstall Meridel.lnk");
 
   HKEY parent = nullptr;
   ASSERT_EQ(::RegOpenKeyExW(key.root, key.parentPath.c_str(), 0, KEY_ALL_ACCESS, &parent), ERROR_SUCCESS);
@@ -166,21 +165,19 @@ void Install(InstallJournal& journal, const ScratchFolder& root, const Uninstall
   ASSERT_EQ(::RegCreateKeyExW(parent, key.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &product, &disposition), ERROR_SUCCESS);
   UniqueRegKey productOwner(product);
-  journal.RecordUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? product : nullptr);
+  entry = journal.RecordUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? product : nullptr);
   SetString(product, L"DisplayName", L"Meridel 6.07c");
   SetString(product, L"UninstallString", root / L"App\\Uninstall.exe");
   HKEY sub = nullptr;
   ::RegCreateKeyExW(product, L"NewSub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
   ::RegCloseKey(sub);
-  journal.CompleteEntry(true);
+  entry.Complete(true);
 
-  journal.RecordSelfRegistration();
-  journal.CompleteEntry(true);
-  journal.RecordDirectXSetup();
-  journal.CompleteEntry(false, std::wstring(L"DirectX..."));
-  journal.RecordFile(root / L"App\\Broken.dll", 1, false);  // the failing write
+  journal.RecordSelfRegistration().Complete(true);
+  journal.RecordDirectXSetup().Complete(false, std::wstring(L"DirectX..."));
+  entry = journal.RecordFile(root / L"App\\Broken.dll", 1, false);  // the failing write
   WriteTestFile(root / L"App\\Broken.dll", "half");
-  journal.CompleteEntry(false);
+  entry.Complete(false);
 }
 
 std::vector<std::wstring> Backups(const InstallJournal& journal) {
@@ -259,8 +256,7 @@ TEST(JournalRollback, ExistingKeyThatCannotBeSavedStays) {
   const KeySnapshot registry = SnapshotKey(key.location);
   InstallJournal journal(key.location);
   // A handle that RegSaveKeyW cannot use stands for a key that cannot be saved.
-  journal.RecordUninstallKey(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7ff0)));
-  journal.CompleteEntry(true);
+  journal.RecordUninstallKey(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7ff0))).Complete(true);
   EXPECT_TRUE(journal.Entries().back().backup.empty());
   journal.Rollback();
   EXPECT_EQ(SnapshotKey(key.location), registry);
@@ -276,12 +272,35 @@ TEST(JournalRollback, ExistingFileThatCannotBeSetAsideIsNotDeleted) {
     UniqueFile lock(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    journal.RecordFile(file, 1, false);
-    journal.CompleteEntry(false);
+    journal.RecordFile(file, 1, false).Complete(false);
   }
   EXPECT_TRUE(journal.Entries().back().backup.empty());
   journal.Rollback();
   EXPECT_EQ(ReadTestFile(file), "the user's");
+}
+
+// The one deletion of the uninstall key that rollback, recovery and removal share.
+TEST(UninstallKeyRemoval, DeletesTheKeyWithItsSubkeysAndNothingBeside) {
+  TestUninstallKey key(L"DeleteKey");
+  key.CreateWithValues();
+  UninstallKeyLocation neighbour = key.location;
+  neighbour.name = L"Other Product";
+  HKEY other = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(neighbour.root, (neighbour.parentPath + L"\\" + neighbour.name).c_str(), 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &other, nullptr), ERROR_SUCCESS);
+  ::RegCloseKey(other);
+  const KeySnapshot neighbourBefore = SnapshotKey(neighbour);
+
+  EXPECT_FALSE(DeleteUninstallKey(key.location));
+  EXPECT_EQ(SnapshotKey(key.location).count(L"<none>"), 1u);
+  EXPECT_EQ(SnapshotKey(neighbour), neighbourBefore);
+  EXPECT_FALSE(DeleteUninstallKey(key.location)) << "a key that is not there is no failure";
+
+  // Without a name the parent, with every product's entry, would go.
+  UninstallKeyLocation nameless = key.location;
+  nameless.name.clear();
+  EXPECT_EQ(DeleteUninstallKey(nameless), std::error_code(ERROR_INVALID_NAME, std::system_category()));
+  EXPECT_EQ(SnapshotKey(neighbour), neighbourBefore);
 }
 
 }  // namespace
