@@ -5,6 +5,7 @@
 
 #include "engine/file_removal.h"
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 #include "platform/security.h"
 
 namespace qw {
@@ -58,16 +59,12 @@ void InstallJournal::UndoFile(const JournalEntry& entry) {
 
 void InstallJournal::UndoUninstallKey(const JournalEntry& entry) {
   EnableTokenPrivilege(SE_RESTORE_NAME, true);
-  HKEY parentKey = nullptr;
-  if (::RegOpenKeyExW(keyLocation_.root, keyLocation_.parentPath.c_str(), 0, KEY_ALL_ACCESS,
-                      &parentKey) == ERROR_SUCCESS) {
-    UniqueRegKey parent(parentKey);
+  UniqueRegKey parent;
+  if (!OpenRegKey(keyLocation_.root, keyLocation_.parentPath, KEY_ALL_ACCESS, parent)) {
     if (!entry.backup.empty()) {
       bool restored = false;
-      HKEY productKey = nullptr;
-      if (::RegOpenKeyExW(parent.get(), keyLocation_.name.c_str(), 0, KEY_ALL_ACCESS,
-                          &productKey) == ERROR_SUCCESS) {
-        UniqueRegKey product(productKey);
+      UniqueRegKey product;
+      if (!OpenRegKey(parent.get(), keyLocation_.name, KEY_ALL_ACCESS, product)) {
         restored = ::RegRestoreKeyW(product.get(), entry.backup.c_str(), 0) == ERROR_SUCCESS;
       }
       // The saved hive is the only copy of the user's key: it goes only
