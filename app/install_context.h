@@ -5,6 +5,7 @@
 // thread only. It persists nothing itself.
 
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "engine/installed_state.h"
@@ -32,9 +33,9 @@ class InstallContext {
   static std::wstring ProductKey();
 
   // Chooses a new temporary working folder for this run (not created on
-  // disk). On failure leaves m_tempFolder as it was, sets `errorText` and
-  // returns false.
-  bool CreateTempFolder(std::wstring& errorText);
+  // disk). On failure leaves m_tempFolder as it was and returns why
+  // (payload/temporary_folder.h).
+  std::error_code CreateTempFolder();
 
   InstalledState m_installedState = InstalledState::NotInstalled;
   std::wstring m_installedVersion;

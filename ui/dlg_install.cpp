@@ -111,7 +111,7 @@ bool CDlgInstall::RunInstallation() {
   m_pacing = false;
   m_programPath = outcome.programPath;
   m_uninstallerPath = outcome.uninstallerPath;
-  return outcome.succeeded;
+  return outcome.succeeded();
 }
 
 void CDlgInstall::PumpMessages() {
