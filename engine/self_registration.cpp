@@ -81,9 +81,8 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstrin
 }
 
 // Runs the program with `arguments`, the lock released for the time of the
-// run. Empty when it exited with -10, after the shell was told that file
-// associations changed; the system's error when it could not be started,
-// ERROR_INSTALL_FAILURE when it exited otherwise.
+// run. Empty when it exited with -10; the system's error when it could not
+// be started, ERROR_INSTALL_FAILURE when it exited otherwise.
 std::error_code RunWithLockReleased(const std::wstring& programPath, const std::wstring& arguments,
                                     ApplicationLock& appLock, const std::function<void(HANDLE)>& started = nullptr) {
   appLock.Release();
@@ -92,9 +91,13 @@ std::error_code RunWithLockReleased(const std::wstring& programPath, const std::
   appLock.TryAcquire();
   if (!exitCode) return startError;
   if (*exitCode != kRegisteredExitCode) return SystemError(ERROR_INSTALL_FAILURE);
+  return {};
+}
+
+// After a run that changed the program's file associations.
+void TellTheShellAssociationsChanged() {
   WaitCursor wait;
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
-  return {};
 }
 
 }  // namespace
@@ -115,11 +118,14 @@ std::error_code RunSelfRegistration(const std::wstring& programPath, Application
       RunWithLockReleased(programPath, L"/Register /Background", appLock,
                           [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
   journal.CompleteEntry(!error);
+  if (!error) TellTheShellAssociationsChanged();
   return error;
 }
 
 std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock) {
-  return RunWithLockReleased(programPath, L"/Unregister /Background", appLock);
+  const std::error_code error = RunWithLockReleased(programPath, L"/Unregister /Background", appLock);
+  if (!error) TellTheShellAssociationsChanged();
+  return error;
 }
 
 }  // namespace qw
