@@ -37,8 +37,8 @@ std::wstring InstallContext::ProductDisplayName(bool nameOnly) {
 
 std::wstring InstallContext::ProductKey() { return ProductKeyFor(ProductIdentity::kProductId); }
 
-bool InstallContext::CreateTempFolder(std::wstring& errorText) {
-  return MakeTemporaryFolderPath(m_tempFolder, errorText);
+std::error_code InstallContext::CreateTempFolder() {
+  return MakeTemporaryFolderPath(m_tempFolder);
 }
 
 }  // namespace qw

@@ -8,6 +8,7 @@
 // temporary folder.
 
 #include <string>
+#include <system_error>
 
 #include "ui/wizard_state.h"
 
@@ -26,9 +27,9 @@ class InstallContext : public WizardState {
   static std::wstring ProductKey();
 
   // Chooses a new temporary working folder for this run (not created on
-  // disk). On failure leaves m_tempFolder as it was, sets `errorText` and
-  // returns false.
-  bool CreateTempFolder(std::wstring& errorText);
+  // disk). On failure leaves m_tempFolder as it was and returns why
+  // (payload/temporary_folder.h).
+  std::error_code CreateTempFolder();
 };
 
 }  // namespace qw

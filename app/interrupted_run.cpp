@@ -39,16 +39,14 @@ void UndoInterruptedInstallation(ApplicationLock& appLock) {
   recovery.uninstallKey = UninstallKeyLocation::ForProduct(productKey);
   recovery.productKey = productKey;
   // The payload's destinations: where this product puts its data files.
+  // Without the directory only the installation folder and the shortcuts
+  // are the product's places.
   std::list<std::wstring> folders;  // the facts point into these
-  try {
-    PayloadArchive archive(FindPayloadResource());
-    for (const DirectoryRecord& record : archive.directory()) {
-      folders.push_back(WideFromUtf16(record.destination));
-      recovery.facts.destinations.push_back({static_cast<std::int32_t>(record.kind), folders.back().c_str()});
-    }
-  } catch (...) {
-    // Without the directory only the installation folder and the shortcuts
-    // are the product's places.
+  PayloadArchive archive(FindPayloadResource());
+  std::error_code unread;
+  for (const DirectoryRecord& record : archive.directory(unread)) {
+    folders.push_back(WideFromUtf16(record.destination));
+    recovery.facts.destinations.push_back({static_cast<std::int32_t>(record.kind), folders.back().c_str()});
   }
   AddProductPlaceNames(recovery.facts, ProductIdentity::kProductName, ProductIdentity::kDisplayName);
   recovery.unregister = [&appLock](const std::wstring& program) -> std::error_code {

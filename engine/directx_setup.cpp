@@ -1,6 +1,7 @@
 #include "engine/directx_setup.h"
 
 #include "i18n/message_lookup.h"
+#include "platform/system_error.h"
 
 namespace qw {
 
@@ -49,17 +50,19 @@ bool PreviouslyDone(const InstallJournal& journal) {
   return false;
 }
 
-// Runs the library's setup; false when an export is missing or it fails.
-bool InstallComponents(const DirectXRuntimeSetup& setup, InstallPageServices& page) {
+// Runs the library's setup: ERROR_PROC_NOT_FOUND when an export is
+// missing, ERROR_INSTALL_FAILURE when the setup fails.
+std::error_code InstallComponents(const DirectXRuntimeSetup& setup, InstallPageServices& page) {
   auto setCallback = Export<SetCallbackFunction>(setup.module(), "DirectXSetupSetCallback");
   auto install = Export<SetupFunction>(setup.module(), "DirectXSetupW");
-  if (setCallback == nullptr || install == nullptr) return false;
+  if (setCallback == nullptr || install == nullptr) return SystemError(ERROR_PROC_NOT_FOUND);
   setCallback(OnSetupCallback);
   std::wstring folder = setup.folder();  // the interface takes a writable string
   g_pumpedPage = &page;
   const INT result = install(page.OwnerWindow(), folder.data(), DSETUP_DIRECTX);
   g_pumpedPage = nullptr;
-  return result == DSETUPERR_SUCCESS || result == DSETUPERR_SUCCESS_RESTART;
+  if (result == DSETUPERR_SUCCESS || result == DSETUPERR_SUCCESS_RESTART) return {};
+  return SystemError(ERROR_INSTALL_FAILURE);
 }
 
 }  // namespace
@@ -74,24 +77,24 @@ DirectXRuntimeSetup::DirectXRuntimeSetup(std::wstring folder) : folder_(std::mov
   if (loaded() && !UsableVersion(module_.get())) module_.reset();
 }
 
-bool RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState, InstallJournal& journal,
-                    InstallPageServices& page) {
-  if (!setup.loaded()) return false;
+std::error_code RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState, InstallJournal& journal,
+                               InstallPageServices& page) {
+  if (!setup.loaded()) return {};
   // An update keeps what an earlier installation's setup did; a
   // reinstallation of the same version repairs, so it runs again.
   if (installedState != InstalledState::SameVersion && PreviouslyDone(journal)) {
     setup.Unload();
-    return false;
+    return {};
   }
   PendingJournalEntry entry = journal.RecordDirectXSetup();
   const std::wstring text = LoadMessage(msg::kDirectXUpdate);
   page.SetStatus(text);
   page.AppendLog(text);
-  const bool succeeded = InstallComponents(setup, page);
+  const std::error_code error = InstallComponents(setup, page);
   setup.Unload();
-  entry.Complete(succeeded, text);
-  page.AppendLog(LoadMessage(succeeded ? msg::kStepOk : msg::kStepFailed) + L"\r\n");
-  return succeeded;
+  entry.Complete(!error, text);
+  page.AppendLog(LoadMessage(error ? msg::kStepFailed : msg::kStepOk) + L"\r\n");
+  return error;
 }
 
 }  // namespace qw

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "engine/install_page_services.h"
@@ -43,8 +44,10 @@ class DirectXRuntimeSetup {
 // records the run, shows message 1131, lets the library install (its
 // progress callbacks pump the page's messages) and ends the log line with
 // "OK" or "Failed". Never makes the installation fail; releases the
-// library in every case. Returns whether the setup ran and succeeded.
-bool RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState, InstallJournal& journal,
-                    InstallPageServices& page);
+// library in every case. Returns empty when the step was left out or the
+// setup succeeded; ERROR_PROC_NOT_FOUND when the library lacks the setup's
+// functions, ERROR_INSTALL_FAILURE when the setup failed.
+[[nodiscard]] std::error_code RunDirectXStep(DirectXRuntimeSetup& setup, InstalledState installedState,
+                                             InstallJournal& journal, InstallPageServices& page);
 
 }  // namespace qw

@@ -34,10 +34,10 @@ ExtractionHandler::ExtractionHandler(PayloadArchive& archive, InstalledState ins
 
 notification::result ExtractionHandler::operator()(notification& n) {
   const notification::result answer = std::visit(
-      [this](auto& value) -> notification::result {
+      [this, &n](auto& value) -> notification::result {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, notification::started>) {
-          return Started();
+          return Started(n);
         } else if constexpr (std::is_same_v<T, notification::file_begin>) {
           return FileBegin(value.entry);
         } else if constexpr (std::is_same_v<T, notification::file_end>) {
@@ -75,13 +75,16 @@ int ExtractionHandler::Percent(std::uint64_t done, std::uint64_t total) {
   return (percent >= 100 && done < total) ? 99 : percent;
 }
 
-notification::result ExtractionHandler::Started() {
+notification::result ExtractionHandler::Started(notification& n) {
   const std::wstring line = Line(msg::kPreparingInstallation);
   page_.SetStatus(line);
   page_.AppendLog(line);
   page_.PumpMessagesNow();  // the test takes a while: show what it is
   // Nothing is written before the whole archive is known to be sound.
-  if (!archive_.test()) ThrowCompressError(compress_errc::archive_test_failed);
+  if (!archive_.test()) {
+    n.reason = compress_errc::archive_test_failed;
+    return notification::cancel;
+  }
   archive_.rewind();
   page_.AppendLog(Line(msg::kStepOk) + L"\r\n");
   return notification::proceed;
@@ -136,9 +139,11 @@ notification::result ExtractionHandler::FileEnd(const PayloadEntry& entry) {
 }
 
 notification::result ExtractionHandler::Failure(const notification::failure& failure) {
+  error_ = failure.code;
   writing_.Complete(false);
   page_.AppendLog(Line(msg::kStepFailed) + L"\r\n");
-  page_.SetStatus(FormatMessageText(msg::kInstallationFailed, ErrorCodeText(failure.code)));
+  // Shown at once, before the rollback that follows may hold the thread.
+  page_.SetStatus(InstallationFailedText(failure.code));
   return notification::cancel;
 }
 

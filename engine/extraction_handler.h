@@ -10,6 +10,7 @@
 // processed.
 
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "engine/install_page_services.h"
@@ -32,13 +33,18 @@ class ExtractionHandler {
   // their files begin.
   const std::wstring& programPath() const { return programPath_; }
   const std::wstring& uninstallerPath() const { return uninstallerPath_; }
+  // Why the extraction failed, as its failure notification said; empty
+  // until then.
+  const std::error_code& error() const { return error_; }
 
   // The percentage the progress bar shows: rounded, and 99 rather than 100
   // while bytes remain.
   static int Percent(std::uint64_t done, std::uint64_t total);
 
  private:
-  notification::result Started();
+  // Tests the archive; a failed test stops the extraction with the
+  // "compress" error archive_test_failed as its reason.
+  notification::result Started(notification& n);
   notification::result FileBegin(const PayloadEntry& entry);
   notification::result FileEnd(const PayloadEntry& entry);
   notification::result Failure(const notification::failure& failure);
@@ -53,6 +59,7 @@ class ExtractionHandler {
   std::wstring uninstallerPath_;
   // The file being written: completed when it ends or the extraction fails.
   PendingJournalEntry writing_;
+  std::error_code error_;
   int shownPercent_ = 0;  // what the progress bar shows: the sequence sets 0 before extracting
 };
 

@@ -5,6 +5,7 @@
 #include "engine/journal_entry_rules.h"
 #include "engine/uninstall_key_location.h"
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 #include "platform/security.h"
 
 namespace qw {
@@ -54,10 +55,8 @@ void InstallJournal::UndoUninstallKey(const JournalEntry& entry) {
   }
   EnableTokenPrivilege(SE_RESTORE_NAME, true);
   bool restored = false;
-  HKEY productKey = nullptr;
-  if (::RegOpenKeyExW(keyLocation_.root, (keyLocation_.parentPath + L"\\" + keyLocation_.name).c_str(), 0,
-                      KEY_ALL_ACCESS, &productKey) == ERROR_SUCCESS) {
-    UniqueRegKey product(productKey);
+  UniqueRegKey product;
+  if (!OpenRegKey(keyLocation_.root, keyLocation_.parentPath + L"\\" + keyLocation_.name, KEY_ALL_ACCESS, product)) {
     restored = ::RegRestoreKeyW(product.get(), entry.backup.c_str(), 0) == ERROR_SUCCESS;
   }
   EnableTokenPrivilege(SE_RESTORE_NAME, false);

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "engine/install_journal.h"
 #include "engine/installed_state.h"
@@ -55,9 +57,17 @@ struct InstallRequest {
 
 // What a run leaves for its caller.
 struct InstallOutcome {
-  bool succeeded = false;
+  // Why the run failed, as its status line shows it (engine/error_code_text.h);
+  // empty when it succeeded.
+  std::error_code error;
+  // The errors of the steps that failed without failing the run, each
+  // logged as "Failed", in the order they ran: shortcuts, DirectX, the
+  // uninstall entry, the self-registration, the uninstall log.
+  std::vector<std::error_code> stepErrors;
   std::wstring programPath;      // the installed main program, or empty
   std::wstring uninstallerPath;  // the installed uninstaller, or empty
+
+  bool succeeded() const { return !error; }
 };
 
 }  // namespace qw

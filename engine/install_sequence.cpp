@@ -20,18 +20,20 @@
 #include "engine/user_controlled_folder.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"
+#include "payload/compress_error.h"
 #include "payload/special_folder.h"
 #include "payload/temporary_folder.h"
 #include "payload/unicode_text.h"
 #include "platform/handles.h"
 #include "platform/path_elements.h"
+#include "platform/registry_key.h"
 #include "platform/system_error.h"
 
 namespace qw {
 namespace {
 
-std::wstring Result(bool succeeded) {
-  return LoadMessage(succeeded ? msg::kStepOk : msg::kStepFailed) + L"\r\n";
+std::wstring Result(const std::error_code& error) {
+  return LoadMessage(error ? msg::kStepFailed : msg::kStepOk) + L"\r\n";
 }
 
 // A step line: the status and the start of a log line that the step's
@@ -42,8 +44,12 @@ void StepLine(InstallPageServices& page, MessageId id) {
   page.AppendLog(text);
 }
 
-void ShowFailure(InstallPageServices& page, const std::wstring& codeText) {
-  page.SetStatus(FormatMessageText(msg::kInstallationFailed, codeText));
+// The end of a failed run: the status says why; so does the log, unless
+// the failed step ended its own log line with "Failed".
+void ShowRunFailure(InstallPageServices& page, const std::error_code& error, bool stepLogged = false) {
+  const std::wstring text = InstallationFailedText(error);
+  page.SetStatus(text);
+  if (!stepLogged) page.AppendLog(text + L"\r\n");
 }
 
 // So that nothing the product ships is changed by accident.
@@ -57,7 +63,7 @@ void MakeReadOnly(const std::wstring& path) {
 
 // A folder typed as "" or "Meridel" would resolve against whatever the
 // current folder happens to be: refuse before anything is written.
-bool FoldersAreAbsolute(const InstallRequest& request) {
+std::error_code CheckFoldersAreAbsolute(const InstallRequest& request) {
   // A drive and its root ("C:\\...") or a network share ("\\\\server\\...");
   // "\\Meridel" would still depend on the current drive. Backslashes only,
   // as the Path page gives it: the uninstaller refuses a logged path with
@@ -66,7 +72,8 @@ bool FoldersAreAbsolute(const InstallRequest& request) {
     return (IsAbsoluteDrivePath(folder) || IsSharePath(folder)) && folder.find(L'/') == std::wstring::npos &&
            folder.size() < MAX_PATH;
   };
-  return absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder));
+  if (absolute(request.installFolder) && (!request.startMenuShortcut || absolute(request.startMenuFolder))) return {};
+  return SystemError(ERROR_BAD_PATHNAME);
 }
 
 PlaceholderFolders PlaceholdersOf(const InstallRequest& request) {
@@ -77,19 +84,33 @@ PlaceholderFolders PlaceholdersOf(const InstallRequest& request) {
 // An existing folder that the run would write in and that an ordinary user
 // owns: that user could change or redirect what the elevated installation
 // puts there. Empty when there is none.
-std::wstring UserControlledFolder(const InstallRequest& request) {
+std::wstring FindUserControlledFolder(const InstallRequest& request) {
+  // An archive whose directory cannot be read fails its test before
+  // anything is written; the installation folder is still checked.
   std::vector<std::wstring> destinations;
-  try {
-    PayloadArchive archive(request.archive);
-    for (const DirectoryRecord& record : archive.directory()) {
-      destinations.push_back(WideFromUtf16(record.destination));
-    }
-  } catch (...) {
-    // An archive whose directory cannot be read fails its test before
-    // anything is written; the installation folder is still checked.
+  PayloadArchive archive(request.archive);
+  std::error_code unread;
+  for (const DirectoryRecord& record : archive.directory(unread)) {
+    destinations.push_back(WideFromUtf16(record.destination));
   }
   return FirstUserControlledFolder(
       FoldersToVouchFor(request.installFolder, destinations, PlaceholdersOf(request), SpecialFolderPath));
+}
+
+// Refuses a folder that an ordinary user owns, naming it in the log.
+std::error_code RefuseUserControlledFolder(const std::wstring& folder, InstallPageServices& page) {
+  if (folder.empty()) return {};
+  page.AppendLog(FormatMessageText(msg::kUserControlledFolder, folder) + L"\r\n");
+  return install_errc::user_controlled_folder;
+}
+
+// What is checked before anything is written or named: the folders, then
+// the folders the run would write in; then the temporary folder is named.
+std::error_code CheckAndNameTemporaryFolder(InstallRequest& request, InstallPageServices& page) {
+  if (const std::error_code error = CheckFoldersAreAbsolute(request)) return error;
+  if (const std::error_code error = RefuseUserControlledFolder(FindUserControlledFolder(request), page))
+    return error;
+  return MakeTemporaryFolderPath(request.tempFolder);
 }
 
 // Creates the installation folder before anything goes into it. Outside
@@ -104,28 +125,28 @@ std::error_code PrepareInstallFolder(InstallRequest& request, InstallPageService
   }
   request.journal.EnsureFolder(request.installFolder);
   if (const std::error_code error = request.journal.LastRecordingError()) return error;
-  const std::wstring folder = FirstUserControlledFolder(
-      FoldersToVouchFor(request.installFolder, {}, PlaceholdersOf(request), SpecialFolderPath));
-  if (folder.empty()) return {};
-  page.AppendLog(FormatMessageText(msg::kUserControlledFolder, folder) + L"\r\n");
-  return install_errc::user_controlled_folder;
+  return RefuseUserControlledFolder(FirstUserControlledFolder(FoldersToVouchFor(
+                                        request.installFolder, {}, PlaceholdersOf(request), SpecialFolderPath)),
+                                    page);
 }
 
-// Extracts the payload into the placeholder folders. Returns false after
-// the handler has shown the failure.
-bool ExtractPayload(const InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
-                    InstallOutcome& outcome) {
+// Extracts the payload into the placeholder folders. Returns the
+// extraction's failure after the handler has logged it and shown it.
+std::error_code ExtractPayload(const InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                               InstallOutcome& outcome) {
   const PlaceholderFolders folders = PlaceholdersOf(request);
   PayloadArchive archive(request.archive);
   ExtractionHandler handler(archive, request.installedState, request.journal, cleanup, page);
   const bool extracted = archive.extract(folders, std::ref(handler));
   outcome.programPath = handler.programPath();
   outcome.uninstallerPath = handler.uninstallerPath();
-  return extracted;
+  if (extracted) return {};
+  // The reader sends exactly one failure before it returns false.
+  return handler.error() ? handler.error() : make_error_code(compress_errc::unexpected_error);
 }
 
-bool CreateChosenShortcuts(const InstallRequest& request, const InstallOutcome& outcome,
-                           InstallPageServices& page) {
+std::error_code CreateChosenShortcuts(const InstallRequest& request, const InstallOutcome& outcome,
+                                      InstallPageServices& page) {
   ShortcutChoices choices;
   choices.startMenu = request.startMenuShortcut;
   choices.desktop = request.desktopShortcut;
@@ -137,8 +158,8 @@ bool CreateChosenShortcuts(const InstallRequest& request, const InstallOutcome& 
   return CreateShortcuts(choices, request.journal, page);
 }
 
-bool EnterUninstallEntry(const InstallRequest& request, const InstallOutcome& outcome,
-                         InstallPageServices& page) {
+std::error_code EnterUninstallEntry(const InstallRequest& request, const InstallOutcome& outcome,
+                                    InstallPageServices& page) {
   StepLine(page, msg::kRegistryDataWriting);
   UninstallEntryValues values;
   values.product = request.product;
@@ -150,29 +171,33 @@ bool EnterUninstallEntry(const InstallRequest& request, const InstallOutcome& ou
 
 // "Uninstall.ulog" beside the uninstaller; the journal's entries merged
 // with the previous installation's, and the set-aside copies discarded.
-bool WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outcome,
-                       InstallPageServices& page) {
+// ERROR_FILENAME_EXCED_RANGE when the log's path cannot be formed,
+// ERROR_WRITE_FAULT when the log was not completely written (the journal
+// does not say why).
+std::error_code WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outcome,
+                                  InstallPageServices& page) {
   StepLine(page, msg::kInstallationDataWriting);
   const std::wstring folder = ParentPath(outcome.uninstallerPath);
   const std::wstring logPath = JoinPath(folder, kUninstallLogFileName);
-  const bool formed = !folder.empty() && logPath.size() < MAX_PATH;
-  const bool written =
-      formed && request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
-  if (!formed) request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
-  page.AppendLog(Result(written));
-  return written;
+  std::error_code error;
+  if (folder.empty() || logPath.size() >= MAX_PATH) {
+    request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
+    error = SystemError(ERROR_FILENAME_EXCED_RANGE);
+  } else if (!request.journal.Commit(logPath, request.installFolder, request.startMenuFolder)) {
+    error = SystemError(ERROR_WRITE_FAULT);
+  }
+  page.AppendLog(Result(error));
+  return error;
 }
 
 // What the product path value was before this run writes it, for the run
 // record.
 void NoteProductPath(const InstallRequest& request) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(request.productPath.root, request.productPath.subkey.c_str(), 0, KEY_QUERY_VALUE, &raw) !=
-      ERROR_SUCCESS) {
+  UniqueRegKey key;
+  if (OpenRegKey(request.productPath.root, request.productPath.subkey, KEY_QUERY_VALUE, key)) {
     request.journal.NoteProductPath(false, false, std::wstring());
     return;
   }
-  UniqueRegKey key(raw);
   wchar_t value[1024] = {};
   DWORD type = 0, size = sizeof value - sizeof(wchar_t);
   const std::wstring valueName = ProductPathValueName(request.product.key);
@@ -197,61 +222,63 @@ std::unique_ptr<RunRecordFile> BeginRunRecord(const InstallRequest& request, std
   return record;
 }
 
-void ShowRunFailure(InstallPageServices& page, const std::error_code& error) {
-  const std::wstring text = FormatMessageText(msg::kInstallationFailed, ErrorCodeText(error));
-  page.SetStatus(text);
-  page.AppendLog(text + L"\r\n");
+// A step that fails without failing the run: its error is kept for the
+// caller (the step has logged "Failed" itself).
+void Keep(InstallOutcome& outcome, const std::error_code& error) {
+  if (error) outcome.stepErrors.push_back(error);
 }
 
 // Steps 10 and on, with the temporary folder named and its cleanup armed.
-bool InstallIntoFolders(InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
-                        InstallOutcome& outcome) {
+// Returns why the run failed, after showing it.
+std::error_code InstallIntoFolders(InstallRequest& request, TemporaryCleanup& cleanup, InstallPageServices& page,
+                                   InstallOutcome& outcome) {
   page.SetProgress(0);
   page.ShowProgress();
-  std::error_code recordError;
-  const std::unique_ptr<RunRecordFile> record = BeginRunRecord(request, recordError);
-  if (recordError) {
-    ShowRunFailure(page, recordError);
-    return false;
+  std::error_code error;
+  const std::unique_ptr<RunRecordFile> record = BeginRunRecord(request, error);
+  if (error) {
+    ShowRunFailure(page, error);
+    return error;
   }
   // The record outlives no run: the journal lets go of it on every path.
   struct LetGo {
     InstallJournal& journal;
     ~LetGo() { journal.KeepRunRecord(nullptr); }
   } letGo{request.journal};
-  if (const std::error_code error = PrepareInstallFolder(request, page)) {
+  if ((error = PrepareInstallFolder(request, page))) {
     request.journal.Rollback();
-    const std::wstring text = FormatMessageText(msg::kInstallationFailed, ErrorCodeText(error));
-    page.SetStatus(text);
-    page.AppendLog(text + L"\r\n");
-    return false;
+    ShowRunFailure(page, error);
+    return error;
   }
-  if (!ExtractPayload(request, cleanup, page, outcome)) {
+  if ((error = ExtractPayload(request, cleanup, page, outcome))) {
     request.journal.Rollback();
-    return false;
+    return error;  // shown by the extraction's failure line and status
   }
   MakeReadOnly(outcome.programPath);
   MakeReadOnly(outcome.uninstallerPath);
 
-  CreateChosenShortcuts(request, outcome, page);
+  Keep(outcome, CreateChosenShortcuts(request, outcome, page));
   {
     DirectXRuntimeSetup directX(request.tempFolder);
-    RunDirectXStep(directX, request.installedState, request.journal, page);
+    Keep(outcome, RunDirectXStep(directX, request.installedState, request.journal, page));
   }
-  const bool entryWritten = EnterUninstallEntry(request, outcome, page);
+  const std::error_code entryError = EnterUninstallEntry(request, outcome, page);
   NoteProductPath(request);
-  if (!RegisterProductPath(outcome.programPath, request.product.key, request.productPath)) {
+  if ((error = RegisterProductPath(outcome.programPath, request.product.key, request.productPath))) {
     request.journal.Rollback();
-    page.AppendLog(Result(false));
-    ShowFailure(page, L"-1");
-    return false;
+    page.AppendLog(Result(error));
+    ShowRunFailure(page, error, true);
+    return error;
   }
-  const bool registered = RunSelfRegistration(outcome.programPath, request.appLock, request.journal);
-  page.AppendLog(Result(entryWritten && registered));
+  const std::error_code registrationError =
+      RunSelfRegistration(outcome.programPath, request.appLock, request.journal);
+  page.AppendLog(Result(entryError ? entryError : registrationError));
+  Keep(outcome, entryError);
+  Keep(outcome, registrationError);
 
-  WriteUninstallLog(request, outcome, page);
+  Keep(outcome, WriteUninstallLog(request, outcome, page));
   page.SetStatus(FormatMessageText(msg::kClickToContinue, LoadMessage(msg::kNext)));
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -260,25 +287,13 @@ InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& 
   InstallOutcome outcome;
   page.AppendLog(std::wstring(), true);
   page.SetStatus(LoadMessage(msg::kPreparingInstallation));
-
-  std::wstring errorText;
-  if (!FoldersAreAbsolute(request)) {
-    errorText = ErrorCodeText(SystemError(ERROR_BAD_PATHNAME));
-  } else if (const std::wstring folder = UserControlledFolder(request); !folder.empty()) {
-    page.AppendLog(FormatMessageText(msg::kUserControlledFolder, folder) + L"\r\n");
-    errorText = ErrorCodeText(install_errc::user_controlled_folder);
-  } else if (MakeTemporaryFolderPath(request.tempFolder, errorText)) {
-    errorText.clear();
-  }
-  if (!errorText.empty()) {
-    const std::wstring text = FormatMessageText(msg::kInstallationFailed, errorText);
-    page.SetStatus(text);
-    page.AppendLog(text + L"\r\n");
+  if ((outcome.error = CheckAndNameTemporaryFolder(request, page))) {
+    ShowRunFailure(page, outcome.error);  // nothing was changed
     return outcome;
   }
   // Deletes the temporary folder and the setup files in it on every path.
   TemporaryCleanup cleanup(request.tempFolder);
-  outcome.succeeded = InstallIntoFolders(request, cleanup, page, outcome);
+  outcome.error = InstallIntoFolders(request, cleanup, page, outcome);
   return outcome;
 }
 

@@ -11,19 +11,23 @@
 
 namespace qw {
 
-// Runs the whole sequence. The run fails when the install folder (or the
-// Start-menu folder, when shortcuts go there) is not an absolute path, when
-// a folder it would write in exists and is owned by an ordinary user (see
-// user_controlled_folder.h; the log names the folder) or the temporary
-// folder cannot be named (nothing was changed in these three cases), when
-// the installation folder cannot be made, when the extraction fails or when
-// the product path cannot be recorded; the last three roll the journal
-// back, so that the machine is left as the run found it. Outside the
-// Program Files folders the installation folder and the folders made on
-// its way are protected like Program Files (engine/install_journal.h). Any other step that fails
-// is only logged as "Failed" and the run still succeeds. The temporary
-// folder and the files extracted into it are deleted on every path once
-// the folder was named.
+// Runs the whole sequence. Before anything is changed, the run fails when
+// the install folder (or the Start-menu folder, when shortcuts go there) is
+// not an absolute path (ERROR_BAD_PATHNAME), when a folder it would write
+// in exists and is owned by an ordinary user
+// (install_errc::user_controlled_folder; the log names the folder), when
+// the temporary folder cannot be named (the temporary folder's categories)
+// or the run record cannot be begun. Later it fails when the installation
+// folder cannot be made, when the extraction fails (the reader's error) or
+// when the product path cannot be recorded (product_path_category()); these
+// three roll the journal back, so that the machine is left as the run found
+// it. The outcome's error is the one the status line shows. Outside the
+// Program Files folders the installation folder and the folders made on its
+// way are protected like Program Files (engine/install_journal.h). Any
+// other step that fails is only logged as "Failed", its error kept in the
+// outcome's stepErrors, and the run still succeeds. The temporary folder
+// and the files extracted into it are deleted on every path once the
+// folder was named.
 InstallOutcome RunInstallSequence(InstallRequest& request, InstallPageServices& page);
 
 }  // namespace qw

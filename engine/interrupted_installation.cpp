@@ -18,6 +18,7 @@
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
 #include "platform/path_elements.h"
+#include "platform/registry_key.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 
@@ -269,18 +270,18 @@ class Recovery {
       return;
     }
     EnableTokenPrivilege(SE_RESTORE_NAME, true);
-    HKEY raw = nullptr;
-    LSTATUS status = ::RegCreateKeyExW(key.root, (key.parentPath + L"\\" + key.name).c_str(), 0, nullptr,
-                                       REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
-    if (status == ERROR_SUCCESS) {
-      UniqueRegKey product(raw);
-      status = ::RegRestoreKeyW(product.get(), backup.c_str(), 0);
+    UniqueRegKey product;
+    std::error_code error = CreateRegKey(key.root, key.parentPath + L"\\" + key.name, KEY_ALL_ACCESS, product);
+    if (!error) {
+      const LSTATUS status = ::RegRestoreKeyW(product.get(), backup.c_str(), 0);
+      if (status != ERROR_SUCCESS) error = SystemError(static_cast<DWORD>(status));
+      product.reset();
     }
     EnableTokenPrivilege(SE_RESTORE_NAME, false);
-    if (status == ERROR_SUCCESS) {
+    if (!error) {
       DeleteFileClearingAttributes(backup);
     } else {
-      Leave(name, SystemError(static_cast<DWORD>(status)));
+      Leave(name, error);
     }
   }
 
@@ -305,9 +306,8 @@ class Recovery {
     const ProductPathLocation& where = request_.productPath;
     const RecordedProductPath& before = record_.productPath;
     const std::wstring valueName = ProductPathValueName(request_.productKey);
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(where.root, where.subkey.c_str(), 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS) return;
-    UniqueRegKey maker(raw);
+    UniqueRegKey maker;
+    if (OpenRegKey(where.root, where.subkey, KEY_ALL_ACCESS, maker)) return;
     LSTATUS status = ERROR_SUCCESS;
     if (before.valueExisted) {
       const auto bytes = static_cast<DWORD>((before.previousValue.size() + 1) * sizeof(wchar_t));

@@ -5,6 +5,7 @@
 #include "engine/folder_containment.h"
 #include "payload/special_folder.h"
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 
 namespace qw {
 namespace {
@@ -15,12 +16,11 @@ constexpr int kProgramFilesCommonX86 = 0x2C;  // CSIDL_PROGRAM_FILES_COMMONX86
 // A value of the 64-bit view of the system's CurrentVersion key (the
 // environment could say anything: it is the user's).
 std::wstring CurrentVersionValue(const wchar_t* name) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) {
+  UniqueRegKey key;
+  if (OpenRegKey(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion",
+                 KEY_QUERY_VALUE | KEY_WOW64_64KEY, key)) {
     return {};
   }
-  const UniqueRegKey key(opened);
   wchar_t value[MAX_PATH] = {};
   DWORD size = sizeof(value) - sizeof(wchar_t);
   DWORD type = 0;

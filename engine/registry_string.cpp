@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 
 namespace qw {
 
@@ -18,11 +19,12 @@ namespace {
 
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& subkey,
                                                const std::wstring& name) {
-  HKEY opened = nullptr;
-  LONG status = ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &opened);
-  if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
-  if (status != ERROR_SUCCESS) ThrowRegistryError(status, "RegOpenKeyExW");
-  const UniqueRegKey key(opened);
+  UniqueRegKey key;
+  if (const std::error_code error = OpenRegKey(root, subkey, KEY_QUERY_VALUE, key)) {
+    if (error.value() == ERROR_FILE_NOT_FOUND) return std::nullopt;
+    ThrowRegistryError(error.value(), "RegOpenKeyExW");
+  }
+  LONG status = ERROR_SUCCESS;
 
   // The value may change between the size query and the read: ask again
   // while it grows.

@@ -10,6 +10,7 @@
 #include "engine/uninstall_key_location.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 #include "platform/system_error.h"
 
 namespace qw {
@@ -205,7 +206,7 @@ class Removal {
   void RemoveRegistryEntries() {
     const UninstallKeyLocation& key = request_.uninstallKey;
     UniqueRegKey parent;
-    if (!OpenKey(key.root, key.parentPath, parent)) {
+    if (OpenRegKey(key.root, key.parentPath, KEY_ALL_ACCESS, parent)) {
       RemoveProductPathValue();
       return;
     }
@@ -213,13 +214,6 @@ class Removal {
       if (const std::error_code error = DeleteUninstallKey(key)) report_.failed.push_back({key.Text(), error});
     }
     RemoveProductPathValue();
-  }
-
-  static bool OpenKey(HKEY root, const std::wstring& path, UniqueRegKey& key) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
-    key = UniqueRegKey(opened);
-    return true;
   }
 
   // Whether string value `name` of `subkey` names `path` (quotes around it
@@ -248,7 +242,7 @@ class Removal {
     const ProductPathValueLocation& where = request_.productPath;
     if (where.makerKey.empty()) return;
     UniqueRegKey maker;
-    if (!OpenKey(where.root, where.makerKey, maker)) return;
+    if (OpenRegKey(where.root, where.makerKey, KEY_ALL_ACCESS, maker)) return;
     if (NamesPath(maker.get(), L"", where.valueName, LoggedProgram())) {
       const LSTATUS status = ::RegDeleteValueW(maker.get(), where.valueName.c_str());
       if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)

@@ -74,6 +74,26 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstrin
   return exitCode;
 }
 
+// Runs the program with `arguments`, the lock released for the time of the
+// run. Empty when it exited with -10; the system's error when it could not
+// be started, ERROR_INSTALL_FAILURE when it exited otherwise.
+std::error_code RunWithLockReleased(const std::wstring& programPath, const std::wstring& arguments,
+                                    ApplicationLock& appLock, const std::function<void(HANDLE)>& started = nullptr) {
+  appLock.Release();
+  const std::optional<DWORD> exitCode = RunToEnd(programPath, arguments, started);
+  const std::error_code startError = exitCode ? std::error_code() : LastError();
+  appLock.TryAcquire();
+  if (!exitCode) return startError;
+  if (*exitCode != static_cast<DWORD>(kRegisteredExitCode)) return SystemError(ERROR_INSTALL_FAILURE);
+  return {};
+}
+
+// After a run that changed the program's file associations.
+void TellTheShellAssociationsChanged() {
+  WaitCursor wait;
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+}
+
 }  // namespace
 
 std::wstring ProgramCommandLine(const std::wstring& programPath, const std::wstring& arguments) {
@@ -85,31 +105,21 @@ std::wstring SelfRegistrationCommandLine(const std::wstring& programPath) {
   return ProgramCommandLine(programPath, L"/Register /Background");
 }
 
-bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal) {
+std::error_code RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock,
+                                    InstallJournal& journal) {
   PendingJournalEntry entry = journal.RecordSelfRegistration();
-  appLock.Release();
-  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Register /Background",
-                                                 [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
-  appLock.TryAcquire();
-  const bool registered = exitCode && *exitCode == static_cast<DWORD>(kRegisteredExitCode);
-  entry.Complete(registered);
-  if (registered) {
-    WaitCursor wait;
-    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
-  }
-  return registered;
+  const std::error_code error =
+      RunWithLockReleased(programPath, L"/Register /Background", appLock,
+                          [&journal](HANDLE process) { journal.NoteRunningProgram(process); });
+  entry.Complete(!error);
+  if (!error) TellTheShellAssociationsChanged();
+  return error;
 }
 
 std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock) {
-  appLock.Release();
-  const std::optional<DWORD> exitCode = RunToEnd(programPath, L"/Unregister /Background");
-  const std::error_code startError = exitCode ? std::error_code() : LastError();
-  appLock.TryAcquire();
-  if (!exitCode) return startError;
-  if (*exitCode != static_cast<DWORD>(kRegisteredExitCode)) return SystemError(ERROR_INSTALL_FAILURE);
-  WaitCursor wait;
-  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
-  return {};
+  const std::error_code error = RunWithLockReleased(programPath, L"/Unregister /Background", appLock);
+  if (!error) TellTheShellAssociationsChanged();
+  return error;
 }
 
 }  // namespace qw

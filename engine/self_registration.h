@@ -26,16 +26,18 @@ std::wstring ProgramCommandLine(const std::wstring& programPath, const std::wstr
 std::wstring SelfRegistrationCommandLine(const std::wstring& programPath);
 
 // Records the run in the journal, runs the program and completes the entry
-// with the outcome. Returns true exactly when the program started and
-// exited with -10; a program that cannot be started, exits otherwise or
-// crashes gives false and never makes the installation fail. Leaves
-// `appLock` held again unless another process took it during the run.
-bool RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock, InstallJournal& journal);
+// with the outcome. Empty exactly when the program started and exited with
+// -10; the system's error when it cannot be started, ERROR_INSTALL_FAILURE
+// when it exits otherwise or crashes (never makes the installation fail).
+// Leaves `appLock` held again unless another process took it during the
+// run.
+[[nodiscard]] std::error_code RunSelfRegistration(const std::wstring& programPath, ApplicationLock& appLock,
+                                                  InstallJournal& journal);
 
 // The counterpart: runs the program with " /Unregister /Background" the same
 // way (lock released for the run). Empty when it exited with -10; the
 // system's error when it could not be started, ERROR_INSTALL_FAILURE when
 // it exited otherwise.
-std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock);
+[[nodiscard]] std::error_code RunUnregistration(const std::wstring& programPath, ApplicationLock& appLock);
 
 }  // namespace qw

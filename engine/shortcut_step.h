@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "engine/install_page_services.h"
@@ -30,9 +31,12 @@ std::optional<std::wstring> DesktopFolder();
 // `journal` and completed with its outcome (a failed one as not done,
 // without path; the others are still attempted), and "OK" or "Failed".
 // `desktopFolder` finds the desktop; without a desktop the desktop
-// shortcut counts as failed and nothing is recorded for it. Returns
-// whether every chosen shortcut was made. Nothing is rolled back here.
-bool CreateShortcuts(const ShortcutChoices& choices, InstallJournal& journal, InstallPageServices& page,
-                     std::optional<std::wstring> (*desktopFolder)() = DesktopFolder);
+// shortcut counts as failed and nothing is recorded for it. Returns empty
+// when every chosen shortcut was made, otherwise the first failure:
+// ERROR_CANNOT_MAKE for a shortcut not made, ERROR_PATH_NOT_FOUND for no
+// desktop. Nothing is rolled back here.
+[[nodiscard]] std::error_code CreateShortcuts(const ShortcutChoices& choices, InstallJournal& journal,
+                                              InstallPageServices& page,
+                                              std::optional<std::wstring> (*desktopFolder)() = DesktopFolder);
 
 }  // namespace qw

@@ -1,14 +1,15 @@
 #include "engine/uninstall_entry.h"
 
 #include "platform/handles.h"
+#include "platform/registry_key.h"
+#include "platform/system_error.h"
 
 namespace qw {
 namespace {
 
-bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
-         ERROR_SUCCESS;
+  return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
 }
 
 bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
@@ -18,32 +19,25 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
 
 }  // namespace
 
-bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyLocation& location,
-                         InstallJournal& journal) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(location.root, location.parentPath.c_str(), 0, KEY_ALL_ACCESS, &raw) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  UniqueRegKey parent(raw);
-  raw = nullptr;
+std::error_code WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyLocation& location,
+                                    InstallJournal& journal) {
+  UniqueRegKey parent;
+  if (const std::error_code error = OpenRegKey(location.root, location.parentPath, KEY_ALL_ACCESS, parent))
+    return error;
   // Noted before it is made, so that a run cut off just after still finds it.
-  HKEY probe = nullptr;
-  const bool exists = ::RegOpenKeyExW(parent.get(), location.name.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS;
-  if (exists) ::RegCloseKey(probe);
+  UniqueRegKey probe;
+  const bool exists = !OpenRegKey(parent.get(), location.name, KEY_READ, probe);
+  probe.reset();
   const UninstallKeyAnnouncement announced = journal.AnnounceUninstallKey(exists);
-  DWORD disposition = 0;
-  if (::RegCreateKeyExW(parent.get(), location.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &raw, &disposition) != ERROR_SUCCESS) {
-    return false;
-  }
-  UniqueRegKey key(raw);
-  PendingJournalEntry entry =
-      journal.RecordUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? key.get() : nullptr, announced);
+  UniqueRegKey key;
+  bool created = false;
+  if (const std::error_code error = CreateRegKey(parent.get(), location.name, KEY_ALL_ACCESS, key, &created))
+    return error;
+  PendingJournalEntry entry = journal.RecordUninstallKey(created ? nullptr : key.get(), announced);
 
   const ProductNames& product = values.product;
-  const bool nameWritten = SetString(key.get(), L"DisplayName", product.displayName);
-  const bool uninstallerWritten = SetString(key.get(), L"UninstallString", values.uninstallerPath);
+  const LSTATUS nameStatus = SetString(key.get(), L"DisplayName", product.displayName);
+  const LSTATUS uninstallerStatus = SetString(key.get(), L"UninstallString", values.uninstallerPath);
   // The remaining values only make the entry nicer to look at.
   SetString(key.get(), L"DisplayIcon", values.programPath + L",0");
   SetString(key.get(), L"DisplayVersion", product.fileVersion);
@@ -56,10 +50,10 @@ bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyL
   SetDword(key.get(), L"NoRepair", 1);
   SetDword(key.get(), L"QwLanguage", values.language);
 
-  const bool written = nameWritten && uninstallerWritten;
+  const LSTATUS status = nameStatus != ERROR_SUCCESS ? nameStatus : uninstallerStatus;
   key.reset();
-  entry.Complete(written);
-  return written;
+  entry.Complete(status == ERROR_SUCCESS);
+  return status == ERROR_SUCCESS ? std::error_code() : SystemError(static_cast<DWORD>(status));
 }
 
 }  // namespace qw

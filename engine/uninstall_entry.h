@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <system_error>
 
 #include "engine/install_journal.h"
 #include "engine/product_names.h"
@@ -22,13 +23,14 @@ struct UninstallEntryValues {
 
 // Opens the parent key of `location` and creates or opens the product's
 // subkey, records it in `journal` (with the key when it existed, so that
-// the journal saves it first) and writes the values in order. Returns the
-// registry-written flag: true when "DisplayName" and "UninstallString" were
-// written; failures of the other values do not count. When the parent or
-// the subkey cannot be opened, returns false with nothing recorded and
-// nothing changed. A failed value leaves the values already written and
-// the entry completed as not done.
-bool WriteUninstallEntry(const UninstallEntryValues& values, const UninstallKeyLocation& location,
-                         InstallJournal& journal);
+// the journal saves it first) and writes the values in order. Returns empty
+// when "DisplayName" and "UninstallString" were written (failures of the
+// other values do not count), otherwise the system's error for the first
+// of them that failed. When the parent or the subkey cannot be opened,
+// returns the system's error with nothing recorded and nothing changed. A
+// failed value leaves the values already written and the entry completed
+// as not done.
+[[nodiscard]] std::error_code WriteUninstallEntry(const UninstallEntryValues& values,
+                                                  const UninstallKeyLocation& location, InstallJournal& journal);
 
 }  // namespace qw

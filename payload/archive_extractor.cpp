@@ -112,7 +112,6 @@ std::size_t ArchiveExtractor::WriteFileData(const char* data, std::size_t size) 
 
 void ArchiveExtractor::BeginFile(PayloadEntry& entry) {
   const notification::result answer = Report(notification::file_begin{entry});
-  if (answer == notification::cancel) ThrowCompressError(compress_errc::interrupted);
   remaining_ = entry.size;
   fileStarted_ = true;
   skipping_ = answer == notification::skip;
@@ -130,8 +129,7 @@ void ArchiveExtractor::EndFile(PayloadEntry& entry) {
     file->Close();
     if (StoredFileCrc32(entry.destination) != entry.crc)
       ThrowCompressError(compress_errc::invalid_checksum);
-    if (Report(notification::file_end{entry}) == notification::cancel)
-      ThrowCompressError(compress_errc::interrupted);
+    Report(notification::file_end{entry});
   }
   fileStarted_ = false;
   skipping_ = false;
@@ -158,11 +156,14 @@ void ArchiveExtractor::WriteToFile(const char* data, std::size_t size) {
   }
 }
 
-notification::result ArchiveExtractor::Report(notification message) { return callback_(message); }
+notification::result ArchiveExtractor::Report(notification message) {
+  const notification::result answer = callback_(message);
+  if (answer == notification::cancel) ThrowCancelled(message);
+  return answer;
+}
 
 void ArchiveExtractor::ReportProgress() {
-  if (Report(notification::progress{processed_, expected_}) == notification::cancel)
-    ThrowCompressError(compress_errc::interrupted);
+  Report(notification::progress{processed_, expected_});
 }
 
 }  // namespace qw

@@ -63,6 +63,7 @@ class ArchiveExtractor {
   void EndFile(PayloadEntry& entry);
   void WriteToFile(const char* data, std::size_t size);
   void KeepWrittenPart() noexcept;
+  // The callback's answer; a `cancel` is thrown as ThrowCancelled does.
   notification::result Report(notification message);
   void ReportProgress();
 

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <variant>
 
+#include "payload/compress_error.h"
 #include "payload/payload_entry.h"
 
 namespace qw {
@@ -47,10 +48,23 @@ class notification {
   std::size_t index() const { return value.index(); }
 
   value_type value;
+  // Set by a callback that answers `cancel` to say why it stops the
+  // extraction; the failure notification then carries this code instead of
+  // compress_errc::interrupted. The callback never throws to say it.
+  std::error_code reason;
 };
 
+// Inside the reader: throws the error that ends an extraction the callback
+// stopped by answering `cancel` to `n`, its reason or else
+// compress_errc::interrupted.
+[[noreturn]] inline void ThrowCancelled(const notification& n) {
+  throw std::system_error(n.reason ? n.reason : make_error_code(compress_errc::interrupted));
+}
+
 // The reader's callback. `skip` means something only as the answer to
-// file_begin; the answers to started, finished and failure are ignored.
+// file_begin; `cancel` to started, file_begin, file_end or progress stops
+// the extraction with one failure notification; the answers to finished
+// and failure are ignored.
 using PayloadCallback = std::function<notification::result(notification&)>;
 
 }  // namespace qw

@@ -138,6 +138,16 @@ std::vector<DirectoryRecord> PayloadArchive::directory() {
   return header.TakeRecords();
 }
 
+std::vector<DirectoryRecord> PayloadArchive::directory(std::error_code& error) noexcept {
+  error.clear();
+  try {
+    return directory();
+  } catch (...) {
+    error = DescribeFailure(nullptr).code;
+    return {};
+  }
+}
+
 void PayloadArchive::rewind() {
   input_.clear();
   input_.seekg(0);
@@ -152,7 +162,7 @@ bool PayloadArchive::extract(PlaceholderFolders folders, const PayloadCallback& 
   std::unique_ptr<ArchiveExtractor> extractor;
   try {
     notification started{notification::started{}};
-    callback(started);
+    if (callback(started) == notification::cancel) ThrowCancelled(started);
     extractor = std::make_unique<ArchiveExtractor>(std::move(folders), callback, lookup);
     const DecodedSink sink = [&](const char* data, std::size_t size) { return extractor->Write(data, size); };
     std::vector<std::size_t> starts = ParallelStreamStarts();

@@ -60,6 +60,9 @@ class PayloadArchive {
   // unexpected_error for an absent archive or a malformed header, and the
   // decompressor's error for a corrupt start.
   std::vector<DirectoryRecord> directory();
+  // The same for callers outside the reader: never throws; empty with
+  // `error` set to what the other form would throw.
+  std::vector<DirectoryRecord> directory(std::error_code& error) noexcept;
 
   // Back to the start of the input; a failed seek leaves the input failed.
   void rewind();

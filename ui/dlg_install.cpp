@@ -89,7 +89,7 @@ bool CDlgInstall::RunInstallation() {
   m_pacing = false;
   m_programPath = outcome.programPath;
   m_uninstallerPath = outcome.uninstallerPath;
-  return outcome.succeeded;
+  return outcome.succeeded();
 }
 
 void CDlgInstall::PumpMessages() {

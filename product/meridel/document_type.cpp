@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "platform/handles.h"
+#include "platform/registry_key.h"
 
 namespace qw::meridel {
 
@@ -15,12 +16,9 @@ std::error_code RegistryError(LONG status) {
 
 // Sets the default value of HKEY_CLASSES_ROOT\`subkey`, creating the key.
 std::error_code SetDefault(const std::wstring& subkey, const std::wstring& text) {
-  HKEY created = nullptr;
-  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                  &created, nullptr);
-  if (status != ERROR_SUCCESS) return RegistryError(status);
-  const UniqueRegKey key(created);
-  status = ::RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  UniqueRegKey key;
+  if (const std::error_code error = CreateRegKey(HKEY_CLASSES_ROOT, subkey, KEY_SET_VALUE, key)) return error;
+  const LONG status = ::RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   return status == ERROR_SUCCESS ? std::error_code() : RegistryError(status);
 }
@@ -38,11 +36,8 @@ std::wstring DefaultOf(const std::wstring& subkey) {
 
 // Whether the key holds no value but its default and no subkey.
 bool HoldsOnlyItsDefault(const std::wstring& subkey) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
-    return false;
-  }
-  const UniqueRegKey key(opened);
+  UniqueRegKey key;
+  if (OpenRegKey(HKEY_CLASSES_ROOT, subkey, KEY_QUERY_VALUE, key)) return false;
   DWORD subkeys = 0, values = 0;
   if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS) {

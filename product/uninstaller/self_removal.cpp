@@ -25,8 +25,10 @@ UniqueFile OpenDeleteOnClose(const std::wstring& path, DWORD extraFlags) {
 
 std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std::wstring>& files,
                                  const std::vector<std::wstring>& folders) {
-  std::wstring folder, errorText;
-  if (!MakeTemporaryFolderPath(folder, errorText)) return LastError();
+  std::wstring folder;
+  // The value is the system's error, whichever call it came from.
+  if (const std::error_code error = MakeTemporaryFolderPath(folder))
+    return SystemError(static_cast<DWORD>(error.value()));
   if (!::CreateDirectoryW(folder.c_str(), nullptr)) return LastError();
   const std::wstring copy = folder + L"\\Uninstall.exe";
   if (!::CopyFileW(self.c_str(), copy.c_str(), TRUE)) {

@@ -49,12 +49,14 @@ class Recorder {
       }
     }
     lines.push_back(line);
+    if (const auto reason = reasons.find(lines.size() - 1); reason != reasons.end()) n.reason = reason->second;
     const auto it = answers.find(lines.size() - 1);
     return it == answers.end() ? notification::proceed : it->second;
   }
 
   std::vector<std::string> lines;
   std::map<std::size_t, notification::result> answers;  // by notification number
+  std::map<std::size_t, std::error_code> reasons;        // the same
   std::error_code failure;
   std::wstring failureText;
   std::uint64_t compressed = 0;
@@ -140,6 +142,24 @@ TEST_F(PayloadArchiveTest, CancelAtBeginLeavesNoFile) {
   EXPECT_EQ(recorder_.failure, compress_errc::interrupted);
   EXPECT_FALSE(boost::filesystem::exists(In("Lang/one.txt")));
   EXPECT_EQ(recorder_.lines.size(), 4u) << "failure is the last notification";
+}
+
+TEST_F(PayloadArchiveTest, CancelGivesTheCallbacksReasonAsTheFailure) {
+  recorder_.answers[0] = notification::cancel;  // started
+  recorder_.reasons[0] = make_error_code(compress_errc::archive_test_failed);
+  EXPECT_FALSE(Extract(test::Bzip2(test::ArchiveBytes(kTwoFiles))));
+  EXPECT_EQ(recorder_.lines, (std::vector<std::string>{"started", "failure 4"}));
+  EXPECT_TRUE(recorder_.failureText.empty()) << "no file was open";
+  EXPECT_FALSE(boost::filesystem::exists(In("Lang")));
+
+  Recorder second;
+  second.answers[2] = notification::cancel;  // begin one.txt
+  second.reasons[2] = std::error_code(5, std::system_category());
+  const std::string compressed = test::Bzip2(test::ArchiveBytes(kTwoFiles));
+  PayloadArchive again(ArchiveBytes{compressed.data(), compressed.size()});
+  EXPECT_FALSE(again.extract(Folders(), std::ref(second), [](int) { return std::wstring(L"/nonexistent-system"); }));
+  EXPECT_EQ(second.failure, std::error_code(5, std::system_category()));
+  EXPECT_FALSE(boost::filesystem::exists(In("Lang/one.txt")));
 }
 
 TEST_F(PayloadArchiveTest, CancelAtProgressLeavesThePartFileAndNamesIt) {
@@ -243,7 +263,15 @@ TEST_F(PayloadArchiveTest, DirectoryIsReadAloneAndTheArchiveStartsOverAfterIt) {
   for (const std::string& broken : {test::Bzip2(""), std::string("not bzip2"), std::string()}) {
     PayloadArchive bad(ArchiveBytes{broken.data(), broken.size()});
     EXPECT_THROW(bad.directory(), std::exception);
+    // The form for callers outside the reader says the same as a code.
+    std::error_code error;
+    EXPECT_TRUE(bad.directory(error).empty());
+    EXPECT_TRUE(error) << broken.size();
   }
+  PayloadArchive again(ArchiveBytes{compressed.data(), compressed.size()});
+  std::error_code error = make_error_code(compress_errc::interrupted);
+  EXPECT_EQ(again.directory(error).size(), expected.size());
+  EXPECT_FALSE(error) << "cleared on success";
 }
 
 TEST_F(PayloadArchiveTest, UnsafeSourceNamesAreRejectedBeforeAnyFileIsWritten) {

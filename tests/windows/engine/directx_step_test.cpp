@@ -59,13 +59,20 @@ class DirectXStep : public InstallerStrings {
     }
   }
 
-  // The step run in `state` with a journal of its own.
+  // The step run in `state` with a journal of its own: whether it ran (it
+  // journals the run) and succeeded.
   bool Run(InstalledState state, const std::wstring& previousLog = {}) {
     if (!previousLog.empty()) journal_.LoadPreviousLog(previousLog);
     DirectXRuntimeSetup setup(folder_.path());
-    const bool ran = RunDirectXStep(setup, state, journal_, page_);
+    const std::size_t before = journal_.Entries().size();
+    const std::error_code error = RunDirectXStep(setup, state, journal_, page_);
     EXPECT_FALSE(setup.loaded()) << "the library is released after the step";
-    return ran;
+    const bool ran = journal_.Entries().size() > before;
+    EXPECT_TRUE(!error || ran) << "a step left out is no failure";
+    if (ran) {
+      EXPECT_EQ(journal_.Entries().back().done, !error) << error.message();
+    }
+    return ran && !error;
   }
 
   bool ComponentsInstalled() const { return Exists(ComponentsFolder() + L"\\dxupdate_component.txt"); }

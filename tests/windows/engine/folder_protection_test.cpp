@@ -296,7 +296,7 @@ TEST_F(FolderProtectionRun, ExistingFolderOwnedByAUserStopsTheRunBeforeAnythingI
       test::Differences(before, test::TakeMachineSnapshot(test::SnapshotRoots()), test::ComparisonExclusions());
   test::RemoveTree(folder);
 
-  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_FALSE(outcome.succeeded());
   EXPECT_EQ(page.Status(), L"Installation failed (Error Code 8).");
   EXPECT_EQ(page.LogLines(),
             (std::vector<std::wstring>{
@@ -325,7 +325,7 @@ TEST_F(FolderProtectionRun, FolderThatAUserMadeSinceTheFirstLookIsRefusedToo) {
   ServeOwner(folder, kSomeUser);
   RecordingPage page;
   const InstallOutcome outcome = Run(folder, page);
-  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_FALSE(outcome.succeeded());
   EXPECT_EQ(page.Status(), L"Installation failed (Error Code 8).");
   const std::vector<std::wstring> lines = page.LogLines();
   ASSERT_EQ(lines.size(), 3u) << std::string(page.log.begin(), page.log.end());
@@ -347,7 +347,7 @@ TEST_F(FolderProtectionRun, NewFolderIsProtectedAndOnlyUserDataIsGivenToUsers) {
   const SeamScope scope;
   RecordingPage page;
   const InstallOutcome outcome = Run(folder, page);
-  ASSERT_TRUE(outcome.succeeded) << std::string(page.log.begin(), page.log.end());
+  ASSERT_TRUE(outcome.succeeded()) << std::string(page.log.begin(), page.log.end());
 
   ASSERT_EQ(seam.creations.size(), 1u);
   EXPECT_EQ(seam.creations[0].path, folder);

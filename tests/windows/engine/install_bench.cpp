@@ -184,7 +184,7 @@ double SequenceAlone(const std::string& archive, const std::wstring& folder, int
     request.productPath = {HKEY_CURRENT_USER, L"Software\\QwInstallBench"};
     SilentPage page;
     const auto start = Clock::now();
-    const bool succeeded = RunInstallSequence(request, page).succeeded;
+    const bool succeeded = RunInstallSequence(request, page).succeeded();
     seconds = Seconds(Clock::now() - start);
     progressCalls = page.progressCalls;
     if (!succeeded) seconds = -1;

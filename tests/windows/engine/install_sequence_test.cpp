@@ -10,10 +10,13 @@
 #include <memory>
 
 #include "engine/install_sequence.h"
+#include "engine/product_path.h"
 #include "engine/uninstall_log.h"
 #include "installer_strings.h"
+#include "payload/compress_error.h"
 #include "payload/payload_kind.h"
 #include "platform/handles.h"
+#include "platform/system_error.h"
 #include "recording_page.h"
 #include "scratch_folder.h"
 #include "stored_registry_value.h"
@@ -106,7 +109,8 @@ TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {
   const std::wstring menu = scratch / L"Menu\\Meridel 6";
   RecordingPage page;
   const InstallOutcome outcome = Run(archive_, folder, menu, page);
-  ASSERT_TRUE(outcome.succeeded) << page.Status();
+  ASSERT_TRUE(outcome.succeeded()) << page.Status();
+  EXPECT_TRUE(outcome.stepErrors.empty()) << outcome.stepErrors.front().message();
   const std::wstring temp = request_->tempFolder;
 
   std::vector<std::wstring> expected{L"<rule>", L"Preparing Installation...OK"};
@@ -180,7 +184,7 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path) {
 TEST_F(InstallSequence, UninstallEntryHoldsTheTwelveValues) {
   ScratchFolder scratch(L"sequence");
   RecordingPage page;
-  ASSERT_TRUE(Run(archive_, scratch / L"Meridel", std::wstring(), page).succeeded);
+  ASSERT_TRUE(Run(archive_, scratch / L"Meridel", std::wstring(), page).succeeded());
   const std::vector<std::wstring> expected{L"DisplayName", L"UninstallString", L"DisplayIcon", L"DisplayVersion",
                                            L"Publisher", L"URLInfoAbout", L"HelpLink", L"URLUpdateInfo",
                                            L"HelpTelephone", L"NoModify", L"NoRepair", L"QwLanguage"};
@@ -194,7 +198,7 @@ TEST_F(InstallSequence, BlanksInTheFolderAreQuotedInTheLog) {
   ScratchFolder scratch(L"sequence");
   const std::wstring folder = scratch / L"With Blanks\\Meridel 6";
   RecordingPage page;
-  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded);
+  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded());
   EXPECT_NE(page.log.find(L"Copying File  \"" + folder + L"\\License.txt\"...OK\r\n"), std::wstring::npos)
       << page.log;
 }
@@ -206,7 +210,7 @@ TEST_F(InstallSequence, CrcMismatchInTheMiddleRemovesWhatWasWritten) {
   const std::wstring folder = scratch / L"Meridel";
   const std::wstring menu = scratch / L"Menu";
   RecordingPage page;
-  EXPECT_FALSE(Run(damaged, folder, menu, page).succeeded);
+  EXPECT_EQ(Run(damaged, folder, menu, page).error, compress_errc::invalid_checksum);
   EXPECT_EQ(page.Status(), L"Installation failed (Error Code 3).");
   const std::vector<std::wstring> lines = page.LogLines();
   ASSERT_GE(lines.size(), 3u);
@@ -225,7 +229,7 @@ TEST_F(InstallSequence, ArchiveThatFailsItsTestWritesNothing) {
   ScratchFolder scratch(L"sequence");
   const std::wstring folder = scratch / L"Meridel";
   RecordingPage page;
-  EXPECT_FALSE(Run(truncated, folder, std::wstring(), page).succeeded);
+  EXPECT_EQ(Run(truncated, folder, std::wstring(), page).error, compress_errc::archive_test_failed);
   EXPECT_EQ(page.Status(), L"Installation failed (Error Code 4).");
   EXPECT_EQ(page.LogLines(), (std::vector<std::wstring>{L"<rule>", L"Preparing Installation...Failed"}));
   EXPECT_FALSE(Exists(folder));
@@ -238,7 +242,7 @@ TEST_F(InstallSequence, ExistingUserDataIsKeptUnloggedAndRecordedDone) {
   const std::wstring library = folder + L"\\Library\\Parts.lib";
   WriteTestFile(library, "the user's own parts");
   RecordingPage page;
-  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded);
+  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded());
   EXPECT_EQ(ReadTestFile(library), "the user's own parts");
   EXPECT_EQ(page.log.find(L"Parts.lib"), std::wstring::npos);
   bool recorded = false;
@@ -252,7 +256,7 @@ TEST_F(InstallSequence, UpdateFromAnOlderVersionWritesNoSamples) {
   ScratchFolder scratch(L"sequence");
   const std::wstring folder = scratch / L"Meridel";
   RecordingPage page;
-  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page, InstalledState::OlderVersion).succeeded);
+  ASSERT_TRUE(Run(archive_, folder, std::wstring(), page, InstalledState::OlderVersion).succeeded());
   for (const ListedEntry& e : listed_) {
     if (!IsPayloadKind(e.kind, PayloadKind::Sample)) continue;
     const std::wstring path = test::ResolveForTest(e.destination, folder, L"");
@@ -268,7 +272,9 @@ TEST_F(InstallSequence, ProductPathNotWritableRollsEverythingBack) {
   // A key handle that names no key: every write below it fails.
   productPath_ = {reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FF0)), L"Software\\Quillon Works"};
   RecordingPage page;
-  EXPECT_FALSE(Run(archive_, folder, menu, page).succeeded);
+  const InstallOutcome outcome = Run(archive_, folder, menu, page);
+  EXPECT_EQ(outcome.error.category(), product_path_category()) << "the outcome keeps the system's reason";
+  EXPECT_NE(outcome.error.value(), 0);
   EXPECT_EQ(page.Status(), L"Installation failed (Error Code -1).");
   EXPECT_EQ(page.LogLines().back(), L"Registry Data Writing...Failed");
   EXPECT_FALSE(Exists(folder));
@@ -283,7 +289,10 @@ TEST_F(InstallSequence, UninstallLogNotWritableStillSucceeds) {
   ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryW((folder + L"\\Uninstall.ulog").c_str(), nullptr));  // in the log's way
   RecordingPage page;
-  EXPECT_TRUE(Run(archive_, folder, std::wstring(), page).succeeded);
+  const InstallOutcome outcome = Run(archive_, folder, std::wstring(), page);
+  EXPECT_TRUE(outcome.succeeded());
+  EXPECT_EQ(outcome.stepErrors, std::vector<std::error_code>{SystemError(ERROR_WRITE_FAULT)})
+      << "the failed step is kept, the run still succeeds";
   EXPECT_EQ(page.LogLines().back(), L"Installation Data Writing...Failed");
   EXPECT_EQ(page.Status(), L"Click on 'Next' to continue.");
 }
@@ -295,7 +304,8 @@ TEST_F(InstallSequence, ARegistrationRunThatFailsMarksOnlyTheRegistryLineFailed)
   RecordingPage page;
   const InstallOutcome outcome = Run(archive_, folder, std::wstring(), page);
   ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", nullptr);
-  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_TRUE(outcome.succeeded());
+  EXPECT_EQ(outcome.stepErrors, std::vector<std::error_code>{SystemError(ERROR_INSTALL_FAILURE)});
   const std::vector<std::wstring> lines = page.LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], L"Registry Data Writing...Failed");
@@ -318,7 +328,7 @@ TEST_F(InstallSequence, RelativeEmptyOrForwardSlashedFolderIsRefusedBeforeAnythi
   for (const std::wstring& folder : {std::wstring(), std::wstring(L"Meridel 6"), std::wstring(L"\\Meridel 6"),
                                      std::wstring(L"C:/Meridel 6"), std::wstring(L"C:\\Games/Meridel 6")}) {
     RecordingPage page;
-    EXPECT_FALSE(Run(archive_, folder, std::wstring(), page).succeeded);
+    EXPECT_EQ(Run(archive_, folder, std::wstring(), page).error, SystemError(ERROR_BAD_PATHNAME));
     EXPECT_EQ(page.Status(), L"Installation failed (Error Code 1:000000A1).");
     EXPECT_EQ(page.LogLines(),
               (std::vector<std::wstring>{L"<rule>", L"Installation failed (Error Code 1:000000A1)."}));
@@ -331,10 +341,10 @@ TEST_F(InstallSequence, RunAfterAFailureStartsAfreshInANewTemporaryFolder) {
   ScratchFolder scratch(L"sequence");
   const std::wstring folder = scratch / L"Meridel";
   RecordingPage page;
-  EXPECT_FALSE(Run(archive_.substr(0, 100), folder, std::wstring(), page).succeeded);
+  EXPECT_FALSE(Run(archive_.substr(0, 100), folder, std::wstring(), page).succeeded());
   const std::wstring firstTemp = request_->tempFolder;
   const InstallOutcome second = Run(archive_, folder, std::wstring(), page);
-  EXPECT_TRUE(second.succeeded);
+  EXPECT_TRUE(second.succeeded());
   EXPECT_NE(request_->tempFolder, firstTemp);
   std::size_t rules = 0;
   for (const std::wstring& line : page.LogLines()) rules += line == L"<rule>";

@@ -14,6 +14,7 @@
 #include "child_process.h"
 #include "engine/self_registration.h"
 #include "platform/application_lock.h"
+#include "platform/system_error.h"
 #include "platform_probes.h"
 #include "scratch_folder.h"
 
@@ -60,7 +61,7 @@ class SelfRegistrationRun : public ::testing::Test {
 };
 
 TEST_F(SelfRegistrationRun, StartsTheProgramInItsFolderAtHighPriorityWithTheLockFreeForTheRun) {
-  EXPECT_TRUE(RunSelfRegistration(program_, lock_, journal_));
+  EXPECT_EQ(RunSelfRegistration(program_, lock_, journal_), std::error_code());
   const std::vector<std::wstring> record = ReadRecord(record_);
   ASSERT_EQ(record.size(), 5u);
   EXPECT_EQ(record[0], L"\"" + program_ + L"\" /Register /Background");
@@ -81,12 +82,15 @@ TEST_F(SelfRegistrationRun, StartsTheProgramInItsFolderAtHighPriorityWithTheLock
 TEST_F(SelfRegistrationRun, AnyOtherEndIsNotARegistration) {
   // Success (0) is not the program's "registered" (-10).
   ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", L"0");
-  EXPECT_FALSE(RunSelfRegistration(program_, lock_, journal_));
+  EXPECT_EQ(RunSelfRegistration(program_, lock_, journal_), SystemError(ERROR_INSTALL_FAILURE));
   // A failure code.
   ::SetEnvironmentVariableW(L"QW_TINY_EXIT_CODE", L"5");
-  EXPECT_FALSE(RunSelfRegistration(program_, lock_, journal_));
-  // A program that cannot be started.
-  EXPECT_FALSE(RunSelfRegistration(folder_ + L"\\Missing.exe", lock_, journal_));
+  EXPECT_EQ(RunSelfRegistration(program_, lock_, journal_), SystemError(ERROR_INSTALL_FAILURE));
+  // A program that cannot be started: the system's reason.
+  const std::error_code notStarted = RunSelfRegistration(folder_ + L"\\Missing.exe", lock_, journal_);
+  EXPECT_EQ(notStarted.category(), std::system_category());
+  EXPECT_NE(notStarted, SystemError(ERROR_INSTALL_FAILURE));
+  EXPECT_TRUE(notStarted);
 
   EXPECT_TRUE(lock_.owned()) << "taken back on every path";
   ASSERT_EQ(journal_.Entries().size(), 3u);
@@ -126,7 +130,7 @@ TEST_F(SelfRegistrationRun, ALongPathWithBlanksStartsThatProgramAndNoShorterOne)
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(::CopyFileW(QW_TINY_PROGRAM, program.c_str(), FALSE));
     ::DeleteFileW(record_.c_str());
-    EXPECT_TRUE(RunSelfRegistration(program, lock_, journal_));
+    EXPECT_EQ(RunSelfRegistration(program, lock_, journal_), std::error_code());
     const std::vector<std::wstring> record = ReadRecord(record_);
     ASSERT_FALSE(record.empty());
     EXPECT_EQ(record[0], L"\"" + program + L"\" /Register /Background");

@@ -8,6 +8,7 @@
 #include "engine/shortcut_step.h"
 #include "installer_strings.h"
 #include "platform/com_ptr.h"
+#include "platform/system_error.h"
 #include "recording_page.h"
 #include "scratch_folder.h"
 
@@ -104,7 +105,7 @@ TEST_F(ShortcutStep, NothingChosenWritesNothing) {
   ScratchFolder scratch(L"step");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   test::RecordingPage page;
-  EXPECT_TRUE(CreateShortcuts(Choices(scratch), journal, page, ScratchDesktop));
+  EXPECT_EQ(std::error_code(), CreateShortcuts(Choices(scratch), journal, page, ScratchDesktop));
   EXPECT_TRUE(page.log.empty());
   EXPECT_TRUE(page.statuses.empty());
   EXPECT_TRUE(journal.Entries().empty());
@@ -117,7 +118,7 @@ TEST_F(ShortcutStep, StartMenuShortcutsAreJournaledWithTheirPaths) {
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.startMenu = true;
-  EXPECT_TRUE(CreateShortcuts(choices, journal, page, NoDesktop));
+  EXPECT_EQ(std::error_code(), CreateShortcuts(choices, journal, page, NoDesktop));
   EXPECT_EQ(page.log, L"Shortcuts Creation...OK\r\n");
   EXPECT_EQ(page.Status(), L"Shortcuts Creation...");
   std::vector<JournalEntry> shortcuts;
@@ -144,7 +145,7 @@ TEST_F(ShortcutStep, DesktopOnlyMakesNoStartMenuFolder) {
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.desktop = true;
-  EXPECT_TRUE(CreateShortcuts(choices, journal, page, ScratchDesktop));
+  EXPECT_EQ(std::error_code(), CreateShortcuts(choices, journal, page, ScratchDesktop));
   EXPECT_EQ(page.log, L"Shortcuts Creation...OK\r\n");
   EXPECT_FALSE(Exists(scratch / L"Start Menu"));
   EXPECT_EQ(ReadLink(desktop_ + L"\\Meridel 6.07c.lnk").target, choices.programPath);
@@ -158,7 +159,7 @@ TEST_F(ShortcutStep, NoDesktopFolderCountsAsFailed) {
   test::RecordingPage page;
   ShortcutChoices choices = Choices(scratch);
   choices.desktop = true;
-  EXPECT_FALSE(CreateShortcuts(choices, journal, page, NoDesktop));
+  EXPECT_EQ(CreateShortcuts(choices, journal, page, NoDesktop), SystemError(ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(page.log, L"Shortcuts Creation...Failed\r\n");
   EXPECT_TRUE(journal.Entries().empty());
 }
@@ -171,7 +172,7 @@ TEST_F(ShortcutStep, AFailedProgramShortcutDoesNotStopTheUninstallShortcut) {
   ShortcutChoices choices = Choices(scratch);
   choices.startMenu = true;
   choices.programPath = L"Meridel.exe";  // no folder part: cannot be made
-  EXPECT_FALSE(CreateShortcuts(choices, journal, page, NoDesktop));
+  EXPECT_EQ(CreateShortcuts(choices, journal, page, NoDesktop), SystemError(ERROR_CANNOT_MAKE));
   EXPECT_EQ(page.log, L"Shortcuts Creation...Failed\r\n");
   std::vector<JournalEntry> shortcuts;
   for (const JournalEntry& e : journal.Entries()) {
