@@ -35,6 +35,7 @@
 #include "platform/security_api.h"
 #include "recording_page.h"
 #include "scratch_folder.h"
+#include "sequence_request.h"
 #include "test_payload.h"
 
 namespace qw {
@@ -249,34 +250,23 @@ class FolderProtectionRun : public InstallerStrings {
 
   InstallOutcome Run(const std::wstring& installFolder, RecordingPage& page) {
     const UninstallKeyLocation location{HKEY_CURRENT_USER, kUninstall, L"Meridel 6"};
-    run_ = std::make_unique<RunState>(location);
+    run_ = std::make_unique<test::SequenceRequest>(location);
     InstallRequest& r = run_->request;
     r.installFolder = installFolder;
     r.startMenuShortcut = false;
     r.desktopShortcut = false;
-    r.product = {L"Meridel", L"Meridel 6.07c", L"Meridel 6", L"6.7.3.1", L"Quillon Works", L"https://w.example",
-                 L"+1 555 0142"};
+    r.product = test::TestProductNames();
     r.archive = {archive_.data(), archive_.size()};
     r.uninstallKey = location;
     r.productPath = {HKEY_CURRENT_USER, kRoot};
     return RunInstallSequence(r, page);
   }
 
-  struct RunState {
-    explicit RunState(const UninstallKeyLocation& location)
-        : journal(location), lock(test::UniqueName(L"QwProtectionLock"), false, false),
-          request(journal, lock, tempFolder) {}
-    InstallJournal journal;
-    ApplicationLock lock;
-    std::wstring tempFolder;
-    InstallRequest request;
-  };
-
   static constexpr wchar_t kRoot[] = L"Software\\QwFolderProtectionRun";
   static constexpr wchar_t kUninstall[] = L"Software\\QwFolderProtectionRun\\Uninstall";
   std::string archive_;
   std::vector<ListedEntry> listed_;
-  std::unique_ptr<RunState> run_;
+  std::unique_ptr<test::SequenceRequest> run_;
 };
 
 // The user picked a folder under the drive root that exists and that the

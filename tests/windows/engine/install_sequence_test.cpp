@@ -19,6 +19,7 @@
 #include "platform/system_error.h"
 #include "recording_page.h"
 #include "scratch_folder.h"
+#include "sequence_request.h"
 #include "stored_registry_value.h"
 #include "test_payload.h"
 #include "child_process.h"
@@ -72,35 +73,24 @@ class InstallSequence : public InstallerStrings {
   InstallOutcome Run(const std::string& archive, const std::wstring& installFolder,
                      const std::wstring& startMenuFolder, RecordingPage& page,
                      InstalledState state = InstalledState::NotInstalled) {
-    request_.reset(new Request(KeyLocation()));
+    request_ = std::make_unique<test::SequenceRequest>(KeyLocation());
     InstallRequest& r = request_->request;
     r.installedState = state;
     r.installFolder = installFolder;
     r.startMenuFolder = startMenuFolder;
     r.startMenuShortcut = !startMenuFolder.empty();
     r.desktopShortcut = false;
-    r.product = {L"Meridel", L"Meridel 6.07c", L"Meridel 6", L"6.7.3.1", L"Quillon Works", L"https://w.example",
-                 L"+1 555 0142"};
+    r.product = test::TestProductNames();
     r.archive = {archive.data(), archive.size()};
     r.uninstallKey = KeyLocation();
     r.productPath = productPath_;
     return RunInstallSequence(r, page);
   }
 
-  struct Request {
-    explicit Request(const UninstallKeyLocation& location)
-        : journal(location), lock(test::UniqueName(L"QwSequenceLock"), false, false),
-          request(journal, lock, tempFolder) {}
-    InstallJournal journal;
-    ApplicationLock lock;
-    std::wstring tempFolder;
-    InstallRequest request;
-  };
-
   std::string archive_;
   std::vector<ListedEntry> listed_;
   ProductPathLocation productPath_{HKEY_CURRENT_USER, kTestRoot};
-  std::unique_ptr<Request> request_;
+  std::unique_ptr<test::SequenceRequest> request_;
 };
 
 TEST_F(InstallSequence, FreshInstallationWritesEveryFileAndLogsEachStep) {

@@ -18,6 +18,7 @@
 #include "platform/handles.h"
 #include "scratch_folder.h"
 #include "wine.h"
+#include "journal_entries.h"
 
 namespace qw {
 namespace {
@@ -26,17 +27,9 @@ using test::Exists;
 using test::ScratchFolder;
 using test::WriteTestFile;
 
-JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = path;
-  entry.value = value;
-  entry.done = true;
-  return entry;
-}
-
-JournalEntry File(const std::wstring& path, std::int32_t kind) { return Entry(JournalEntryKind::File, path, kind); }
-JournalEntry Folder(const std::wstring& path) { return Entry(JournalEntryKind::Folder, path); }
+using test::DoneEntry;
+JournalEntry File(const std::wstring& path, std::int32_t kind) { return DoneEntry(JournalEntryKind::File, path, kind); }
+JournalEntry Folder(const std::wstring& path) { return DoneEntry(JournalEntryKind::Folder, path); }
 
 class RemovalPlacesTest : public ::testing::Test {
  protected:
@@ -100,13 +93,13 @@ TEST_F(RemovalPlacesTest, FoldersOnlyOnTheWayToThePlacesAndNeverAroundASystemFol
 TEST_F(RemovalPlacesTest, OnlyTheProductsShortcutsInAShortcutFolder) {
   for (auto kind : {JournalEntryKind::ProgramShortcut, JournalEntryKind::UninstallShortcut,
                     JournalEntryKind::DesktopShortcut}) {
-    EXPECT_FALSE(Check(Entry(kind, menu_ + L"\\Meridel 6.07c.lnk")));
-    EXPECT_FALSE(Check(Entry(kind, menu_ + L"\\uninstall meridel.LNK")));
-    EXPECT_EQ(Check(Entry(kind, menu_ + L"\\Other.lnk")), removal_errc::not_a_shortcut);
-    EXPECT_EQ(Check(Entry(kind, menu_ + L"\\Meridel 6.07c.exe")), removal_errc::not_a_shortcut);
-    EXPECT_EQ(Check(Entry(kind, libraries_ + L"\\Doors.mr-lib")), removal_errc::not_a_shortcut);
-    EXPECT_EQ(Check(Entry(kind, install_ + L"\\Meridel 6.07c.lnk")), removal_errc::not_a_shortcut);
-    EXPECT_EQ(Check(Entry(kind, menu_ + L"\\Sub\\Meridel 6.07c.lnk")), removal_errc::not_a_shortcut);
+    EXPECT_FALSE(Check(DoneEntry(kind, menu_ + L"\\Meridel 6.07c.lnk")));
+    EXPECT_FALSE(Check(DoneEntry(kind, menu_ + L"\\uninstall meridel.LNK")));
+    EXPECT_EQ(Check(DoneEntry(kind, menu_ + L"\\Other.lnk")), removal_errc::not_a_shortcut);
+    EXPECT_EQ(Check(DoneEntry(kind, menu_ + L"\\Meridel 6.07c.exe")), removal_errc::not_a_shortcut);
+    EXPECT_EQ(Check(DoneEntry(kind, libraries_ + L"\\Doors.mr-lib")), removal_errc::not_a_shortcut);
+    EXPECT_EQ(Check(DoneEntry(kind, install_ + L"\\Meridel 6.07c.lnk")), removal_errc::not_a_shortcut);
+    EXPECT_EQ(Check(DoneEntry(kind, menu_ + L"\\Sub\\Meridel 6.07c.lnk")), removal_errc::not_a_shortcut);
   }
 }
 

@@ -23,6 +23,7 @@
 #include "platform/file_version_info.h"
 #include "sample_product_manifest.h"
 #include "machine_snapshot.h"
+#include "journal_entries.h"
 
 namespace qw::test {
 namespace {
@@ -33,15 +34,6 @@ constexpr wchar_t kMakerKey[] = L"Software\\Quillon Works";
 std::wstring UninstallerPath() { return ProductFolder() + L"bin\\Uninstall.exe"; }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = path;
-  entry.value = value;
-  entry.done = true;
-  return entry;
-}
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -139,21 +131,21 @@ class UninstallerRun : public ::testing::Test {
     WriteFile(install_ + L"\\Meridel.dat", "program file");
     WriteFile(data_ + L"\\Parts.lib", "library");
     const std::wstring program = install_ + L"\\Meridel.exe";
-    std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, maker_),
-                                       Entry(JournalEntryKind::Folder, install_),
-                                       Entry(JournalEntryKind::File, install_ + L"\\Uninstall.exe", 2),
-                                       Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0),
-                                       Entry(JournalEntryKind::File, program, 1),
-                                       Entry(JournalEntryKind::File, data_ + L"\\Parts.lib", 3)};
+    std::list<JournalEntry> entries = {DoneEntry(JournalEntryKind::Folder, maker_),
+                                       DoneEntry(JournalEntryKind::Folder, install_),
+                                       DoneEntry(JournalEntryKind::File, install_ + L"\\Uninstall.exe", 2),
+                                       DoneEntry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0),
+                                       DoneEntry(JournalEntryKind::File, program, 1),
+                                       DoneEntry(JournalEntryKind::File, data_ + L"\\Parts.lib", 3)};
     entries.insert(entries.end(), extra.begin(), extra.end());
-    entries.push_back(Entry(JournalEntryKind::UninstallKey, L""));
+    entries.push_back(DoneEntry(JournalEntryKind::UninstallKey, L""));
     if (withProgram) {
       // The program registered itself as the installer has it do.
       ASSERT_TRUE(::CopyFileW((ProductFolder() + L"bin\\Meridel.exe").c_str(), program.c_str(), FALSE));
       ChildProcess run = ChildProcess::Start(program, L"/Register /Background");
       ASSERT_TRUE(run.WaitForExit(30000));
       ASSERT_EQ(run.ExitCode(), static_cast<DWORD>(-10));
-      entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+      entries.push_back(DoneEntry(JournalEntryKind::SelfRegistration, L""));
     } else {
       WriteFile(program, "main program");
     }
@@ -380,10 +372,10 @@ TEST_F(UninstallerRun, AHostileLogIsRefusedEntryByEntry) {
   const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
   const bool hadWinIni = Exists(winIni);
   if (!hadWinIni) WriteFile(winIni, "[windows]\r\n");
-  std::list<JournalEntry> entries = {Entry(JournalEntryKind::Folder, install_),
-                                     Entry(JournalEntryKind::File, winIni, 0),
-                                     Entry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOutside.txt", 0),
-                                     Entry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0)};
+  std::list<JournalEntry> entries = {DoneEntry(JournalEntryKind::Folder, install_),
+                                     DoneEntry(JournalEntryKind::File, winIni, 0),
+                                     DoneEntry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOutside.txt", 0),
+                                     DoneEntry(JournalEntryKind::File, install_ + L"\\Meridel.dat", 0)};
   ::SetFileAttributesW((install_ + L"\\Uninstall.ulog").c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(UninstallLog::Write(install_ + L"\\Uninstall.ulog", {L"Meridel 6.07c", L"Meridel 6"}, entries,
                                   install_, L"", L""));
@@ -611,7 +603,7 @@ class HostileLog : public UninstallerRun {
       // kind-1 program of the log.
       const std::wstring log = install_ + L"\\Uninstall.ulog";
       UninstallLog::Contents contents = UninstallLog::ReadForRemoval(log);
-      contents.log.entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+      contents.log.entries.push_back(DoneEntry(JournalEntryKind::SelfRegistration, L""));
       ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
       ASSERT_TRUE(UninstallLog::Write(log, {L"Meridel 6.07c", L"Meridel 6"}, contents.log.entries,
                                       header.empty() ? install_ : header, L"", L""));
@@ -634,23 +626,23 @@ class HostileLog : public UninstallerRun {
     wchar_t shortOther[MAX_PATH] = {};
     ::GetShortPathNameW(targets_[0].c_str(), shortOther, MAX_PATH);
     std::list<JournalEntry> entries = {
-        Entry(JournalEntryKind::File, targets_[0], 0),
-        Entry(JournalEntryKind::File, targets_[1], 3),
-        Entry(JournalEntryKind::File, targets_[1], 4),
-        Entry(JournalEntryKind::File, targets_[2], 3),
-        Entry(JournalEntryKind::DesktopShortcut, targets_[3]),
-        Entry(JournalEntryKind::File, targets_[4], 3),
-        Entry(JournalEntryKind::File, targets_[5], 3),
-        Entry(JournalEntryKind::File, targets_[6], 0),
-        Entry(JournalEntryKind::File, windows_ + L".\\QwWin.ini", 0),
-        Entry(JournalEntryKind::File, shortOther, 0),
-        Entry(JournalEntryKind::File, targets_[0] + L"::$DATA", 0),
-        Entry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOtherVendor\\other.exe", 0),
-        Entry(JournalEntryKind::File, install_ + L"\\CON", 0),
-        Entry(JournalEntryKind::ProgramShortcut, data_ + L"\\Parts.lib"),
-        Entry(JournalEntryKind::File, data_ + L"\\Parts.lib", 0),
-        Entry(JournalEntryKind::Folder, users_),
-        Entry(JournalEntryKind::Folder, KnownFolder(CSIDL_PROGRAM_FILES) + L"\\QwOtherVendor")};
+        DoneEntry(JournalEntryKind::File, targets_[0], 0),
+        DoneEntry(JournalEntryKind::File, targets_[1], 3),
+        DoneEntry(JournalEntryKind::File, targets_[1], 4),
+        DoneEntry(JournalEntryKind::File, targets_[2], 3),
+        DoneEntry(JournalEntryKind::DesktopShortcut, targets_[3]),
+        DoneEntry(JournalEntryKind::File, targets_[4], 3),
+        DoneEntry(JournalEntryKind::File, targets_[5], 3),
+        DoneEntry(JournalEntryKind::File, targets_[6], 0),
+        DoneEntry(JournalEntryKind::File, windows_ + L".\\QwWin.ini", 0),
+        DoneEntry(JournalEntryKind::File, shortOther, 0),
+        DoneEntry(JournalEntryKind::File, targets_[0] + L"::$DATA", 0),
+        DoneEntry(JournalEntryKind::File, install_ + L"\\..\\..\\QwOtherVendor\\other.exe", 0),
+        DoneEntry(JournalEntryKind::File, install_ + L"\\CON", 0),
+        DoneEntry(JournalEntryKind::ProgramShortcut, data_ + L"\\Parts.lib"),
+        DoneEntry(JournalEntryKind::File, data_ + L"\\Parts.lib", 0),
+        DoneEntry(JournalEntryKind::Folder, users_),
+        DoneEntry(JournalEntryKind::Folder, KnownFolder(CSIDL_PROGRAM_FILES) + L"\\QwOtherVendor")};
     return entries;
   }
 
@@ -680,7 +672,7 @@ TEST_F(HostileLog, NoProgramButTheProductsOwnIsRunForTheUnregistration) {
   // A batch file and another vendor's program inside the installation
   // folder (a kind-1 file may lie there), and a program outside it.
   for (const std::wstring& program : {batch, install_ + L"\\Other.exe", targets_[0]}) {
-    Install(1, false, {Entry(JournalEntryKind::File, program, 1)});
+    Install(1, false, {DoneEntry(JournalEntryKind::File, program, 1)});
     if (program == batch)
       WriteFile(batch, ("@echo ran > \"" + std::string(marker.begin(), marker.end()) + "\"\r\n").c_str());
     if (program == install_ + L"\\Other.exe") {
@@ -690,7 +682,7 @@ TEST_F(HostileLog, NoProgramButTheProductsOwnIsRunForTheUnregistration) {
     }
     const std::wstring log = install_ + L"\\Uninstall.ulog";
     UninstallLog::Contents contents = UninstallLog::ReadForRemoval(log);
-    contents.log.entries.push_back(Entry(JournalEntryKind::SelfRegistration, L""));
+    contents.log.entries.push_back(DoneEntry(JournalEntryKind::SelfRegistration, L""));
     ::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(UninstallLog::Write(log, {L"Meridel 6.07c", L"Meridel 6"}, contents.log.entries, install_, L"",
                                     L""));
