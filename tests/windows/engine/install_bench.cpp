@@ -164,7 +164,10 @@ class SilentPage : public InstallPageServices {
   int progressCalls = 0;
 };
 
-double SequenceAlone(const std::string& archive, const std::wstring& folder, int& progressCalls) {
+// With `recordFolder`, the sequence keeps its run record there, as the
+// installer does in its own place.
+double SequenceAlone(const std::string& archive, const std::wstring& folder, const std::wstring& recordFolder,
+                     int& progressCalls) {
   const UninstallKeyLocation key{HKEY_CURRENT_USER, L"Software\\QwInstallBench", L"Meridel 6"};
   HKEY parent = nullptr;
   ::RegCreateKeyExW(HKEY_CURRENT_USER, key.parentPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent,
@@ -176,12 +179,16 @@ double SequenceAlone(const std::string& archive, const std::wstring& folder, int
     ApplicationLock lock(UniqueName(L"QwBenchLock"), false, false);
     std::wstring temp;
     InstallRequest request(journal, lock, temp);
+    // The same work as the quick method's: both shortcuts, in a Start-menu
+    // folder of the benchmark's own.
     request.installFolder = folder;
-    request.startMenuShortcut = request.desktopShortcut = false;
+    request.startMenuShortcut = request.desktopShortcut = true;
+    request.startMenuFolder = folder + L"\\Start Menu";
     request.product = {L"Meridel", L"Meridel 6.07c", L"Meridel 6", L"6.7.3.1", L"Quillon Works", L"", L""};
     request.archive = {archive.data(), archive.size()};
     request.uninstallKey = key;
     request.productPath = {HKEY_CURRENT_USER, L"Software\\QwInstallBench"};
+    request.runRecordFolder = recordFolder;
     SilentPage page;
     const auto start = Clock::now();
     const bool succeeded = RunInstallSequence(request, page).succeeded();
@@ -319,28 +326,41 @@ int wmain(int argc, wchar_t** argv) {
 
   std::vector<double> ratios, aloneRatios, windowRatios, baselineRatios;
   SIZE_T peak = 0;
-  auto timedInstall = [](const std::wstring& program) {
+  // Each contestant starts from the same machine: what one added goes before
+  // the next. The sequence without a window adds what no rollback takes back
+  // (the DirectX runtime's files, the program's own registration), as the
+  // installation does.
+  auto withoutTrace = [](auto run) {
     const MachineSnapshot before = TakeMachineSnapshot(SnapshotRoots());
-    const InstallRound install = Install(program);
+    const auto result = run();
     RemoveAdditions(before, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
-    return install;
+    return result;
   };
   for (int i = 0; i < rounds; ++i) {
     InstallRound earlier;
     if (!baseline.empty()) {
-      earlier = timedInstall(baseline);
+      earlier = withoutTrace([&] { return Install(baseline); });
       if (earlier.seconds < 0) return 1;
       std::printf("round %d: baseline installation %.3f s, peak working set %.1f MB\n", i + 1, earlier.seconds,
                   earlier.peakWorkingSet / 1e6);
     }
-    const InstallRound install = timedInstall(installer);
+    const InstallRound install = withoutTrace([&] { return Install(installer); });
     const double floor = Floor(archive, floorFolder);
     int progressCalls = 0;
-    const double alone = SequenceAlone(archive, floorFolder + L"\\alone", progressCalls);
-    ScratchCleanup(floorFolder + L"\\alone");
+    auto sequenceAlone = [&](bool record) {
+      return withoutTrace([&] {
+        const double seconds = SequenceAlone(archive, floorFolder + L"\\alone",
+                                             record ? floorFolder + L"\\record" : L"", progressCalls);
+        ScratchCleanup(floorFolder + L"\\alone");
+        return seconds;
+      });
+    };
+    const double alone = sequenceAlone(true);
+    const double unrecorded = sequenceAlone(false);
     if (install.seconds < 0) return 1;
-    std::printf("round %d: the sequence in this process without a window %.3f s (%d progress reports)\n", i + 1,
-                alone, progressCalls);
+    std::printf("round %d: the sequence in this process without a window %.3f s (%d progress reports), "
+                "without its run record %.3f s\n",
+                i + 1, alone, progressCalls, unrecorded);
     peak = std::max(peak, install.peakWorkingSet);
     ratios.push_back(install.seconds / floor);
     if (alone > 0) {
