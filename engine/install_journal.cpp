@@ -57,16 +57,18 @@ PendingJournalEntry InstallJournal::Open(JournalEntryKind kind, std::wstring pat
 }
 
 void InstallJournal::NoteCompletion(std::size_t recordIndex, bool done, const std::optional<std::wstring>& path) {
-  if (record_) Note(run_record::CompletionLine(recordIndex, done, path ? &*path : nullptr));
+  // The target of a shortcut was noted before it was made; the rest of the
+  // line need not wait for the disk.
+  if (record_) Note(run_record::CompletionLine(recordIndex, done, path ? &*path : nullptr), RunRecordFile::Flush::WithALaterLine);
 }
 
 void InstallJournal::NoteTarget(std::size_t recordIndex, const std::wstring& path) {
   Note(run_record::TargetLine(recordIndex, path));
 }
 
-void InstallJournal::Note(const std::wstring& lines) {
+void InstallJournal::Note(const std::wstring& lines, RunRecordFile::Flush flush) {
   if (!record_) return;
-  const std::error_code error = record_->Append(lines);
+  const std::error_code error = record_->Append(lines, flush);
   if (error && !lastError_) lastError_ = error;
 }
 

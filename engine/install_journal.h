@@ -161,7 +161,7 @@ class InstallJournal {
   void NoteTarget(std::size_t recordIndex, const std::wstring& path);
   // Appends to the record, when there is one; a failure is kept in
   // lastError_ unless the operation failed before.
-  void Note(const std::wstring& lines);
+  void Note(const std::wstring& lines, RunRecordFile::Flush flush = RunRecordFile::Flush::Now);
   std::size_t NoteEntry(const JournalEntry& entry);
   std::error_code CreateFolders(const std::wstring& path);
   // MakeBackup for the entry numbered `recordIndex`, keeping its error

@@ -140,7 +140,7 @@ std::error_code RunRecordFile::Create(const std::wstring& folder, RunRecordKind 
   path_ = RunRecordPath(folder, kind);
   // Others may read the record as it grows; nobody writes or deletes it.
   file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) return LastError();
   failed_ = false;
   if (const std::error_code error = Append(L"\xFEFF" + header)) {
@@ -150,12 +150,12 @@ std::error_code RunRecordFile::Create(const std::wstring& folder, RunRecordKind 
   return {};
 }
 
-std::error_code RunRecordFile::Append(const std::wstring& lines) {
+std::error_code RunRecordFile::Append(const std::wstring& lines, Flush flush) {
   if (!file_ || failed_) return SystemError(ERROR_INVALID_HANDLE);
   const auto size = static_cast<DWORD>(lines.size() * sizeof(wchar_t));
   DWORD written = 0;
   if (!::WriteFile(file_.get(), lines.data(), size, &written, nullptr) || written != size ||
-      !::FlushFileBuffers(file_.get())) {
+      (flush == Flush::Now && !::FlushFileBuffers(file_.get()))) {
     failed_ = true;
     return LastError();
   }

@@ -3,9 +3,9 @@
 // starts it: a folder named after the product key in the machine's common
 // application data folder, made with the installation folder's protection
 // (Administrators and SYSTEM full control, platform/protected_folder.h), and
-// a fixed file name per kind of run. Every line is written through and
-// flushed (FlushFileBuffers) before the change it announces is made, so
-// that it outlives the process and a power loss.
+// a fixed file name per kind of run. Every line that announces a change is
+// flushed (FlushFileBuffers) before the change is made, so that it outlives
+// the process and a power loss.
 //
 // The record steers an elevated process, so a folder or file that an
 // ordinary user could have made is not used: both are opened without
@@ -48,10 +48,11 @@ bool EndRecordWriter(const RecordWriter& writer, DWORD milliseconds);
 // nothing is there (`exists` then false).
 std::error_code CheckRecordPlace(const std::wstring& path, bool folder, bool& exists);
 
-// A record being written. Lines go to the end of the file, each flushed
-// before Append returns. Once a write failed, every later Append fails too:
-// the record then ends in the middle and the caller must not go on with
-// changes it cannot note.
+// A record being written. Lines go to the end of the file; a line that
+// announces a change is flushed before Append returns, together with every
+// line before it. Once a write failed, every later Append fails too: the
+// record then ends in the middle and the caller must not go on with changes
+// it cannot note.
 class RunRecordFile {
  public:
   RunRecordFile() = default;
@@ -64,7 +65,13 @@ class RunRecordFile {
   // fails CheckRecordPlace, and creates the file new with `header` in it.
   // An existing record is never replaced (ERROR_FILE_EXISTS).
   std::error_code Create(const std::wstring& folder, RunRecordKind kind, const std::wstring& header);
-  std::error_code Append(const std::wstring& lines);
+  // Whether the lines must be on the disk before the caller goes on. A line
+  // that only says how a change ended need not: the next run undoes an
+  // announced change whether it ended or not, and a process that is ended
+  // from outside leaves what it wrote to the system anyway. Each flush is a
+  // wait for the disk, about one per installed file saved.
+  enum class Flush { Now, WithALaterLine };
+  std::error_code Append(const std::wstring& lines, Flush flush = Flush::Now);
   // Closes and deletes the file, then the folder when it is empty.
   void Delete();
 
