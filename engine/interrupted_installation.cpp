@@ -18,6 +18,7 @@
 #include "platform/handles.h"
 #include "platform/path_elements.h"
 #include "platform/registry_key.h"
+#include "platform/same_name.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 

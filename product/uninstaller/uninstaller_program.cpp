@@ -24,6 +24,7 @@
 #include "platform/maker_library.h"
 #include "platform/message_box_service.h"
 #include "platform/product_facts.h"
+#include "platform/same_name.h"
 #include "platform/module_file.h"
 #include "platform/path_elements.h"
 #include "platform/security.h"
