@@ -2,16 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/journal_entry_rules.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw {
 namespace {
 
 JournalEntry Entry(JournalEntryKind kind, std::int32_t value) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = L"C:\\Program Files\\Quillon Works\\Meridel\\Meridel.exe";
-  entry.value = value;
-  return entry;
+  return test::DoneEntry(kind, L"C:\\Program Files\\Quillon Works\\Meridel\\Meridel.exe", value);
 }
 
 // Only a File entry of payload kind 1 is the main program: another payload
