@@ -9,7 +9,6 @@
 #include "engine/interrupted_installation.h"
 #include "engine/product_place_names.h"
 #include "engine/removal_error.h"
-#include "engine/removal_path.h"
 #include "engine/run_record_file.h"
 #include "engine/self_registration.h"
 #include "i18n/message_lookup.h"
@@ -17,6 +16,7 @@
 #include "payload/payload_resource.h"
 #include "payload/unicode_text.h"
 #include "platform/file_version_info.h"
+#include "platform/same_name.h"
 #include "ui/win_app.h"
 
 namespace qw {

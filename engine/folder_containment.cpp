@@ -1,20 +1,10 @@
 #include "engine/folder_containment.h"
 
-#include <windows.h>
-
 #include "engine/system_path_form.h"
 #include "platform/path_elements.h"
+#include "platform/same_name.h"
 
 namespace qw {
-namespace {
-
-bool SameElement(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-}  // namespace
-
 std::wstring NormalizedPath(const std::wstring& path) {
   std::wstring full = FullPathName(path);
   if (full.empty()) full = path;
@@ -42,7 +32,7 @@ bool IsWithinFolder(const std::wstring& path, const std::wstring& folder) {
   const std::vector<std::wstring> outer = PathElements(NormalizedPath(folder));
   if (outer.empty() || inner.size() < outer.size()) return false;
   for (std::size_t i = 0; i < outer.size(); ++i) {
-    if (!SameElement(inner[i], outer[i])) return false;
+    if (!SameName(inner[i], outer[i])) return false;
   }
   return true;
 }

@@ -83,9 +83,10 @@ class InstallJournal {
 
   // Merges the previous entries in, writes the uninstall log at `logPath`
   // and deletes every set-aside copy, the latter even when the log could
-  // not be written. Returns false when the log was not completely written.
-  bool Commit(const std::wstring& logPath, const std::wstring& installFolder,
-              const std::wstring& startMenuFolder);
+  // not be written. ERROR_WRITE_FAULT (system category) when the log was
+  // not completely written: the writer does not say why.
+  [[nodiscard]] std::error_code Commit(const std::wstring& logPath, const std::wstring& installFolder,
+                                       const std::wstring& startMenuFolder);
 
   // Creates `path` and its missing parents, recording each created folder.
   // Stops silently at the first folder that cannot be created (the folders

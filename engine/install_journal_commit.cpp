@@ -7,11 +7,12 @@
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 #include "platform/path_elements.h"
+#include "platform/system_error.h"
 
 namespace qw {
 
-bool InstallJournal::Commit(const std::wstring& logPath, const std::wstring& installFolder,
-                            const std::wstring& startMenuFolder) {
+std::error_code InstallJournal::Commit(const std::wstring& logPath, const std::wstring& installFolder,
+                                       const std::wstring& startMenuFolder) {
   const std::wstring logBackup = NoteLogAboutToBeWritten(logPath);
   Merge();
   const LoggedProduct product{productDisplayName_, keyLocation_.name};
@@ -23,7 +24,7 @@ bool InstallJournal::Commit(const std::wstring& logPath, const std::wstring& ins
   if (!logBackup.empty()) DeleteFileClearingAttributes(logBackup);
   // Last: a run cut off before this point is undone by the next start.
   FinishRunRecord();
-  return written;
+  return written ? std::error_code() : SystemError(ERROR_WRITE_FAULT);
 }
 
 // Previous entries that the new installation did not replace go to the

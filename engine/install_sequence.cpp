@@ -171,9 +171,8 @@ std::error_code EnterUninstallEntry(const InstallRequest& request, const Install
 
 // "Uninstall.ulog" beside the uninstaller; the journal's entries merged
 // with the previous installation's, and the set-aside copies discarded.
-// ERROR_FILENAME_EXCED_RANGE when the log's path cannot be formed,
-// ERROR_WRITE_FAULT when the log was not completely written (the journal
-// does not say why).
+// ERROR_FILENAME_EXCED_RANGE when the log's path cannot be formed, else
+// what the journal's Commit gives.
 std::error_code WriteUninstallLog(const InstallRequest& request, const InstallOutcome& outcome,
                                   InstallPageServices& page) {
   StepLine(page, msg::kInstallationDataWriting);
@@ -183,8 +182,8 @@ std::error_code WriteUninstallLog(const InstallRequest& request, const InstallOu
   if (folder.empty() || logPath.size() >= MAX_PATH) {
     request.journal.FinishRunRecord();  // nothing to undo: the run succeeded
     error = SystemError(ERROR_FILENAME_EXCED_RANGE);
-  } else if (!request.journal.Commit(logPath, request.installFolder, request.startMenuFolder)) {
-    error = SystemError(ERROR_WRITE_FAULT);
+  } else {
+    error = request.journal.Commit(logPath, request.installFolder, request.startMenuFolder);
   }
   page.AppendLog(Result(error));
   return error;

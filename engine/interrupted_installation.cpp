@@ -15,10 +15,10 @@
 #include "engine/removal_path.h"
 #include "engine/run_record_file.h"
 #include "engine/uninstall_key_location.h"
-#include "payload/payload_kind.h"
 #include "platform/handles.h"
 #include "platform/path_elements.h"
 #include "platform/registry_key.h"
+#include "platform/same_name.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 
@@ -294,8 +294,7 @@ class Recovery {
       if (recorded.entry.kind == JournalEntryKind::UninstallKey && recorded.entry.existedBefore) return;
     for (auto it = record_.entries.rbegin(); it != record_.entries.rend(); ++it) {
       const JournalEntry& entry = it->entry;
-      if (entry.kind != JournalEntryKind::File || entry.value != static_cast<std::int32_t>(PayloadKind::MainProgram))
-        continue;
+      if (!IsMainProgramEntry(entry)) continue;
       if (Check(entry.kind, entry.path, entry.value) || !Exists(entry.path)) return;
       if (const std::error_code error = request_.unregister(entry.path)) Leave(entry.path, error);
       return;
@@ -390,9 +389,7 @@ RecoveryResult RecoverInterruptedInstallation(const InstallationRecovery& reques
   }
   for (const RecordedEntry& recorded : record.entries) {
     const JournalEntry& entry = recorded.entry;
-    if (entry.kind != JournalEntryKind::File || entry.value != static_cast<std::int32_t>(PayloadKind::MainProgram) ||
-        CheckPathForm(entry.path))
-      continue;
+    if (!IsMainProgramEntry(entry) || CheckPathForm(entry.path)) continue;
     if (!WaitForProgramToEnd(entry.path, record.writer, kProgramWaitMs)) {
       result.outcome = RecoveryOutcome::WriterRuns;
       return result;

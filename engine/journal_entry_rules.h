@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "engine/journal_entry.h"
+#include "payload/payload_kind.h"
 
 namespace qw {
 
@@ -83,6 +84,14 @@ constexpr bool IsJournalEntryKind(std::int64_t number) {
 // The rules of `kind`, which must be one of the enumeration's values.
 constexpr const JournalEntryRules& RulesOf(JournalEntryKind kind) {
   return kJournalEntryRules[static_cast<std::size_t>(kind)];
+}
+
+// Whether `entry` records the product's main program: a File entry whose
+// payload kind is MainProgram. Its registration is undone through it, and
+// a recovery waits for it to end.
+inline bool IsMainProgramEntry(const JournalEntry& entry) {
+  return entry.kind == JournalEntryKind::File &&
+         entry.value == static_cast<std::int32_t>(PayloadKind::MainProgram);
 }
 
 namespace journal_entry_rules_check {

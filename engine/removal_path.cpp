@@ -8,22 +8,17 @@
 #include "engine/removal_error.h"
 #include "engine/system_path_form.h"
 #include "platform/path_elements.h"
+#include "platform/same_name.h"
 
 namespace qw {
 namespace {
-
-bool SameElement(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 
 // Whether `inner` starts with all the elements of `outer`, with at least
 // `more` elements beyond them.
 bool StartsWith(const std::vector<std::wstring>& inner, const std::vector<std::wstring>& outer,
                 std::size_t more) {
   if (outer.empty() || inner.size() < outer.size() + more) return false;
-  return std::equal(outer.begin(), outer.end(), inner.begin(), SameElement);
+  return std::equal(outer.begin(), outer.end(), inner.begin(), SameName);
 }
 
 // CON, NUL, COM1 and the like, with or without an extension: the system
@@ -47,8 +42,6 @@ bool IsPlainName(const std::wstring& element) {
 }
 
 }  // namespace
-
-bool SameName(const std::wstring& a, const std::wstring& b) { return SameElement(a, b); }
 
 std::vector<std::wstring> FullPathElements(const std::wstring& path) {
   if (!IsAbsoluteDrivePath(path) || HasEmptyElement(path)) return {};

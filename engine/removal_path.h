@@ -19,10 +19,6 @@ namespace qw {
 // both separate.
 std::vector<std::wstring> FullPathElements(const std::wstring& path);
 
-// Whether two names are the same to the file system (ordinal, without
-// regard to case).
-bool SameName(const std::wstring& a, const std::wstring& b);
-
 // Whether `path` is `folder` or lies inside it (`strictly`: inside only),
 // comparing elements without regard to case. False when either is not a
 // full path on a drive.

@@ -11,6 +11,7 @@
 #include "payload/folder_placeholder.h"
 #include "payload/payload_kind.h"
 #include "platform/path_elements.h"
+#include "platform/same_name.h"
 
 namespace qw {
 namespace {

@@ -186,9 +186,7 @@ class Removal {
     if (!request_.unregister) return;
     // The main program the same log installed, if it is still there.
     for (auto it = request_.entries.rbegin(); it != request_.entries.rend(); ++it) {
-      if (it->kind != JournalEntryKind::File || it->value != static_cast<std::int32_t>(PayloadKind::MainProgram) ||
-          !it->done)
-        continue;
+      if (!IsMainProgramEntry(*it) || !it->done) continue;
       if (CheckRemovable(*it, request_.places)) return;
       if (::GetFileAttributesW(it->path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
       const std::error_code error = request_.unregister(it->path);
@@ -232,8 +230,7 @@ class Removal {
   // The main program the log installed, or empty.
   std::wstring LoggedProgram() const {
     for (auto it = request_.entries.rbegin(); it != request_.entries.rend(); ++it) {
-      if (it->kind == JournalEntryKind::File && it->value == static_cast<std::int32_t>(PayloadKind::MainProgram))
-        return it->path;
+      if (IsMainProgramEntry(*it)) return it->path;
     }
     return {};
   }

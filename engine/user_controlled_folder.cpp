@@ -9,6 +9,7 @@
 #include "payload/wide_path.h"
 #include "platform/folder_owner.h"
 #include "platform/path_elements.h"
+#include "platform/same_name.h"
 
 namespace qw {
 namespace {
@@ -20,8 +21,7 @@ void AddOnce(std::vector<std::wstring>& list, const std::wstring& folder) {
     if (knownElements.size() != elements.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < elements.size(); ++i) {
-      same = ::CompareStringOrdinal(knownElements[i].c_str(), -1, elements[i].c_str(), -1, TRUE) ==
-             CSTR_EQUAL;
+      same = SameName(knownElements[i], elements[i]);
     }
     if (same) return;
   }

@@ -94,6 +94,10 @@ CDialog::~CDialog() {
   if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
 }
 
+bool CDialog::PreTranslateMessage(MSG& message) {
+  return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, &message) != FALSE;
+}
+
 INT_PTR CDialog::DoModal(HWND owner) {
   return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
                            DialogProc, reinterpret_cast<LPARAM>(this));

@@ -3,8 +3,10 @@
 // CDialog that the wizard uses: modal dialogs and hidden child dialogs made
 // from templates of the executable, the initialisation hook, OK and Cancel
 // routing (Escape and the close box reach OnCancel), command and message
-// dispatch, and data exchange with validation. It is not a window framework:
-// no subclassing, no message loop of its own, no window map.
+// dispatch, data exchange with validation, and the dialog keys of a modal
+// dialog for a loop that pumps messages inside it (PreTranslateMessage). It
+// is not a window framework: no subclassing, no message loop of its own, no
+// window map.
 //
 // A dialog reads like a WTL one:
 //
@@ -24,6 +26,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // One run of data exchange: the direction and whether a field has failed.
@@ -60,6 +63,10 @@ void DDX_Check(CDataExchange& dx, int id, int& value);
 // (the buttons up to the next control with WS_GROUP); -1 when none.
 void DDX_Radio(CDataExchange& dx, int firstId, int& value);
 
+// A pre-translation of messages given to a loop that pumps them (see
+// CDialog::PreTranslateMessage): true when the message was handled.
+using MessagePreTranslation = std::function<bool(MSG&)>;
+
 class CDialog {
  public:
   explicit CDialog(UINT templateId) : m_templateId(templateId) {}
@@ -85,6 +92,13 @@ class CDialog {
   bool UpdateData(bool saveAndValidate = true);
 
   void EndDialog(INT_PTR result);
+
+  // Offered each message of a loop that pumps the thread's messages while
+  // this dialog is the modal one, before TranslateMessage: handles the
+  // dialog keys (Tab, the arrows, Enter, Escape) for this dialog and its
+  // child dialogs as the system's modal loop does (IsDialogMessageW).
+  // Returns true when the message was handled (dispatched) here.
+  virtual bool PreTranslateMessage(MSG& message);
 
  protected:
   // WM_INITDIALOG. The default loads the controls (UpdateData(false)) and

@@ -109,6 +109,7 @@ void CDlgInstall::DispatchWaitingMessages() {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
+    if (m_preTranslate && m_preTranslate(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

@@ -5,8 +5,10 @@
 // texts of a run are the install sequence's.
 
 #include <string>
+#include <utility>
 
 #include "engine/install_page_services.h"
+#include "ui/dialog.h"
 #include "ui/paced_page_updates.h"
 #include "ui/resource_ids.h"
 #include "ui/wizard_page.h"
@@ -14,7 +16,10 @@
 class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
  public:
   enum { IDD = IDD_PAGE_INSTALL };
-  explicit CDlgInstall(qw::WizardState& context) : CWizardPage(IDD, context) {}
+  // `preTranslate` is offered every message that the page pumps during a
+  // run (the frame's dialog keys, so that Tab moves the focus then too).
+  CDlgInstall(qw::WizardState& context, MessagePreTranslation preTranslate)
+      : CWizardPage(IDD, context), m_preTranslate(std::move(preTranslate)) {}
 
   void Relabel() override;
   void Stretch(int dx, int dy) override;
@@ -36,8 +41,9 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   void ShowProgress() override;
   void SetProgress(int percent) override;
   // Once a frame interval has passed since the last frame: shows what was
-  // reported since then and dispatches the thread's waiting messages; a
-  // WM_QUIT is posted again for the loop that owns it. Otherwise nothing.
+  // reported since then and dispatches the thread's waiting messages, each
+  // offered to the pre-translation first; a WM_QUIT is posted again for the
+  // loop that owns it. Otherwise nothing.
   void PumpMessages() override;
   // The same whatever the time (the end of a step).
   void PumpMessagesNow() override;
@@ -63,4 +69,5 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   std::wstring m_uninstallerPath;  // the installed uninstaller
   bool m_pacing = false;           // a run is reporting: updates wait for the next frame
   qw::PacedPageUpdates m_updates;
+  const MessagePreTranslation m_preTranslate;
 };

@@ -33,7 +33,9 @@ CInstallDlg::CInstallDlg(qw::WizardState& context)
       m_mode(context),
       m_path(context),
       m_shortcut(context),
-      m_install(context),
+      // The frame's dialog keys while the run pumps messages, as its modal
+      // loop handles them otherwise.
+      m_install(context, [this](MSG& message) { return PreTranslateMessage(message); }),
       m_end(context),
       m_pages{&m_start, &m_mode, &m_path, &m_shortcut, &m_install, &m_end} {}
 

@@ -19,13 +19,13 @@
 #include "i18n/startup_language.h"
 #include "platform/application_lock.h"
 #include "platform/file_version_info.h"
-#include "platform/handles.h"
 #include "platform/instance_counter.h"
 #include "platform/maker_library.h"
 #include "platform/message_box_service.h"
 #include "platform/product_facts.h"
 #include "platform/module_file.h"
 #include "platform/path_elements.h"
+#include "platform/same_name.h"
 #include "platform/security.h"
 #include "platform/system_error.h"
 #include "product/uninstaller/command_line.h"
@@ -219,37 +219,16 @@ class Uninstaller {
     return RemoveInstallation(request);
   }
 
-  // Runs the installed program with "/Unregister /Background", the
-  // counterpart of its registration run, with the application lock given up
-  // meanwhile as the installer does. Only the product's own program: an
-  // ".exe" whose version resource names the product of this uninstaller.
+  // The installed program's unregistration run (engine/self_registration.h:
+  // the application lock given up meanwhile as the installer does, exit
+  // code -10 for success). Only the product's own program: an ".exe" whose
+  // version resource names the product of this uninstaller.
   static std::error_code Unregister(const std::wstring& program, ApplicationLock& lock) {
     const std::wstring extension = program.substr(program.size() < 4 ? 0 : program.size() - 4);
     const std::wstring product = FileVersionInfo::FromRunningModule().ProductName();
     if (!SameName(extension, L".exe") || product.empty() || FileVersionInfo::FromFile(program).ProductName() != product)
       return removal_errc::not_the_program;
-    std::wstring line = ProgramCommandLine(program, L"/Unregister /Background");
-    const std::wstring folder = ParentPath(program);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNOACTIVATE;
-    PROCESS_INFORMATION process{};
-    lock.Release();
-    const BOOL started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                          folder.c_str(), &startup, &process);
-    const std::error_code startError = started ? std::error_code() : LastError();
-    DWORD exitCode = 0;
-    if (started) {
-      UniqueHandle processHandle(process.hProcess);
-      UniqueHandle threadHandle(process.hThread);
-      ::WaitForSingleObject(processHandle.get(), INFINITE);
-      ::GetExitCodeProcess(processHandle.get(), &exitCode);
-    }
-    lock.TryAcquire();
-    if (startError) return startError;
-    return static_cast<int>(exitCode) == kRegisteredExitCode ? std::error_code()
-                                                               : SystemError(ERROR_INSTALL_FAILURE);
+    return RunUnregistration(program, lock);
   }
 
   const bool quiet_;

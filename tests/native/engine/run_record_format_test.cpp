@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "engine/run_record_format.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw {
 namespace {
 
-JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value, bool existed) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = path;
-  entry.value = value;
-  entry.existedBefore = existed;
+using test::NotDoneEntry;
+
+// A recorded entry, not yet completed, for a place where something was.
+JournalEntry Existing(JournalEntry entry) {
+  entry.existedBefore = true;
   return entry;
 }
 
@@ -27,11 +27,11 @@ std::wstring Header() {
 TEST(RunRecordFormat, AWholeRecordReadsBackEveryChange) {
   const std::wstring file = L"C:\\Program Files\\Q\\M\\License.txt";
   const std::wstring text =
-      Header() + run_record::EntryLine(Entry(JournalEntryKind::Folder, L"C:\\Program Files\\Q\\M", -1, false)) +
-      run_record::EntryLine(Entry(JournalEntryKind::File, file, 3, true)) +
+      Header() + run_record::EntryLine(NotDoneEntry(JournalEntryKind::Folder, L"C:\\Program Files\\Q\\M")) +
+      run_record::EntryLine(Existing(NotDoneEntry(JournalEntryKind::File, file, 3))) +
       run_record::BackupLine(1, L"C:\\T\\qw12.tmp", file) + run_record::SetAsideLine(1) +
       run_record::CompletionLine(1, true, nullptr) +
-      run_record::EntryLine(Entry(JournalEntryKind::DesktopShortcut, L"", -1, false)) +
+      run_record::EntryLine(NotDoneEntry(JournalEntryKind::DesktopShortcut, L"")) +
       run_record::TargetLine(2, L"C:\\D\\M.lnk") + run_record::ProductPathLine(true, true, L"C:\\old\\M.exe") +
       run_record::CommittedLine();
   const RecordedInstallation record = run_record::ParseInstallationRecord(text);
@@ -56,9 +56,9 @@ TEST(RunRecordFormat, AWholeRecordReadsBackEveryChange) {
 }
 
 TEST(RunRecordFormat, ALineCutOffOrDamagedEndsTheReadingAfterWhatCameBefore) {
-  const std::wstring two = Header() + run_record::EntryLine(Entry(JournalEntryKind::File, L"C:\\a", 0, false)) +
-                           run_record::EntryLine(Entry(JournalEntryKind::File, L"C:\\b", 0, false));
-  const std::wstring complete = run_record::EntryLine(Entry(JournalEntryKind::File, L"C:\\c", 0, false));
+  const std::wstring two = Header() + run_record::EntryLine(NotDoneEntry(JournalEntryKind::File, L"C:\\a", 0)) +
+                           run_record::EntryLine(NotDoneEntry(JournalEntryKind::File, L"C:\\b", 0));
+  const std::wstring complete = run_record::EntryLine(NotDoneEntry(JournalEntryKind::File, L"C:\\c", 0));
 
   const RecordedInstallation cut = run_record::ParseInstallationRecord(two + complete.substr(0, 9));
   EXPECT_FALSE(cut.complete);
@@ -81,7 +81,7 @@ TEST(RunRecordFormat, ARemovalRecordKeepsTheLogsEntriesAndHowFarItCame) {
   RecordWriter writer;
   writer.processId = 7;
   std::wstring text = run_record::RemovalHeader(writer, L"C:\\M\\Uninstall.ulog", L"C:\\S", true, false);
-  JournalEntry entry = Entry(JournalEntryKind::File, L"C:\\M\\Meridel.exe", 1, false);
+  JournalEntry entry = NotDoneEntry(JournalEntryKind::File, L"C:\\M\\Meridel.exe", 1);
   entry.done = true;
   text += run_record::RemovalEntryLine(entry) + run_record::RemovalEntriesEndLine() + run_record::RemovedLine(1);
   const RecordedRemoval record = run_record::ParseRemovalRecord(text);

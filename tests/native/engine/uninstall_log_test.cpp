@@ -6,19 +6,14 @@
 
 #include "engine/uninstall_log_format.h"
 #include "engine/uninstall_log_parser.h"
+#include "tests/common/journal_entries.h"
 #include "utf16le_bytes.h"
 
 namespace qw {
 namespace {
 
-JournalEntry Entry(JournalEntryKind kind, std::wstring path, bool done, std::int32_t value = -1) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = std::move(path);
-  entry.done = done;
-  entry.value = value;
-  return entry;
-}
+using test::DoneEntry;
+using test::NotDoneEntry;
 
 // Reads `bytes` as a log file; folders in `folders` exist.
 PreviousInstallation Read(const std::string& bytes, std::set<std::wstring> folders = {}) {
@@ -62,13 +57,13 @@ TEST(UninstallLogFormat, HeaderLines) {
 }
 
 TEST(UninstallLogFormat, EntryLines) {
-  EXPECT_EQ(FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a.txt", true, 3)),
+  EXPECT_EQ(FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a.txt", 3)),
             L"0000:0103:1 -- C:\\a.txt\r\n");
-  EXPECT_EQ(FormatLogEntryLine(41, Entry(JournalEntryKind::Folder, L"C:\\P", false)),
+  EXPECT_EQ(FormatLogEntryLine(41, NotDoneEntry(JournalEntryKind::Folder, L"C:\\P")),
             L"0041:00ff:0 -- C:\\P\r\n");
-  EXPECT_EQ(FormatLogEntryLine(10000, Entry(JournalEntryKind::DirectXSetup, L"x", true)),
+  EXPECT_EQ(FormatLogEntryLine(10000, DoneEntry(JournalEntryKind::DirectXSetup, L"x")),
             L"10000:07ff:1 -- x\r\n");
-  EXPECT_EQ(FormatLogEntryLine(7, Entry(JournalEntryKind::ProgramShortcut, L"", false)),
+  EXPECT_EQ(FormatLogEntryLine(7, NotDoneEntry(JournalEntryKind::ProgramShortcut, L"")),
             L"0007:02ff:0 -- \r\n");
 }
 
@@ -79,9 +74,9 @@ TEST(UninstallLogFormat, Utf16LittleEndian) {
 TEST(UninstallLogReader, ReadsHeaderAndEntries) {
   const std::wstring text =
       Header(L"C:\\S", L"Meridel 6.05") +
-      FormatLogEntryLine(0, Entry(JournalEntryKind::Folder, L"C:\\P", true)) +
-      FormatLogEntryLine(1, Entry(JournalEntryKind::File, L"C:\\P\\a b.dll", true, 3)) +
-      FormatLogEntryLine(2, Entry(JournalEntryKind::ProgramShortcut, L"", false)) +
+      FormatLogEntryLine(0, DoneEntry(JournalEntryKind::Folder, L"C:\\P")) +
+      FormatLogEntryLine(1, DoneEntry(JournalEntryKind::File, L"C:\\P\\a b.dll", 3)) +
+      FormatLogEntryLine(2, NotDoneEntry(JournalEntryKind::ProgramShortcut, L"")) +
       L"0003:05ff:1 -- HKEY_LOCAL_MACHINE\\Software\\x\r\n"
       L"0004:06ff:0 -- HKEY_CLASSES_ROOT\\...\r\n";
   const PreviousInstallation read = Read(Utf16Log(text), {L"C:\\P", L"C:\\S"});
@@ -109,7 +104,7 @@ TEST(UninstallLogReader, ReadsHeaderAndEntries) {
 }
 
 TEST(UninstallLogReader, EightBitLogReadLikeUtf16) {
-  const std::wstring text = Header() + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\P\\\u00e9.txt", true, 1));
+  const std::wstring text = Header() + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\P\\\u00e9.txt", 1));
   std::string narrow;
   for (wchar_t c : text) narrow.push_back(static_cast<char>(c));  // every character below 256
   const PreviousInstallation a = Read(narrow, {L"C:\\P"});
@@ -122,7 +117,7 @@ TEST(UninstallLogReader, EightBitLogReadLikeUtf16) {
 }
 
 TEST(UninstallLogReader, OtherVersionsYieldNothing) {
-  std::wstring text = Header() + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a", true, 1));
+  std::wstring text = Header() + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a", 1));
   for (const wchar_t* first : {L"// Uninstall Log File v2", L"// Uninstall Log File", L"// Uninstall Log File vx"}) {
     std::wstring changed = text;
     changed.replace(0, changed.find(L'\r'), first);
@@ -136,8 +131,8 @@ TEST(UninstallLogReader, OtherVersionsYieldNothing) {
 }
 
 TEST(UninstallLogReader, BadLineEndsReadingKeepingWhatCameBefore) {
-  const std::wstring good = Header() + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a", true, 1));
-  const std::wstring after = FormatLogEntryLine(2, Entry(JournalEntryKind::File, L"C:\\b", true, 1));
+  const std::wstring good = Header() + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a", 1));
+  const std::wstring after = FormatLogEntryLine(2, DoneEntry(JournalEntryKind::File, L"C:\\b", 1));
   for (const wchar_t* bad : {L"0001:08ff:1 -- C:\\x", L"-001:0100:1 -- C:\\x", L"0001:0100:2 -- C:\\x",
                              L"0001;0100:1 -- C:\\x", L"0001:0100:1 - C:\\x", L"0001:0100:1 --C:\\x",
                              L"0001:zz:1 -- C:\\x", L"", L"0001:0100:1"}) {
@@ -156,7 +151,7 @@ TEST(UninstallLogReader, WhiteSpaceBeforeFieldsAndUpperCaseHex) {
 }
 
 TEST(UninstallLogReader, MissingFoldersAreNotTakenOverButEntriesAre) {
-  const std::wstring text = Header() + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a", true, 1));
+  const std::wstring text = Header() + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a", 1));
   const PreviousInstallation read = Read(Utf16Log(text));
   EXPECT_TRUE(read.installFolder.empty());
   EXPECT_TRUE(read.startMenuFolder.empty());
@@ -164,8 +159,8 @@ TEST(UninstallLogReader, MissingFoldersAreNotTakenOverButEntriesAre) {
 }
 
 TEST(UninstallLogReader, EmptyStartMenuFolder) {
-  const std::wstring text = Header(L"") + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a", true, 1)) +
-                            FormatLogEntryLine(1, Entry(JournalEntryKind::DesktopShortcut, L"C:\\d.lnk", true));
+  const std::wstring text = Header(L"") + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a", 1)) +
+                            FormatLogEntryLine(1, DoneEntry(JournalEntryKind::DesktopShortcut, L"C:\\d.lnk"));
   const PreviousInstallation read = Read(Utf16Log(text), {L"C:\\P", L""});
   EXPECT_EQ(read.installFolder, L"C:\\P");
   EXPECT_TRUE(read.startMenuFolder.empty());
@@ -173,7 +168,7 @@ TEST(UninstallLogReader, EmptyStartMenuFolder) {
 }
 
 TEST(UninstallLogReader, MissingHeaderMarkersStopReading) {
-  std::wstring text = Header() + FormatLogEntryLine(0, Entry(JournalEntryKind::File, L"C:\\a", true, 1));
+  std::wstring text = Header() + FormatLogEntryLine(0, DoneEntry(JournalEntryKind::File, L"C:\\a", 1));
   std::wstring noInstall = text;
   noInstall.replace(noInstall.find(L"Install Meridel"), 7, L"Setup  ");
   EXPECT_TRUE(Read(Utf16Log(noInstall)).entries.empty());
@@ -221,8 +216,11 @@ TEST(UninstallLogReader, EmptyAndTruncatedFiles) {
 
 TEST(UninstallLogReader, ManyEntriesRoundTrip) {
   std::wstring text = Header();
-  for (std::uint32_t i = 0; i <= 10000; ++i)
-    text += FormatLogEntryLine(i, Entry(JournalEntryKind::File, L"C:\\f" + std::to_wstring(i), i % 2 == 0, 4));
+  for (std::uint32_t i = 0; i <= 10000; ++i) {
+    const std::wstring path = L"C:\\f" + std::to_wstring(i);
+    text += FormatLogEntryLine(i, i % 2 == 0 ? DoneEntry(JournalEntryKind::File, path, 4)
+                                             : NotDoneEntry(JournalEntryKind::File, path, 4));
+  }
   const PreviousInstallation read = Read(Utf16Log(text));
   ASSERT_EQ(read.entries.size(), 10001u);
   EXPECT_EQ(read.entries.back().path, L"C:\\f10000");

@@ -1,7 +1,8 @@
 // The frame's buttons on the Install page, around a run of the real
 // installer: Exit asks message 1110 before the run and after a failed one
-// (No keeps the wizard), and while files are being copied Back, Next and
-// Exit are disabled and Escape and the close request do nothing.
+// (No keeps the wizard); while files are being copied Back, Next and Exit
+// are disabled, Escape and the close request do nothing, and Tab moves the
+// focus as it does outside a run.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -29,7 +30,29 @@ void ExitAnsweredNo(InstallerRobot& robot) {
   EXPECT_EQ(robot.Text(kNext), L"Install");
 }
 
-class InstallPageButtons : public InstallationTest {};
+class InstallPageButtons : public InstallationTest {
+ protected:
+  // An installation whose copying lasts seconds (large files that bzip2
+  // cannot shrink), started on its Install page.
+  void StartLongCopy(InstallerRobot& robot, const std::wstring& name, const std::wstring& folder) {
+    std::vector<PackedFile> files{{1, L"<InstallPath>", L"Meridel.exe", "the program"},
+                                  {2, L"<InstallPath>", L"Uninstall.exe", "the uninstaller"}};
+    for (std::uint32_t i = 0; i < 8; ++i) {
+      files.push_back({0, L"<InstallPath>\\Textures", L"Texture" + std::to_wstring(i) + L".bin",
+                       IncompressibleBytes(2u << 20, i + 11)});
+    }
+    StartAdvanced(robot, InstallerWith(PackArchive(files), name), folder);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(robot.Click(kNext));
+  }
+
+  // Until the run ended with the wizard waiting for Next.
+  static bool WaitForTheRunToEnd(InstallerRobot& robot) {
+    return WaitUntil(
+        [&] { return !robot.Running() || (robot.IsEnabled(kExit) && robot.Text(kStatus).find(L"Next") != std::wstring::npos); },
+        180000);
+  }
+};
 
 TEST_F(InstallPageButtons, ExitAsksBeforeTheRunAndAfterAFailureAndNoKeepsTheWizard) {
   // Half an archive: the run fails at its test, before anything is written.
@@ -57,17 +80,9 @@ TEST_F(InstallPageButtons, ExitAsksBeforeTheRunAndAfterAFailureAndNoKeepsTheWiza
 }
 
 TEST_F(InstallPageButtons, WhileFilesAreCopiedTheButtonsAreDisabledAndEscapeAndCloseDoNothing) {
-  // Large files that bzip2 cannot shrink: the copying lasts seconds.
-  std::vector<PackedFile> files{{1, L"<InstallPath>", L"Meridel.exe", "the program"},
-                                {2, L"<InstallPath>", L"Uninstall.exe", "the uninstaller"}};
-  for (std::uint32_t i = 0; i < 8; ++i) {
-    files.push_back({0, L"<InstallPath>\\Textures", L"Texture" + std::to_wstring(i) + L".bin",
-                     IncompressibleBytes(2u << 20, i + 11)});
-  }
   InstallerRobot robot;
-  StartAdvanced(robot, InstallerWith(PackArchive(files), L"install_buttons"), L"C:\\QwButtons\\Meridel 6");
+  StartLongCopy(robot, L"install_buttons", L"C:\\QwButtons\\Meridel 6");
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(robot.Click(kNext));
 
   std::size_t copyingPolls = 0;
   std::vector<std::string> enabled;
@@ -103,6 +118,44 @@ TEST_F(InstallPageButtons, WhileFilesAreCopiedTheButtonsAreDisabledAndEscapeAndC
   EXPECT_FALSE(questionShown) << "Escape or the close request reached the Exit question during the run";
   ASSERT_TRUE(robot.Running()) << "Escape or the close request ended the installer during the run";
   EXPECT_EQ(robot.Text(kStatus), L"Click on 'Next' to continue.");
+  EXPECT_EQ(robot.CurrentPage(), Page::Install);
+}
+
+// The dialog keys reach the frame while the run pumps messages, as in its
+// modal loop: with Back, Next and Exit disabled, Tab can only take the focus
+// to the log, the one tab stop left. Without the frame's dialog keys the Tab
+// reaches the frame as a plain key and the focus stays where it was.
+TEST_F(InstallPageButtons, WhileFilesAreCopiedTabMovesTheFocusToTheLog) {
+  InstallerRobot robot;
+  StartLongCopy(robot, L"install_tab", L"C:\\QwTab\\Meridel 6");
+  ASSERT_FALSE(HasFatalFailure());
+  const HWND log = robot.Control(kLog);
+  ASSERT_NE(log, nullptr);
+
+  HWND before = nullptr;
+  bool tabbed = false, movedWhileCopying = false;
+  std::wstring status;
+  const bool watched = WaitUntil(
+      [&] {
+        status = robot.Text(kStatus);
+        if (status.rfind(L"Copying File", 0) != 0) return tabbed || !robot.Running();
+        if (!tabbed) {
+          before = robot.FocusedWindow();
+          // Tab as the keyboard sends it when no control has the focus:
+          // to the active window, the frame.
+          ::PostMessageW(before ? before : robot.Wizard(), WM_KEYDOWN, VK_TAB, 0);
+          tabbed = true;
+          return false;
+        }
+        movedWhileCopying = robot.FocusedWindow() == log;
+        return movedWhileCopying;
+      },
+      180000);
+  ASSERT_TRUE(tabbed) << "the copying was not seen: " << Narrow(status);
+  EXPECT_NE(before, log) << "the log had the focus before the Tab";
+  EXPECT_TRUE(watched && movedWhileCopying) << "the focus did not reach the log while files were copied; the status "
+                                            << "read \"" << Narrow(status) << "\"";
+  EXPECT_TRUE(WaitForTheRunToEnd(robot)) << Narrow(robot.Text(kStatus));
   EXPECT_EQ(robot.CurrentPage(), Page::Install);
 }
 

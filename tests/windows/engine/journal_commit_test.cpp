@@ -54,7 +54,7 @@ TEST(JournalCommit, MergesWithThePreviousInstallation) {
       .Complete(true, root / L"Menu\\Meridel 6.07c.lnk");
   journal.RecordUninstallKey(nullptr).Complete(true);
 
-  EXPECT_TRUE(journal.Commit(root / L"Uninstall.ulog", app, root / L"Menu"));
+  EXPECT_EQ(journal.Commit(root / L"Uninstall.ulog", app, root / L"Menu"), std::error_code());
   EXPECT_FALSE(Exists(backup));
   EXPECT_TRUE(journal.Previous().entries.empty());
   EXPECT_EQ(::GetFileAttributesW((root / L"Uninstall.ulog").c_str()) & 0x21u, 0x21u);
@@ -89,7 +89,7 @@ TEST(JournalCommit, UpdateHeaderNamesThePreviousProduct) {
   WriteLog(root / L"previous.ulog", L"");
   InstallJournal journal(L"Meridel 6.07c", L"Meridel 6");
   journal.LoadPreviousLog(root / L"previous.ulog");
-  ASSERT_TRUE(journal.Commit(root / L"Uninstall.ulog", L"C:\\P", L"C:\\S"));
+  ASSERT_EQ(journal.Commit(root / L"Uninstall.ulog", L"C:\\P", L"C:\\S"), std::error_code());
   const std::string bytes = test::ReadTestFile(root / L"Uninstall.ulog");
   const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
   EXPECT_NE(text.find(L"\r\n// Install Meridel 6.07c -- Update (Meridel 6.05)\r\n"), std::wstring::npos);
@@ -106,7 +106,8 @@ TEST(JournalCommit, UnwritableLogStillDiscardsBackups) {
   for (const JournalEntry& entry : journal.Entries()) backups.push_back(entry.backup);
   ASSERT_EQ(backups.size(), 2u);
 
-  EXPECT_FALSE(journal.Commit(root / L"missing\\Uninstall.ulog", L"C:\\P", L"C:\\S"));
+  EXPECT_EQ(journal.Commit(root / L"missing\\Uninstall.ulog", L"C:\\P", L"C:\\S"),
+            std::error_code(ERROR_WRITE_FAULT, std::system_category()));
   for (const std::wstring& backup : backups) EXPECT_FALSE(Exists(backup)) << backup;
   for (const JournalEntry& entry : journal.Entries()) EXPECT_TRUE(entry.backup.empty());
   EXPECT_TRUE(journal.ReportUnsettledBackups().empty());

@@ -18,7 +18,7 @@
 #include "platform/handles.h"
 #include "scratch_folder.h"
 #include "wine.h"
-#include "journal_entries.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw {
 namespace {

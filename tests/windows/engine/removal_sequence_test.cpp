@@ -10,10 +10,12 @@
 #include "platform/handles.h"
 #include "child_process.h"
 #include "scratch_folder.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw {
 namespace {
 
+using test::DoneEntry;
 using test::Exists;
 using test::ScratchFolder;
 using test::WriteTestFile;
@@ -21,17 +23,8 @@ using test::WriteTestFile;
 // Its own key per test process: CTest runs these tests side by side.
 const std::wstring kTestRoot = test::UniqueName(L"Software\\QwRemovalTest");
 
-JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, std::int32_t value = -1, bool done = true) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = path;
-  entry.value = value;
-  entry.done = done;
-  return entry;
-}
-
-JournalEntry Folder(const std::wstring& path) { return Entry(JournalEntryKind::Folder, path); }
-JournalEntry File(const std::wstring& path, std::int32_t kind) { return Entry(JournalEntryKind::File, path, kind); }
+JournalEntry Folder(const std::wstring& path) { return DoneEntry(JournalEntryKind::Folder, path); }
+JournalEntry File(const std::wstring& path, std::int32_t kind) { return DoneEntry(JournalEntryKind::File, path, kind); }
 
 bool KeyExists(const std::wstring& path) {
   HKEY key = nullptr;
@@ -84,9 +77,9 @@ class RemovalSequence : public ::testing::Test {
                         File(install_ + L"\\Lang\\Meridel.en.dll", 0), File(install_ + L"\\Meridel.exe", 1),
                         Folder(scratch_ / L"Data"), Folder(data_), File(data_ + L"\\Doors.mr-lib", 3),
                         File(data_ + L"\\Oak.jpg", 4), Folder(scratch_ / L"Menu"), Folder(shortcuts),
-                        Entry(JournalEntryKind::ProgramShortcut, shortcuts + L"\\Meridel 6.07c.lnk"),
-                        Entry(JournalEntryKind::UninstallKey, L""),
-                        Entry(JournalEntryKind::SelfRegistration, L"")};
+                        DoneEntry(JournalEntryKind::ProgramShortcut, shortcuts + L"\\Meridel 6.07c.lnk"),
+                        DoneEntry(JournalEntryKind::UninstallKey, L""),
+                        DoneEntry(JournalEntryKind::SelfRegistration, L"")};
     for (const JournalEntry& entry : request_.entries) {
       if (entry.kind == JournalEntryKind::Folder) ::CreateDirectoryW(entry.path.c_str(), nullptr);
     }
@@ -211,7 +204,7 @@ TEST_F(RemovalSequence, RefusesElementsMadeOnlyOfDotsAndBlanks) {
       File(install_ + L"\\Lang\\...", 0),
       Folder(install_ + L"\\. "),
       Folder(install_ + L"\\Lang\\ ."),
-      Entry(JournalEntryKind::ProgramShortcut, scratch_ / L"Menu\\...\\Meridel 6\\Meridel 6.07c.lnk"),
+      DoneEntry(JournalEntryKind::ProgramShortcut, scratch_ / L"Menu\\...\\Meridel 6\\Meridel 6.07c.lnk"),
   };
   for (const JournalEntry& entry : hostile) {
     std::string shown;
@@ -313,7 +306,7 @@ TEST_F(RemovalSequence, DeferredFilesStayAndTheirFoldersAreNamed) {
 }
 
 TEST_F(RemovalSequence, DirectXIsNeverUndoneButReported) {
-  request_.entries = {Entry(JournalEntryKind::DirectXSetup, L"Mise à jour de DirectX...")};
+  request_.entries = {DoneEntry(JournalEntryKind::DirectXSetup, L"Mise à jour de DirectX...")};
   const RemovalReport report = RemoveInstallation(request_);
   EXPECT_TRUE(report.directXKept);
   EXPECT_TRUE(report.Complete());

@@ -6,10 +6,13 @@
 
 #include "scratch_folder.h"
 #include "platform_probes.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw {
 namespace {
 
+using test::DoneEntry;
+using test::NotDoneEntry;
 using test::ReadTestFile;
 using test::ScratchFolder;
 
@@ -17,42 +20,33 @@ const std::wstring kInstall = L"C:\\Program Files\\Quillon Works\\Meridel 6";
 const std::wstring kMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quillon Works\\Meridel 6";
 const LoggedProduct kMeridel{L"Meridel 6.07c", L"Meridel 6"};
 
-JournalEntry Entry(JournalEntryKind kind, const std::wstring& path, bool done, std::int32_t value = -1) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.path = path;
-  entry.done = done;
-  entry.value = value;
-  return entry;
-}
-
 std::list<JournalEntry> FirstInstallation() {
   using K = JournalEntryKind;
-  return {Entry(K::Folder, kInstall, true),
-          Entry(K::File, kInstall + L"\\Uninstall.exe", true, 2),
-          Entry(K::Folder, kInstall + L"\\Lang", true),
-          Entry(K::File, kInstall + L"\\Lang\\Meridel.cs.dll", true, 0),
-          Entry(K::File, kInstall + L"\\Meridel.exe", true, 1),
-          Entry(K::File, kInstall + L"\\Samples\\Gr\u00fcn.mrd", true, 3),
-          Entry(K::File, kInstall + L"\\Data\\Materials.lib", false, 4),
-          Entry(K::ProgramShortcut, kMenu + L"\\Meridel 6.07c.lnk", true),
-          Entry(K::UninstallShortcut, kMenu + L"\\Uninstall Meridel.lnk", true),
-          Entry(K::DesktopShortcut, L"", false),
-          Entry(K::DirectXSetup, L"Installing DirectX runtime...", true),
-          Entry(K::UninstallKey, L"", true),
-          Entry(K::SelfRegistration, L"", true)};
+  return {DoneEntry(K::Folder, kInstall),
+          DoneEntry(K::File, kInstall + L"\\Uninstall.exe", 2),
+          DoneEntry(K::Folder, kInstall + L"\\Lang"),
+          DoneEntry(K::File, kInstall + L"\\Lang\\Meridel.cs.dll", 0),
+          DoneEntry(K::File, kInstall + L"\\Meridel.exe", 1),
+          DoneEntry(K::File, kInstall + L"\\Samples\\Gr\u00fcn.mrd", 3),
+          NotDoneEntry(K::File, kInstall + L"\\Data\\Materials.lib", 4),
+          DoneEntry(K::ProgramShortcut, kMenu + L"\\Meridel 6.07c.lnk"),
+          DoneEntry(K::UninstallShortcut, kMenu + L"\\Uninstall Meridel.lnk"),
+          NotDoneEntry(K::DesktopShortcut, L""),
+          DoneEntry(K::DirectXSetup, L"Installing DirectX runtime..."),
+          DoneEntry(K::UninstallKey, L""),
+          DoneEntry(K::SelfRegistration, L"")};
 }
 
 std::list<JournalEntry> Update() {
   using K = JournalEntryKind;
-  return {Entry(K::File, kInstall + L"\\Old Plugin.dll", true, 1),
-          Entry(K::DirectXSetup, L"Installing DirectX runtime...", true),
-          Entry(K::Folder, kInstall, true),
-          Entry(K::File, kInstall + L"\\Uninstall.exe", true, 2),
-          Entry(K::File, kInstall + L"\\Meridel.exe", true, 1),
-          Entry(K::ProgramShortcut, kMenu + L"\\Meridel 6.07c.lnk", true),
-          Entry(K::UninstallKey, L"", true),
-          Entry(K::SelfRegistration, L"", false)};
+  return {DoneEntry(K::File, kInstall + L"\\Old Plugin.dll", 1),
+          DoneEntry(K::DirectXSetup, L"Installing DirectX runtime..."),
+          DoneEntry(K::Folder, kInstall),
+          DoneEntry(K::File, kInstall + L"\\Uninstall.exe", 2),
+          DoneEntry(K::File, kInstall + L"\\Meridel.exe", 1),
+          DoneEntry(K::ProgramShortcut, kMenu + L"\\Meridel 6.07c.lnk"),
+          DoneEntry(K::UninstallKey, L""),
+          NotDoneEntry(K::SelfRegistration, L"")};
 }
 
 std::wstring Data(const wchar_t* name) { return std::wstring(QW_ENGINE_TEST_DATA) + L"\\" + name; }

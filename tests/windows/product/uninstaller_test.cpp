@@ -23,7 +23,7 @@
 #include "platform/file_version_info.h"
 #include "sample_product_manifest.h"
 #include "machine_snapshot.h"
-#include "journal_entries.h"
+#include "tests/common/journal_entries.h"
 
 namespace qw::test {
 namespace {

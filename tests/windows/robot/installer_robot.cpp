@@ -268,6 +268,13 @@ bool InstallerRobot::IsEnabled(int id) const {
   return control && ::IsWindowEnabled(control);
 }
 
+HWND InstallerRobot::FocusedWindow() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(m_wizard, nullptr);
+  return thread != 0 && ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 bool InstallerRobot::IsVisible(int id) const {
   HWND control = Control(id);
   return control && ::IsWindowVisible(control);

@@ -70,6 +70,8 @@ class InstallerRobot {
   std::wstring Text(int id) const { return WindowText(Control(id)); }
   bool IsEnabled(int id) const;
   bool IsVisible(int id) const;
+  // The window that has the keyboard focus in the wizard's thread, or null.
+  HWND FocusedWindow() const;
 
   // Clicks button `id` (of the frame or the visible page) as a user would:
   // refused (false) when the button is missing, hidden or disabled. The
