@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "platform/instance_counter.h"
 #include "platform_probes.h"
 #include "product/uninstaller/uninstaller_resources.h"
+#include "test_text.h"
 #include "wine.h"
 #include "engine/uninstall_log.h"
 #include "platform/file_version_info.h"
@@ -176,13 +178,50 @@ class UninstallerRun : public ::testing::Test {
     return uninstaller.ExitCode();
   }
 
-  // The second phase removes the uninstaller a moment after it ended.
-  bool GoneWithin(const std::wstring& path, DWORD milliseconds) {
+  // The second phase removes the uninstaller a moment after it ended. When
+  // it has not, the failure says which uninstallers still run and whether
+  // the path was left to the restart, to tell a slow machine from a fault.
+  ::testing::AssertionResult GoneWithin(const std::wstring& path, DWORD milliseconds) {
     for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-      if (!Exists(path)) return true;
+      if (!Exists(path)) return ::testing::AssertionSuccess();
       ::Sleep(100);
     }
-    return !Exists(path);
+    if (!Exists(path)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Narrow(path) << " still there after " << milliseconds
+                                         << " ms; running: " << RunningUninstallers()
+                                         << "; left to the restart: " << (LeftToRestart(path) ? "yes" : "no");
+  }
+
+  static std::string RunningUninstallers() {
+    std::string found;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    if (!snapshot.valid() || !::Process32FirstW(snapshot.get(), &entry)) return "(no process list)";
+    do {
+      if (::lstrcmpiW(entry.szExeFile, L"Uninstall.exe") != 0) continue;
+      UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+      wchar_t image[MAX_PATH] = {};
+      DWORD length = MAX_PATH;
+      if (!process.valid() || !::QueryFullProcessImageNameW(process.get(), 0, image, &length)) image[0] = 0;
+      found += "[" + std::to_string(entry.th32ProcessID) + " " + Narrow(image) + "]";
+    } while (::Process32NextW(snapshot.get(), &entry));
+    return found.empty() ? "none" : found;
+  }
+
+  static bool LeftToRestart(const std::wstring& path) {
+    const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+    DWORD size = 0;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                       nullptr, nullptr, &size) != ERROR_SUCCESS)
+      return false;
+    std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                       nullptr, pending.data(), &size) != ERROR_SUCCESS)
+      return false;
+    // Pairs of names separated by nulls, each with the "\\??\\" prefix.
+    std::replace(pending.begin(), pending.end(), L'\0', L'|');
+    return ::StrStrIW(pending.c_str(), path.c_str()) != nullptr;
   }
 
   std::wstring maker_;
@@ -483,7 +522,8 @@ TEST_F(UninstallerRun, SpeaksFrench) {
             std::wstring::npos)
       << ::testing::PrintToString(text);
   EXPECT_NE(text.find(L"Conservé à votre demande (bibliothèques et données utilisateur) : "), std::wstring::npos);
-  PressButton(end, IDOK);
+  ASSERT_TRUE(PressButton(end, IDOK));
+  EXPECT_TRUE(WaitForWindowGone(end)) << "the end message stayed after OK";
   EXPECT_TRUE(GoneWithin(install_ + L"\\Uninstall.exe", 20000));
 }
 
