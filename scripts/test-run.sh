@@ -7,13 +7,19 @@
 #   test-run.sh PROGRAM [ARGS...]
 set -u
 
+# The program that runs now: CTest ends a test that times out, and the
+# program goes with this script.
+child=
+stopped=false
+trap 'stopped=true; [ -z "$child" ] || kill -TERM "$child" 2>/dev/null' TERM INT HUP
+
 # run_once PROGRAM [ARGS...]: runs the program, shows what it printed and
 # sets `status` and `printed` (whether it printed anything).
 run_once() {
   # The program writes into a file, shown when it has ended: a Wine service
   # that the program starts (explorer, a device service) would otherwise
   # inherit CTest's pipe and keep the test waiting long after its verdict.
-  local out child watchdog=
+  local out watchdog=
   out=$(mktemp)
   "$@" >"$out" 2>&1 </dev/null &
   child=$!
@@ -34,8 +40,6 @@ run_once() {
     ) </dev/null >/dev/null 2>&1 &
     watchdog=$!
   fi
-  # CTest ends a test that times out: the program goes with this script.
-  trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
   status=0
   wait "$child" || status=$?
   # A trapped signal ends the wait early: wait for the program itself.
@@ -43,6 +47,7 @@ run_once() {
     status=0
     wait "$child" || status=$?
   done
+  child=
   [ -z "$watchdog" ] || kill "$watchdog" 2>/dev/null
   cat "$out"
   printed=false
@@ -56,12 +61,16 @@ run_once "$@"
 # and GoogleTest prints before it runs anything: a program that failed at
 # once without a word never reached its main. That is Wine failing to start
 # it, not a verdict: it gets one more start, and the log says so.
-if [ "$status" -ne 0 ] && ! $printed && [ $((SECONDS - started)) -lt 10 ]; then
+if [ "$status" -ne 0 ] && ! $printed && ! $stopped && [ $((SECONDS - started)) -lt 10 ]; then
   echo "test-run: ended at once with code $status and printed nothing (not started): starting it again"
   run_once "$@"
 fi
 if [ "$status" -ne 0 ]; then
   echo "test program ended with exit code $status"
-  $printed || echo "test-run: it printed nothing: it was not started, or ended before its main"
+  if $stopped; then
+    echo "test-run: this run was ended from outside"
+  elif ! $printed; then
+    echo "test-run: it printed nothing: it was not started, or ended before its main"
+  fi
 fi
 exit "$status"
