@@ -59,7 +59,8 @@ PendingJournalEntry InstallJournal::Open(JournalEntryKind kind, std::wstring pat
 void InstallJournal::NoteCompletion(std::size_t recordIndex, bool done, const std::optional<std::wstring>& path) {
   // The target of a shortcut was noted before it was made; the rest of the
   // line need not wait for the disk.
-  if (record_) Note(run_record::CompletionLine(recordIndex, done, path ? &*path : nullptr), RunRecordFile::Flush::WithALaterLine);
+  Note(run_record::CompletionLine(recordIndex, done, path ? &*path : nullptr),
+       RunRecordFile::Flush::WithALaterLine);
 }
 
 void InstallJournal::NoteTarget(std::size_t recordIndex, const std::wstring& path) {

@@ -34,6 +34,18 @@ std::wstring DecodeAnsi(const std::string& bytes) {
   return text;
 }
 
+// A log read from `file` in the system's code page; a read error ends it.
+LogSource FileSource(const UniqueFile& file) {
+  LogSource source;
+  source.read = [&file](std::uint8_t* buffer, std::size_t size) -> std::size_t {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+    return got;
+  };
+  source.decodeAnsi = DecodeAnsi;
+  return source;
+}
+
 }  // namespace
 
 bool UninstallLog::Write(const std::wstring& path, const LoggedProduct& product,
@@ -72,13 +84,7 @@ void UninstallLog::Read(const std::optional<std::wstring>& path, PreviousInstall
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
 
-  LogSource source;
-  source.read = [&file](std::uint8_t* buffer, std::size_t size) -> std::size_t {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
-    return got;
-  };
-  source.decodeAnsi = DecodeAnsi;
+  LogSource source = FileSource(file);
   source.isFolder = [](const std::wstring& folder) {
     return folder.size() < MAX_PATH && ::PathIsDirectoryW(folder.c_str()) != FALSE;
   };
@@ -93,13 +99,7 @@ UninstallLog::Contents UninstallLog::ReadForRemoval(const std::wstring& path) {
     contents.openError = LastError();
     return contents;
   }
-  LogSource source;
-  source.read = [&file](std::uint8_t* buffer, std::size_t size) -> std::size_t {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
-    return got;
-  };
-  source.decodeAnsi = DecodeAnsi;
+  LogSource source = FileSource(file);
   // The header's folders are wanted as written: they bound what may be removed.
   source.isFolder = [](const std::wstring&) { return true; };
   contents.parse = ParseUninstallLog(source, contents.log);
