@@ -152,9 +152,14 @@ class InterruptedInstallation : public InstallationTest {
     EXPECT_TRUE(robot.WaitForPage(Page::Start));
     if (startText) *startText = robot.Text(kInfo);
     EXPECT_TRUE(robot.Click(kExit));
-    // Leaving the Start page asks only when there is something to lose.
-    if (const HWND question = robot.WaitForDialog(3000)) {
-      EXPECT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+    // Leaving the Start page asks only when there is something to lose:
+    // the installer either ends or asks.
+    const DWORD start = ::GetTickCount();
+    while (robot.Running() && ::GetTickCount() - start < 30000) {
+      if (const HWND question = robot.WaitForDialog(50)) {
+        EXPECT_TRUE(InstallerRobot::ClickIn(question, IDYES));
+        break;
+      }
     }
     EXPECT_TRUE(robot.WaitForExit(30000));
     return message;
