@@ -85,7 +85,7 @@ bool CDlgInstall::RunInstallation() {
   m_updates.Reset();
   m_pacing = true;
   const qw::InstallOutcome outcome = qw::RunInstallSequence(request, *this);
-  ShowFrame();  // the final status and result
+  ShowFrame(qw::PacedPageUpdates::Log::Always);  // the final status and result
   m_pacing = false;
   m_programPath = outcome.programPath;
   m_uninstallerPath = outcome.uninstallerPath;
@@ -94,11 +94,12 @@ bool CDlgInstall::RunInstallation() {
 
 void CDlgInstall::PumpMessages() {
   if (!m_updates.FrameDue(qw::PacedPageUpdates::Clock::now())) return;
-  PumpMessagesNow();
+  ShowFrame(qw::PacedPageUpdates::Log::WhenDue);
+  DispatchWaitingMessages();
 }
 
 void CDlgInstall::PumpMessagesNow() {
-  ShowFrame();
+  ShowFrame(qw::PacedPageUpdates::Log::Always);
   DispatchWaitingMessages();
 }
 
@@ -115,8 +116,8 @@ void CDlgInstall::DispatchWaitingMessages() {
   }
 }
 
-void CDlgInstall::ShowFrame() {
-  const qw::PacedPageUpdates::Frame frame = m_updates.TakeFrame(qw::PacedPageUpdates::Clock::now());
+void CDlgInstall::ShowFrame(qw::PacedPageUpdates::Log log) {
+  const qw::PacedPageUpdates::Frame frame = m_updates.TakeFrame(qw::PacedPageUpdates::Clock::now(), log);
   if (!frame.log.empty()) ShowLogText(frame.log);
   if (frame.status) ShowStatus(*frame.status);
   if (frame.percent) ShowProgressPosition(*frame.percent);

@@ -29,8 +29,9 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   // succeeded.
   bool RunInstallation();
 
-  // Services for the install sequence. While it runs, the log, the status
-  // line and the bar change once per frame (PumpMessages), not per call.
+  // Services for the install sequence. While it runs, the status line and
+  // the bar change once per frame (PumpMessages), not per call, and the
+  // log at the slower pace of its own.
   void SetStatus(const std::wstring& text) override;
   // Shows a path, shortened with an ellipsis to fit the status line.
   void SetStatusPath(const std::wstring& path) override;
@@ -45,7 +46,8 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   // offered to the pre-translation first; a WM_QUIT is posted again for the
   // loop that owns it. Otherwise nothing.
   void PumpMessages() override;
-  // The same whatever the time (the end of a step).
+  // The same whatever the time, with every log line that arrived (the end
+  // of a step).
   void PumpMessagesNow() override;
   HWND OwnerWindow() const override { return m_hWnd; }
 
@@ -59,7 +61,7 @@ class CDlgInstall : public CWizardPage, public qw::InstallPageServices {
   void ShowProgressPosition(int percent);
   // Appends to the log control: one replacement, one scroll.
   void ShowLogText(const std::wstring& text);
-  void ShowFrame();
+  void ShowFrame(qw::PacedPageUpdates::Log log);
   void DispatchWaitingMessages();
   void WriteOptionsSummary();
 

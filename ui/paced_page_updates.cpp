@@ -6,9 +6,12 @@ bool PacedPageUpdates::FrameDue(Clock::time_point now) const {
   return !lastFrame_ || now - *lastFrame_ >= kFrameInterval;
 }
 
-PacedPageUpdates::Frame PacedPageUpdates::TakeFrame(Clock::time_point now) {
+PacedPageUpdates::Frame PacedPageUpdates::TakeFrame(Clock::time_point now, Log log) {
   Frame frame;
-  frame.log.swap(log_);
+  if (!log_.empty() && (log == Log::Always || !lastLog_ || now - *lastLog_ >= kLogInterval)) {
+    frame.log.swap(log_);
+    lastLog_ = now;
+  }
   if (status_ && !(status_ == shownStatus_)) frame.status = shownStatus_ = status_;
   if (percent_ && !(percent_ == shownPercent_)) frame.percent = shownPercent_ = percent_;
   status_.reset();
@@ -24,6 +27,7 @@ void PacedPageUpdates::Reset() {
   shownStatus_.reset();
   shownPercent_.reset();
   lastFrame_.reset();
+  lastLog_.reset();
 }
 
 }  // namespace qw

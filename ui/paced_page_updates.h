@@ -1,7 +1,8 @@
 #pragma once
 // What the install sequence has reported to the Install page since the
 // window last showed it: the log text that arrived, the newest status line
-// and the newest bar position, handed out at most once per frame. The
+// and the newest bar position, handed out at most once per frame (the log
+// lines at a slower pace of their own). The
 // reader reports thousands of times a second and under Wine every control
 // change is a repaint through X, so the page shows a frame's worth of
 // reports at once instead of each one. Holds no window and shows nothing;
@@ -19,6 +20,15 @@ class PacedPageUpdates {
   // Between 15 and 30 ms the window still follows the files smoothly, and a
   // frame costs a small share of the time it covers.
   static constexpr Clock::duration kFrameInterval = std::chrono::milliseconds(20);
+  // The log at a slower pace: under Wine an append lays out and repaints
+  // the log's visible lines, each in many pieces of text, which cost more
+  // than the rest of the frame together. Five times a second still reads
+  // as a running list, and the status line names every file meanwhile.
+  static constexpr Clock::duration kLogInterval = std::chrono::milliseconds(200);
+
+  // Whether a frame carries the log lines that arrived: when the log's
+  // interval has passed, or always (the end of a step or of the run).
+  enum class Log { WhenDue, Always };
 
   struct Status {
     std::wstring text;
@@ -42,9 +52,10 @@ class PacedPageUpdates {
   // `now` (or none was taken yet).
   bool FrameDue(Clock::time_point now) const;
 
-  // Everything reported since the last frame that differs from what that
-  // frame left on the window, and `now` as the time of this frame.
-  Frame TakeFrame(Clock::time_point now);
+  // What was reported since the last frame and differs from what the
+  // window shows (the log lines only as `log` says), and `now` as the time
+  // of this frame.
+  Frame TakeFrame(Clock::time_point now, Log log = Log::WhenDue);
 
   // Forgets what the window shows (the page set its controls itself).
   void Reset();
@@ -56,6 +67,7 @@ class PacedPageUpdates {
   std::optional<Status> shownStatus_;
   std::optional<int> shownPercent_;
   std::optional<Clock::time_point> lastFrame_;
+  std::optional<Clock::time_point> lastLog_;
 };
 
 }  // namespace qw

@@ -1,6 +1,6 @@
 // What the Install page shows per frame: every log line in order, the
-// newest status and bar position only when they changed, and frames no
-// closer together than the interval.
+// newest status and bar position only when they changed, frames no closer
+// together than the interval, and the log at its own slower pace.
 #include "ui/paced_page_updates.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +44,36 @@ TEST(PacedPageUpdates, AFrameCarriesEveryLogLineAndOnlyTheNewestChanges) {
   updates.Reset();
   updates.SetProgress(4);
   EXPECT_EQ(updates.TakeFrame(t0).percent, 4);
+}
+
+TEST(PacedPageUpdates, LogLinesWaitForTheLogsIntervalUnlessAFrameTakesThemAll) {
+  PacedPageUpdates updates;
+  const Clock::time_point t0 = Clock::now();
+  const Clock::duration frame = PacedPageUpdates::kFrameInterval;
+  ASSERT_LT(frame, PacedPageUpdates::kLogInterval);
+  updates.AppendLog(L"first\r\n");
+  EXPECT_EQ(updates.TakeFrame(t0).log, L"first\r\n") << "the first lines show at once";
+
+  // Lines that arrive within the log's interval wait, in order, while the
+  // status line goes on changing frame by frame.
+  updates.AppendLog(L"second\r\n");
+  updates.SetStatus(L"second", true);
+  PacedPageUpdates::Frame taken = updates.TakeFrame(t0 + frame);
+  EXPECT_TRUE(taken.log.empty());
+  EXPECT_TRUE(taken.status);
+  updates.AppendLog(L"third\r\n");
+  EXPECT_TRUE(updates.TakeFrame(t0 + 2 * frame).log.empty());
+  EXPECT_EQ(updates.TakeFrame(t0 + PacedPageUpdates::kLogInterval).log, L"second\r\nthird\r\n");
+
+  // The end of a step takes every line whatever the time.
+  updates.AppendLog(L"fourth\r\n");
+  EXPECT_EQ(updates.TakeFrame(t0 + PacedPageUpdates::kLogInterval + frame, PacedPageUpdates::Log::Always).log,
+            L"fourth\r\n");
+
+  // A reset forgets the last log frame with the rest.
+  updates.Reset();
+  updates.AppendLog(L"fifth\r\n");
+  EXPECT_EQ(updates.TakeFrame(t0 + PacedPageUpdates::kLogInterval + 2 * frame).log, L"fifth\r\n");
 }
 
 TEST(PacedPageUpdates, FramesAreAtLeastAnIntervalApart) {
