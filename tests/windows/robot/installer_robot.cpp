@@ -177,10 +177,22 @@ bool InstallerRobot::Start(const std::wstring& installer, const std::wstring& lo
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
-                        nullptr, &startup, &info)) {
-    return false;
+  const auto start = [&] {
+    return ::CreateProcessW(installer.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                            environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info) != FALSE;
+  };
+  if (!start()) {
+    // Wine now and then fails to start a program that starts the next
+    // moment; the installer has not run at all then, so one more start
+    // decides nothing about it. The output says so.
+    std::fprintf(stderr, "robot: starting the installer failed with error %lu; starting it again\n",
+                 static_cast<unsigned long>(::GetLastError()));
+    ::Sleep(500);
+    if (!start()) {
+      std::fprintf(stderr, "robot: starting the installer failed again with error %lu\n",
+                   static_cast<unsigned long>(::GetLastError()));
+      return false;
+    }
   }
   ::CloseHandle(info.hThread);
   m_process = info.hProcess;
