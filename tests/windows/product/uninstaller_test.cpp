@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <iterator>
 #include <list>
+#include <optional>
 
 #include "child_process.h"
 #include "dialog_driver.h"
@@ -36,6 +37,24 @@ constexpr wchar_t kMakerKey[] = L"Software\\Quillon Works";
 std::wstring UninstallerPath() { return ProductFolder() + L"bin\\Uninstall.exe"; }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The removals the system keeps for the restart: pairs of source and
+// destination (an empty destination deletes), each name with the "\\??\\"
+// prefix, the nulls between them shown as '|'. Nothing when unreadable.
+std::optional<std::wstring> PendingRenames() {
+  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                     nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                     nullptr, pending.data(), &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  pending.resize(size / sizeof(wchar_t));
+  std::replace(pending.begin(), pending.end(), L'\0', L'|');
+  return pending;
+}
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -210,18 +229,8 @@ class UninstallerRun : public ::testing::Test {
   }
 
   static bool LeftToRestart(const std::wstring& path) {
-    const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-    DWORD size = 0;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                       nullptr, nullptr, &size) != ERROR_SUCCESS)
-      return false;
-    std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                       nullptr, pending.data(), &size) != ERROR_SUCCESS)
-      return false;
-    // Pairs of names separated by nulls, each with the "\\??\\" prefix.
-    std::replace(pending.begin(), pending.end(), L'\0', L'|');
-    return ::StrStrIW(pending.c_str(), path.c_str()) != nullptr;
+    const std::optional<std::wstring> pending = PendingRenames();
+    return pending && ::StrStrIW(pending->c_str(), path.c_str()) != nullptr;
   }
 
   std::wstring maker_;
@@ -390,17 +399,9 @@ TEST_F(UninstallerRun, AFileInUseIsListedAndLeftToTheRestart) {
   EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
   EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
   // Scheduled where the system keeps removals for the restart.
-  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-  DWORD size = 0;
-  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                           nullptr, nullptr, &size),
-            ERROR_SUCCESS);
-  std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
-  ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                           nullptr, pending.data(), &size),
-            ERROR_SUCCESS);
-  // Pairs of source and destination; an empty destination deletes.
-  const bool listed = pending.find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
+  const std::optional<std::wstring> pending = PendingRenames();
+  ASSERT_TRUE(pending);
+  const bool listed = pending->find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
   EXPECT_TRUE(listed);
 }
 
