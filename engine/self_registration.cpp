@@ -10,6 +10,7 @@
 
 #include "platform/handles.h"
 #include "platform/path_elements.h"
+#include "platform/process_start.h"
 #include "platform/product_facts.h"
 #include "platform/system_error.h"
 
@@ -45,24 +46,16 @@ UniqueHandle KillOnCloseJob() {
 // could not be started.
 std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstring& arguments,
                               const std::function<void(HANDLE)>& started = nullptr) {
-  std::wstring commandText = ProgramCommandLine(programPath, arguments);
-  std::vector<wchar_t> commandLine(commandText.begin(), commandText.end());
-  commandLine.push_back(L'\0');
   const std::wstring folder = ParentPath(programPath);  // the root itself for a program there
-
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNOACTIVATE;
+  ProcessStart how;
+  how.flags = HIGH_PRIORITY_CLASS | CREATE_SUSPENDED;
+  how.folder = folder.empty() ? nullptr : folder.c_str();
+  how.showWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION process = {};
   // The program ends with this process: an installation killed during the
   // run leaves no program behind that holds the files its recovery removes.
   const UniqueHandle job = KillOnCloseJob();
-  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        HIGH_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &process)) {
-    return std::nullopt;
-  }
+  if (!StartProcess(programPath, ProgramCommandLine(programPath, arguments), how, process)) return std::nullopt;
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
   if (job) ::AssignProcessToJobObject(job.get(), processHandle.get());

@@ -6,6 +6,7 @@
 #include "platform/handles.h"
 #include "platform/module_file.h"
 #include "platform/path_elements.h"
+#include "platform/process_start.h"
 #include "platform/system_error.h"
 #include "product/uninstaller/command_line.h"
 
@@ -40,31 +41,40 @@ std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std
   // attribute; a read-only file cannot be opened for deletion on close.
   ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   UniqueFile copyHandle = OpenDeleteOnClose(copy, 0);
+  const auto discardCopy = [&] {
+    const std::error_code error = LastError();
+    copyHandle.reset();
+    ::DeleteFileW(copy.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    return error;
+  };
 
   HANDLE me = nullptr;
   if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &me,
                          SYNCHRONIZE, TRUE, 0))
-    return LastError();
+    return discardCopy();
   UniqueHandle meHandle(me);
-  std::wstring line = CleanupCommandLine(copy, me, files, folders);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   // The system folder as working folder: the copy keeps no other folder busy.
   wchar_t system[MAX_PATH] = {};
   ::GetSystemDirectoryW(system, MAX_PATH);
-  if (!::CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, system, &startup,
-                        &process)) {
-    const std::error_code error = LastError();
-    copyHandle.reset();
-    ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(copy.c_str());
-    ::RemoveDirectoryW(folder.c_str());
-    return error;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  ProcessStart how;
+  how.inheritHandles = true;
+  how.folder = system;
+  if (!StartProcess(copy, CleanupCommandLine(copy, me, files, folders), how, process)) return discardCopy();
+  // The copy waits for this process by itself; nothing more to hold.
+  const UniqueHandle thread(process.hThread), started(process.hProcess);
   return {};
+}
+
+bool LeaveToRestart(const std::vector<std::wstring>& files, const std::vector<std::wstring>& folders) {
+  bool all = true;
+  // The restart works through its list in order: the files first, so that
+  // the folders are empty when their turn comes.
+  for (const std::vector<std::wstring>* paths : {&files, &folders})
+    for (const std::wstring& path : *paths)
+      all = ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && all;
+  return all;
 }
 
 void RunSecondPhase(HANDLE firstProcess, const std::vector<std::wstring>& files,

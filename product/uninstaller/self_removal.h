@@ -24,6 +24,10 @@ namespace qw::uninstaller {
 std::error_code StartSecondPhase(const std::wstring& self, const std::vector<std::wstring>& files,
                                  const std::vector<std::wstring>& folders);
 
+// Leaves `files` and then `folders` (emptied by then) to the next restart.
+// False when the system refused one of them.
+bool LeaveToRestart(const std::vector<std::wstring>& files, const std::vector<std::wstring>& folders);
+
 // The second phase: waits for `firstProcess` (at most a minute), then
 // removes `files` (retrying while they are in use) and `folders` when empty.
 void RunSecondPhase(HANDLE firstProcess, const std::vector<std::wstring>& files,

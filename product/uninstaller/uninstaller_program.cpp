@@ -107,15 +107,20 @@ class Uninstaller {
     // (its uninstaller goes, or stays with its log); only a run cut off
     // leaves its record.
     record.Delete();
-    const ExitCode code = EndExitCode(report, contents.parse, verdict);
+    ExitCode code = EndExitCode(report, contents.parse, verdict);
     if (!quiet_)
       ShowMessageBox(nullptr, EndMessageText(kProductDisplayName, report, contents.parse, verdict),
                      MB_OK | MB_SETFOREGROUND | (code == kRemoved ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
     lock.Release();
     // After a partial removal the uninstaller and its log stay for the run
     // that finishes it.
-    if (!verdict.partial && (!report.deferredFiles.empty() || !report.deferredFolders.empty()))
-      StartSecondPhase(self_, report.deferredFiles, report.deferredFolders);
+    if (!verdict.partial && (!report.deferredFiles.empty() || !report.deferredFolders.empty()) &&
+        StartSecondPhase(self_, report.deferredFiles, report.deferredFolders)) {
+      // Its own file cannot go while it runs; without the copy that removes
+      // it, the restart does.
+      const bool left = LeaveToRestart(report.deferredFiles, report.deferredFolders);
+      if (code == kRemoved) code = left ? kRemovedRestartNeeded : kPartlyRemoved;
+    }
     return code;
   }
 

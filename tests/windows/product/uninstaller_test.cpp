@@ -12,6 +12,7 @@
 #include <iterator>
 #include <list>
 #include <optional>
+#include <vector>
 
 #include "child_process.h"
 #include "dialog_driver.h"
@@ -56,6 +57,35 @@ std::optional<std::wstring> PendingRenames() {
   return pending;
 }
 
+// Takes the removals for the restart that name something under `folder`
+// out of the system's list, so that no test finds another's.
+void ForgetPendingRenamesUnder(const std::wstring& folder) {
+  const std::optional<std::wstring> pending = PendingRenames();
+  if (!pending) return;
+  std::vector<std::wstring> names;
+  for (size_t start = 0; start <= pending->size();) {
+    const size_t end = std::min(pending->find(L'|', start), pending->size());
+    names.push_back(pending->substr(start, end - start));
+    start = end + 1;
+  }
+  std::wstring kept;
+  const std::wstring prefix = L"\\??\\" + folder;
+  // Pairs of source and destination; the list ends in empty names.
+  for (size_t i = 0; i + 1 < names.size(); i += 2) {
+    if (names[i].empty() || ::StrCmpNIW(names[i].c_str(), prefix.c_str(), static_cast<int>(prefix.size())) == 0)
+      continue;
+    kept += names[i] + L'\0' + names[i + 1] + L'\0';
+  }
+  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+  if (kept.empty()) {
+    ::SHDeleteValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations");
+    return;
+  }
+  kept += L'\0';
+  ::SHSetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", REG_MULTI_SZ, kept.data(),
+                static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+}
+
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
@@ -93,6 +123,7 @@ class UninstallerRun : public ::testing::Test {
     dataParent_ = KnownFolder(CSIDL_COMMON_APPDATA) + L"\\Quillon Works";
     data_ = dataParent_ + L"\\Meridel 6";
     Clean();
+    ForgetPendingRenamesUnder(maker_);
     HKEY maker = nullptr;
     makerKeyMade_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMakerKey, 0, KEY_READ, &maker) != ERROR_SUCCESS;
     if (maker) ::RegCloseKey(maker);
@@ -101,6 +132,7 @@ class UninstallerRun : public ::testing::Test {
   }
   void TearDown() override {
     Clean();
+    ForgetPendingRenamesUnder(maker_);
     // The maker's key made here goes too, also when left empty: a later
     // test that makes it itself would find it.
     if (makerKeyMade_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kMakerKey);
@@ -403,6 +435,37 @@ TEST_F(UninstallerRun, AFileInUseIsListedAndLeftToTheRestart) {
   ASSERT_TRUE(pending);
   const bool listed = pending->find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
   EXPECT_TRUE(listed);
+}
+
+// The copy that removes the uninstaller after it ended needs a private
+// folder under the temporary folder; where none can be made (here a
+// temporary folder that does not exist), the restart takes the uninstaller
+// and its folders instead, and the exit code says a restart is needed.
+TEST_F(UninstallerRun, WithoutItsCopyItLeavesItselfToTheRestart) {
+  Install();
+  std::wstring temp(32767, L'\0');
+  temp.resize(::GetEnvironmentVariableW(L"TEMP", temp.data(), static_cast<DWORD>(temp.size())));
+  std::wstring tmp(32767, L'\0');
+  tmp.resize(::GetEnvironmentVariableW(L"TMP", tmp.data(), static_cast<DWORD>(tmp.size())));
+  const std::wstring nowhere = maker_ + L"-no-such-folder";
+  ::SetEnvironmentVariableW(L"TEMP", nowhere.c_str());
+  ::SetEnvironmentVariableW(L"TMP", nowhere.c_str());
+  ASSERT_EQ(PendingRenames().value_or(L"").find(install_), std::wstring::npos) << "left by an earlier run";
+  const DWORD code = RunQuiet();
+  ::SetEnvironmentVariableW(L"TEMP", temp.empty() ? nullptr : temp.c_str());
+  ::SetEnvironmentVariableW(L"TMP", tmp.empty() ? nullptr : tmp.c_str());
+
+  EXPECT_EQ(code, static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED));
+  EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
+  EXPECT_FALSE(Exists(nowhere));
+  ASSERT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
+  const std::optional<std::wstring> pending = PendingRenames();
+  ASSERT_TRUE(pending);
+  const size_t self = pending->find(L"\\??\\" + install_ + L"\\Uninstall.exe||");
+  const size_t folder = pending->find(L"\\??\\" + install_ + L"||");
+  EXPECT_NE(self, std::wstring::npos) << Narrow(*pending);
+  EXPECT_NE(folder, std::wstring::npos) << Narrow(*pending);
+  EXPECT_LT(self, folder) << "the file is removed before its folder";
 }
 
 TEST_F(UninstallerRun, AHostileLogIsRefusedEntryByEntry) {
