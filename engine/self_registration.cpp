@@ -53,12 +53,13 @@ std::optional<DWORD> RunToEnd(const std::wstring& programPath, const std::wstrin
   how.showWindow = SW_SHOWNOACTIVATE;
   PROCESS_INFORMATION process = {};
   // The program ends with this process: an installation killed during the
-  // run leaves no program behind that holds the files its recovery removes.
+  // run, even while the program is being started, leaves no program behind
+  // that holds the files its recovery removes.
   const UniqueHandle job = KillOnCloseJob();
+  how.job = job.get();
   if (!StartProcess(programPath, ProgramCommandLine(programPath, arguments), how, process)) return std::nullopt;
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
-  if (job) ::AssignProcessToJobObject(job.get(), processHandle.get());
   ::ResumeThread(threadHandle.get());
   if (started) started(processHandle.get());
   ::WaitForSingleObject(processHandle.get(), INFINITE);

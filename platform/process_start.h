@@ -16,6 +16,13 @@ struct ProcessStart {
   bool inheritHandles = false;
   const wchar_t* folder = nullptr;    // the working folder; the caller's when null
   WORD showWindow = SW_SHOWDEFAULT;   // used as STARTF_USESHOWWINDOW when not SW_SHOWDEFAULT
+  // A job the process belongs to from its creation, so that no moment
+  // exists in which the starter can end and leave it outside (a kill-on-
+  // close job then ends it with the starter). Windows before 10 cannot
+  // create a process in a job: there it is assigned right after (where the
+  // system allows), and `flags` should hold CREATE_SUSPENDED so that it
+  // runs nothing before.
+  HANDLE job = nullptr;
 };
 
 // CreateProcessW(application, commandLine, ...) up to three times, 300 ms
