@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -81,6 +82,18 @@ bool HasDocumentType() {
   const bool has = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Meridel.Project.6", 0, KEY_READ, &key) == ERROR_SUCCESS;
   if (key) ::RegCloseKey(key);
   return has;
+}
+
+// How many processes run `name`; SIZE_MAX when the list cannot be had.
+std::size_t RunningProcessesNamed(const wchar_t* name) {
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return SIZE_MAX;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  std::size_t count = 0;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+    if (::lstrcmpiW(entry.szExeFile, name) == 0) ++count;
+  return count;
 }
 
 // Suspends (or resumes) every thread of process `id`.
@@ -146,8 +159,10 @@ class InterruptedInstallation : public InstallationTest {
       return std::nullopt;
     }
     EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
-    // A registration run the installer had started ends by itself.
+    // A registration run the installer had started ends with it (its job),
+    // also one caught while it was being started.
     ::Sleep(500);
+    EXPECT_EQ(RunningProcessesNamed(L"Meridel.exe"), 0u) << "a program of the killed run still runs";
     left = run_record::ParseInstallationRecord(ReadRecordText(InstallationRecordPath()));
     EXPECT_GT(left.linesRead, 0) << "the kill left no record";
     if (left.committed) {
