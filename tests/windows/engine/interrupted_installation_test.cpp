@@ -4,7 +4,8 @@
 // the interrupted installation, shows the Start page of a machine without
 // the product, and the prefix's files and Software keys equal the snapshot
 // taken before the first run (the DirectX stand-in's files in the system
-// folder apart, once its step had run: a shared runtime is never undone).
+// folder and its unpacking folder under Temp apart, once its step had run:
+// a shared runtime is never undone).
 //
 // Where to stop is found by reading the run record as it grows: the
 // installer writes and flushes each line before the change it announces,
@@ -216,10 +217,19 @@ class InterruptedInstallation : public InstallationTest {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring directX = std::wstring(system) + L"\\Quillon DirectX stand-in";
+    // The runtime's setup unpacks each cabinet into a folder of its own
+    // under the user's temporary folder ("qwdx" and its process): killed
+    // in the middle of a cabinet, the installer leaves it as a killed
+    // DirectX setup leaves its files. The tear-down takes it away.
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring directXStaging = std::wstring(temp) + L"qwdx";
     const bool directXRan = Count(record, JournalEntryKind::DirectXSetup, false) > 0;
     std::vector<std::wstring> left;
     for (const std::wstring& difference : Differences(before, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions())) {
-      if (directXRan && difference.find(directX) != std::wstring::npos) continue;
+      if (directXRan && (difference.find(directX) != std::wstring::npos ||
+                         difference.find(directXStaging) != std::wstring::npos))
+        continue;
       left.push_back(difference);
     }
     return left;
