@@ -9,6 +9,7 @@ sources_dir="$top/build/third_party"
 
 packages=(
   cmake make g++ binutils pkg-config dpkg-dev
+  ccache  # a second clone or tree compiles only what changed (cmake/CompilerCache.cmake)
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine xvfb xdotool imagemagick x11-utils
   googletest libboost1.74-dev libboost-filesystem1.74-dev
