@@ -12,10 +12,10 @@
 // so the record is exactly what a kill leaves, and the shipped program
 // needs no hook for the test. The kill follows the line it waits for within
 // a few milliseconds: the point is "at or just after" the step. Where the
-// next step changes the machine within those milliseconds (the
-// registration run after the product path value), the machine is read once
-// the process is gone, and a run stopped past its point is taken away and
-// tried again.
+// next change follows within microseconds (the product path value after
+// the uninstall entry, the registration run after the value, the lines of
+// the uninstall log), a debugger ends the installer at the entry of the
+// system call that would make that change (CallTrap): the point is exact.
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -27,6 +27,7 @@
 #include <functional>
 #include <optional>
 
+#include "call_trap.h"
 #include "engine/run_record_format.h"
 #include "install_robot.h"
 #include "payload/payload_kind.h"
@@ -69,9 +70,6 @@ std::size_t Count(const RecordedInstallation& record, JournalEntryKind kind, boo
 bool HasCompleted(const RecordedInstallation& record, JournalEntryKind kind) { return Count(record, kind, true) > 0; }
 
 using KillPoint = std::function<bool(const RecordedInstallation& record)>;
-// Read from the machine once the process is gone: empty when the kill
-// landed at its point, else what shows it went past.
-using LandedCheck = std::function<std::string()>;
 
 bool HasProductPathValue() {
   return ::RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quillon Works", L"Meridel 6 Path", RRF_RT_ANY, nullptr, nullptr,
@@ -128,9 +126,7 @@ class InterruptedInstallation : public InstallationTest {
   // satisfies `approaching`, the installer runs in the shortest slices. Returns
   // the record as the process left it, or nothing when the run ended (or
   // failed) before the point.
-  std::optional<RecordedInstallation> InstallAndKill(const KillPoint& reached, const KillPoint& approaching = nullptr,
-                                                     const LandedCheck& landed = nullptr) {
-    RecordedInstallation left;
+  std::optional<RecordedInstallation> InstallAndKill(const KillPoint& reached, const KillPoint& approaching = nullptr) {
     InstallerRobot robot;
     StartQuick(robot, QW_TEST_INSTALLER);
     if (::testing::Test::HasFatalFailure()) return std::nullopt;
@@ -159,26 +155,48 @@ class InterruptedInstallation : public InstallationTest {
       std::printf("the installation ended before the point\n");
       return std::nullopt;
     }
-    EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    return RecordLeftByKill(process.get());
+  }
+
+  // Starts the shipped installer by the quick method, presses Install and
+  // ends the process at the call of `function` (exported by `module`) that
+  // `chosen` picks, before the call has done anything. Returns the record
+  // as the process left it, or nothing when the run ended without the call.
+  std::optional<RecordedInstallation> InstallAndKillAtCall(const wchar_t* module, const char* function,
+                                                           CallTrap::Chooser chosen) {
+    InstallerRobot robot;
+    StartQuick(robot, QW_TEST_INSTALLER);
+    if (::testing::Test::HasFatalFailure()) return std::nullopt;
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, robot.ProcessId()));
+    EXPECT_TRUE(process.valid());
+    CallTrap trap(robot.ProcessId(), module, function, std::move(chosen));
+    if (!trap.Armed()) {
+      ADD_FAILURE() << "no breakpoint on " << function << ": " << trap.Failure();
+      return std::nullopt;
+    }
+    EXPECT_TRUE(robot.Click(kNext));
+    if (!trap.WaitForKill(240000)) {
+      ADD_FAILURE() << "the installation ended without the call (" << trap.Calls() << " calls of " << function
+                    << " seen)";
+      return std::nullopt;
+    }
+    std::printf("ended at call %u of %s\n", trap.Calls(), function);
+    return RecordLeftByKill(process.get());
+  }
+
+  // The record a kill left, once the process is gone; nothing when the run
+  // had finished.
+  std::optional<RecordedInstallation> RecordLeftByKill(HANDLE process) {
+    EXPECT_EQ(::WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
     // A registration run the installer had started ends with it (its job),
     // also one caught while it was being started.
     ::Sleep(500);
     EXPECT_EQ(RunningProcessesNamed(L"Meridel.exe"), 0u) << "a program of the killed run still runs";
-    left = run_record::ParseInstallationRecord(ReadRecordText(InstallationRecordPath()));
+    const RecordedInstallation left = run_record::ParseInstallationRecord(ReadRecordText(InstallationRecordPath()));
     EXPECT_GT(left.linesRead, 0) << "the kill left no record";
     if (left.committed) {
       std::printf("the installation was finished before it was ended\n");
       return std::nullopt;
-    }
-    if (landed) {
-      const std::string past = landed();
-      if (!past.empty()) {
-        std::printf("the kill landed past its point: %s\n", past.c_str());
-        // What it left is taken away by the caller; its record must not
-        // be undone by the next start instead.
-        ::DeleteFileW(InstallationRecordPath().c_str());
-        return std::nullopt;
-      }
     }
     std::printf("killed with %u entries recorded, %u files completed\n", static_cast<unsigned>(left.entries.size()),
                 static_cast<unsigned>(Count(left, JournalEntryKind::File, true)));
@@ -236,30 +254,28 @@ class InterruptedInstallation : public InstallationTest {
   }
 
   // InstallAndKill, tried again (after the finished installation is taken
-  // away) when a run got past the point before it was seen.
+  // away) when a run ended before the point was seen.
   std::optional<RecordedInstallation> InstallAndKillWithin(const KillPoint& reached, const KillPoint& approaching,
-                                                           const MachineSnapshot& base,
-                                                           const LandedCheck& landed = nullptr) {
+                                                           const MachineSnapshot& base) {
     constexpr int kAttempts = 5;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-      std::optional<RecordedInstallation> record = InstallAndKill(reached, approaching, landed);
+      std::optional<RecordedInstallation> record = InstallAndKill(reached, approaching);
       if (record || HasFatalFailure()) return record;
       RemoveAdditions(base, TakeMachineSnapshot(SnapshotRoots()), ComparisonExclusions());
     }
-    ADD_FAILURE() << kAttempts << " installations ended or were stopped past the point";
+    ADD_FAILURE() << kAttempts << " installations ended before the point";
     return std::nullopt;
   }
 
-  // The whole case for a first installation killed at `reached`;
-  // `afterKill` may complete what the kill left.
-  void ExpectUndoneAfterKill(const KillPoint& reached, const KillPoint& approaching = nullptr,
-                             const std::function<void(const RecordedInstallation&)>& afterKill = nullptr,
-                             const LandedCheck& landed = nullptr) {
-    const std::optional<RecordedInstallation> killed = InstallAndKillWithin(reached, approaching, before_, landed);
-    if (!killed) return;
-    const RecordedInstallation& record = *killed;
-    if (afterKill) afterKill(record);
-    if (HasFatalFailure()) return;
+  // The whole case for a first installation killed at `reached`.
+  void ExpectUndoneAfterKill(const KillPoint& reached, const KillPoint& approaching = nullptr) {
+    const std::optional<RecordedInstallation> killed = InstallAndKillWithin(reached, approaching, before_);
+    if (killed) ExpectUndoneAtTheNextStart(*killed);
+  }
+
+  // The next start says it undid the installation the record tells of, and
+  // the machine is as before it.
+  void ExpectUndoneAtTheNextStart(const RecordedInstallation& record) {
     std::wstring startText;
     const std::wstring message = Restart(&startText);
     EXPECT_EQ(message, kUndone);
@@ -291,29 +307,42 @@ TEST_F(InterruptedInstallation, KilledAfterTheShortcutsIsUndoneAtTheNextStart) {
       [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::DesktopShortcut); });
 }
 
-// At or just after the uninstall entry: the product path value follows
-// the entry's last line within microseconds, too few to be hit from
-// outside on this host (the run tried until the machine showed the entry
-// without the value: never in ten runs), so the kill may land after the
-// value too.
-TEST_F(InterruptedInstallation, KilledAfterTheUninstallKeyIsUndoneAtTheNextStart) {
-  ExpectUndoneAfterKill(
-      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::UninstallKey); },
-      [](const RecordedInstallation& record) { return Count(record, JournalEntryKind::UninstallKey, false) > 0; });
+// Exactly after the uninstall entry: the installer is ended as it calls
+// RegSetValueExW for the product path value, the first change after the
+// entry (the value follows the entry's last line within microseconds, too
+// few to be hit from outside).
+bool IsProductPathValueWrite(const TrappedCall& call) { return call.StringArgument(1) == L"Meridel 6 Path"; }
+
+std::string UninstallEntryWithoutProductPath() {
+  if (HasProductPathValue()) return "the product path value was written";
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6",
+                     L"QwLanguage", RRF_RT_REG_DWORD, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return "the uninstall entry is not complete";
+  return std::string();
 }
 
-// The value written, the registration run not yet begun on the machine.
+TEST_F(InterruptedInstallation, KilledAfterTheUninstallKeyIsUndoneAtTheNextStart) {
+  const std::optional<RecordedInstallation> killed =
+      InstallAndKillAtCall(L"advapi32.dll", "RegSetValueExW", IsProductPathValueWrite);
+  ASSERT_TRUE(killed);
+  EXPECT_EQ(UninstallEntryWithoutProductPath(), "") << "the machine at the kill";
+  ExpectUndoneAtTheNextStart(*killed);
+}
+
+// The value written, the registration run not yet begun: the installer is
+// ended as it calls CreateProcessW for the product's program.
 TEST_F(InterruptedInstallation, KilledAfterTheProductPathValueIsUndoneAtTheNextStart) {
-  // The value is noted just before it is written; the registration run's
-  // entry follows it.
-  ExpectUndoneAfterKill(
-      [](const RecordedInstallation& record) {
-        return record.productPath.noted && Count(record, JournalEntryKind::SelfRegistration, false) > 0;
-      },
-      [](const RecordedInstallation& record) { return record.productPath.noted; }, nullptr, [] {
-        if (!HasProductPathValue()) return std::string("no product path value");
-        return std::string(HasDocumentType() ? "the registration run had registered the document type" : "");
+  const std::optional<RecordedInstallation> killed =
+      InstallAndKillAtCall(L"kernel32.dll", "CreateProcessW", [](const TrappedCall& call) {
+        const std::wstring program = call.StringArgument(0);
+        constexpr wchar_t kName[] = L"\\Meridel.exe";
+        constexpr std::size_t kLength = sizeof kName / sizeof kName[0] - 1;
+        return program.size() > kLength && ::lstrcmpiW(program.c_str() + program.size() - kLength, kName) == 0;
       });
+  ASSERT_TRUE(killed);
+  EXPECT_TRUE(HasProductPathValue());
+  EXPECT_FALSE(HasDocumentType()) << "the registration run had not begun";
+  ExpectUndoneAtTheNextStart(*killed);
 }
 
 TEST_F(InterruptedInstallation, KilledAfterTheSelfRegistrationRunIsUndoneAtTheNextStart) {
@@ -325,26 +354,25 @@ TEST_F(InterruptedInstallation, KilledAfterTheSelfRegistrationRunIsUndoneAtTheNe
   if (key) ::RegCloseKey(key);
 }
 
-// The log is written in a few milliseconds, too few to be hit from outside
-// on this host: the run is ended just before it (or, when the kill lands
-// there, while it is written), and what a kill in the middle of the log
-// leaves is completed by hand where needed: its entry line in the record
-// (noted before the log is begun) and half a log.
+// The log is written a line at a time: the installer is ended as it
+// writes the log's tenth piece (its byte order mark, its header, then its
+// entries), with half a log on the disk.
 TEST_F(InterruptedInstallation, KilledWhileTheUninstallLogIsWrittenIsUndoneAtTheNextStart) {
   const std::wstring log = DefaultInstallFolder() + L"\\Uninstall.ulog";
-  ExpectUndoneAfterKill(
-      [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::SelfRegistration); },
-      nullptr, [&log](const RecordedInstallation& record) {
-        for (const RecordedEntry& entry : record.entries)
-          if (entry.entry.path == log) return;  // killed while it was written
-        UniqueFile record_file(::CreateFileW(InstallationRecordPath().c_str(), FILE_APPEND_DATA, 0, nullptr,
-                                             OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(record_file.valid());
-        const std::wstring line = L"entry\t1\t0\t0\t" + log + L"\r\n";
-        DWORD written = 0;
-        ASSERT_TRUE(::WriteFile(record_file.get(), line.data(), static_cast<DWORD>(line.size() * 2), &written, nullptr));
-        WriteTestFile(log, std::string("\xFF\xFE/\0/\0 \0U\0n\0i\0", 14));
+  unsigned pieces = 0;
+  const std::optional<RecordedInstallation> killed =
+      InstallAndKillAtCall(L"kernel32.dll", "WriteFile", [&pieces](const TrappedCall& call) {
+        const std::wstring path = call.FilePathArgument(0);
+        constexpr wchar_t kName[] = L"\\Uninstall.ulog";
+        constexpr std::size_t kLength = sizeof kName / sizeof kName[0] - 1;
+        return path.size() > kLength && ::lstrcmpiW(path.c_str() + path.size() - kLength, kName) == 0 &&
+               ++pieces == 10;
       });
+  ASSERT_TRUE(killed);
+  WIN32_FILE_ATTRIBUTE_DATA half{};
+  ASSERT_TRUE(::GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &half)) << "the log was begun";
+  EXPECT_GT(half.nFileSizeLow, 0u) << "nine pieces of the log were written";
+  ExpectUndoneAtTheNextStart(*killed);
   EXPECT_FALSE(Exists(log));
 }
 
@@ -363,11 +391,11 @@ TEST_F(InterruptedInstallation, KilledReinstallationLeavesTheExistingInstallatio
   }
   const MachineSnapshot installed = TakeMachineSnapshot(SnapshotRoots());
   for (bool afterKey : {false, true}) {
-    const std::optional<RecordedInstallation> killed = InstallAndKillWithin(
-        [afterKey](const RecordedInstallation& r) {
-          return afterKey ? HasCompleted(r, JournalEntryKind::UninstallKey) : Count(r, JournalEntryKind::File, true) >= 30;
-        },
-        [](const RecordedInstallation& r) { return Count(r, JournalEntryKind::UninstallKey, false) > 0; }, installed);
+    const std::optional<RecordedInstallation> killed =
+        afterKey ? InstallAndKillAtCall(L"advapi32.dll", "RegSetValueExW", IsProductPathValueWrite)
+                 : InstallAndKillWithin(
+                       [](const RecordedInstallation& r) { return Count(r, JournalEntryKind::File, true) >= 30; },
+                       nullptr, installed);
     ASSERT_TRUE(killed);
     const RecordedInstallation& record = *killed;
     std::wstring startText;
