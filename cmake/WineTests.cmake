@@ -1,7 +1,8 @@
-# Windows tests run under Wine through scripts/wine-run.sh, in a private
-# 32-bit prefix inside this build tree. The fixture "wine" starts one Xvfb
-# display and one persistent wineserver for the whole CTest run and stops
-# them afterwards, so a single test run by name gets them too.
+# Windows tests run under Wine through scripts/wine-run.sh, in private
+# prefixes inside this build tree, one per lane (scripts/wine-lanes.sh). The
+# fixture "wine" starts an Xvfb display and a persistent wineserver per lane
+# for the whole CTest run and stops them afterwards, so a single test run by
+# name gets them too.
 
 set(QW_WINE_DIR "${CMAKE_BINARY_DIR}/wine")
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -12,12 +13,42 @@ endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR
     "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${QW_WINE_DIR};${QW_WINE_ARCH}")
 
+# Tests that change what the installation tests compare (they start the
+# installer, install, or write to the system folder or below C:\) run one
+# at a time in a lane, and as many at once as there are lanes. CTest hands
+# the lanes out as resources: a test waits for a free lane before its
+# timeout starts, and learns which one it got (wine-run.sh).
+set(QW_WINE_LANES 2)
+set(qw_lane_entries "")
+foreach(lane RANGE 1 ${QW_WINE_LANES})
+  list(APPEND qw_lane_entries "{\"id\": \"${lane}\", \"slots\": 1}")
+endforeach()
+list(JOIN qw_lane_entries ", " qw_lane_entries)
+file(WRITE "${CMAKE_BINARY_DIR}/wine_lanes.json"
+     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"lanes\": [${qw_lane_entries}]}]}\n")
+set(CTEST_RESOURCE_SPEC_FILE "${CMAKE_BINARY_DIR}/wine_lanes.json")
+
 add_test(NAME wine_session_start
-         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${QW_WINE_DIR} ${QW_WINE_ARCH})
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${QW_WINE_DIR} ${QW_WINE_ARCH} ${QW_WINE_LANES})
 add_test(NAME wine_session_stop
          COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop ${QW_WINE_DIR} ${QW_WINE_ARCH})
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# qw_alone_in_a_prefix(test...): the tests never share a prefix with
+# another such test; each runs in the lane CTest gives it.
+function(qw_alone_in_a_prefix)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "lanes:1")
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
+endfunction()
+
+# qw_alone_in_the_last_lane(test...): the tests hold every lane and run in
+# the last, which the tests that need no lane never use: nothing else
+# starts a program in their prefix while they run.
+function(qw_alone_in_the_last_lane)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "${QW_WINE_LANES},lanes:1")
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
+endfunction()
 
 # qw_windows_test_timeout(SECONDS test...): CTest ends a test after SECONDS
 # and kills it without a word; scripts/test-run.sh ends the program 20 s
@@ -32,13 +63,14 @@ function(qw_windows_test_timeout seconds)
 endfunction()
 
 # qw_add_windows_test(NAME source... [LIBRARIES lib...] [TIMEOUT s]
-#                     [RESOURCE_LOCK name])
+#                     [ALONE_IN_A_PREFIX])
 # A GoogleTest program run under Wine; one CTest test per TEST() found in the
 # sources (found by reading them: listing them would cost a Wine start).
-# Tests sharing a RESOURCE_LOCK never run at the same time (for example the
-# tests that start the installer, which allows one running copy).
+# ALONE_IN_A_PREFIX: every test of the program needs a lane
+# (qw_alone_in_a_prefix), for example the tests that start the installer,
+# which allows one running copy.
 function(qw_add_windows_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT;RESOURCE_LOCK" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "ALONE_IN_A_PREFIX" "TIMEOUT" "LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} qw_test_main GTest::gmock)
   qw_warnings(${name})
@@ -52,8 +84,8 @@ function(qw_add_windows_test name)
   # Passed only on GoogleTest's own word; a GTEST_SKIP (something Wine
   # does not do) shows as skipped.
   qw_test_verdict(${tests})
-  if(ARG_RESOURCE_LOCK)
-    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  if(ARG_ALONE_IN_A_PREFIX)
+    qw_alone_in_a_prefix(${tests})
   endif()
 endfunction()
 

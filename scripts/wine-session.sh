@@ -1,17 +1,63 @@
 #!/usr/bin/env bash
-# Starts or stops what a run of Windows tests shares: an Xvfb display and a
-# persistent wineserver for the build tree's prefix (each Wine process
-# otherwise pays seconds to start a server of its own).
-#   wine-session.sh start|stop WINE_DIR win32|win64
+# Starts or stops what a run of Windows tests shares: for each lane of the
+# build tree (scripts/wine-lanes.sh) an Xvfb display, a persistent
+# wineserver for its prefix (each Wine process otherwise pays seconds to
+# start a server of its own) and the small disk (scripts/small-disk.sh).
+# The prefixes of lanes after the first are copies of the first, made again
+# whenever the first is made or set up again.
+#   wine-session.sh start WINE_DIR win32|win64 [LANES]   (1 when not given)
+#   wine-session.sh stop WINE_DIR win32|win64            (every lane there is)
 set -euo pipefail
-action=$1 wine_dir=$2 arch=$3
+action=$1 top_dir=$2 arch=$3 lanes=${4:-1}
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=wine-env.sh
-. "$here/wine-env.sh" "$wine_dir" "$arch"
+# shellcheck source=wine-lanes.sh
+. "$here/wine-lanes.sh"
+
+# Runs FUNCTION for lane N, with wine_dir and the Wine environment of its
+# prefix (wine-env.sh).
+in_lane() {
+  local lane=$1 function=$2
+  (
+    wine_dir=$(qw_lane_dir "$top_dir" "$lane")
+    # shellcheck source=wine-env.sh
+    . "$here/wine-env.sh" "$wine_dir" "$arch"
+    "$function"
+  )
+}
+
+# Lane N's prefix: a copy of the first lane's, taken while no wineserver
+# has either open, renewed when the first was made or set up after it.
+copy_prefix() {
+  local from=$1/prefix to=$2/prefix mark
+  for mark in .qw-ready .qw-fonts; do
+    if [ ! -f "$to/$mark" ] || [ "$from/$mark" -nt "$to/$mark" ]; then
+      rm -rf "$to"
+      mkdir -p "$2"
+      cp -a "$from" "$to"
+      rm -f "$to/dosdevices/q:"  # the first lane's small disk
+      echo "wine session: $to copied from $from"
+      return
+    fi
+  done
+}
+
+# wineboot points the user's Desktop, Documents, Music... at the Unix
+# user's home folder, which every lane (and the Unix user) would share:
+# each lane's lead to a folder of its own beside its prefix.
+own_user_folders() {
+  local home="$wine_dir/home" link
+  mkdir -p "$home"
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    [ -L "$link" ] || continue
+    case $(readlink "$link") in
+      "$home" | "$WINEPREFIX"/*) ;;
+      /*) ln -sfn "$home" "$link" ;;
+    esac
+  done
+}
 
 start() {
-  qw_wine_prefix_ready
-  stop_quietly
+  own_user_folders
   # -displayfd: Xvfb picks a free display number and writes it to fd 3.
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
        3>"$wine_dir/display" >/dev/null 2>&1 &
@@ -21,6 +67,9 @@ start() {
     sleep 0.1
   done
   [ -s "$wine_dir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+  # Drive Q: stays for the whole run: it never comes or goes while an
+  # installation test compares the drives.
+  "$here/small-disk.sh" mount "$wine_dir" "$arch"
   wineserver -p </dev/null >/dev/null 2>&1
   # Start Wine's own services now, with no pipe of ours: services started
   # by a test's first Wine process would inherit that test's output pipe and
@@ -113,6 +162,14 @@ check_run_left_nothing() {
   return 1
 }
 
+stop() {
+  local clean=0
+  if [ -f "$wine_dir/xvfb.pid" ]; then check_run_left_nothing || clean=1; fi
+  stop_quietly
+  "$here/small-disk.sh" unmount "$wine_dir" "$arch"
+  return "$clean"
+}
+
 stop_quietly() {
   wineserver -k 2>/dev/null || true
   if [ -f "$wine_dir/xvfb.pid" ]; then
@@ -122,13 +179,22 @@ stop_quietly() {
 }
 
 case $action in
-  start) start ;;
+  start)
+    for lane in $(qw_lane_numbers "$top_dir"); do in_lane "$lane" stop_quietly; done
+    in_lane 1 qw_wine_prefix_ready
+    for lane in $(seq 2 "$lanes"); do
+      copy_prefix "$top_dir" "$(qw_lane_dir "$top_dir" "$lane")"
+    done
+    for lane in $(seq "$lanes"); do
+      [ "$lanes" -eq 1 ] || echo "wine session: lane $lane"
+      in_lane "$lane" start
+    done
+    ;;
   stop)
     clean=0
-    if [ -f "$wine_dir/xvfb.pid" ]; then check_run_left_nothing || clean=1; fi
-    stop_quietly
+    for lane in $(qw_lane_numbers "$top_dir"); do in_lane "$lane" stop || clean=1; done
     echo "wine session stopped"
     exit "$clean"
     ;;
-  *) echo "usage: $0 start|stop WINE_DIR win32|win64" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop WINE_DIR win32|win64 [LANES]" >&2; exit 2 ;;
 esac

@@ -4,9 +4,9 @@
 // process of the application runs. The product is played by
 // named_object_helper registered under the installer's application id.
 //
-// These tests share the machine-wide objects of "Meridel6": CTest runs them
-// one at a time, with every other test that starts the installer (resource
-// lock "installer_process").
+// These tests share the machine-wide objects of "Meridel6": each runs in a
+// prefix of its own, as every other test that starts the installer does
+// (a lane, cmake/WineTests.cmake).
 
 #include <windows.h>
 

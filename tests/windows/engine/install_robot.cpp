@@ -5,6 +5,7 @@
 
 #include "child_process.h"
 #include "installer_copy.h"
+#include "wine.h"
 #include "wizard_expectations.h"
 
 namespace qw::test {
@@ -184,7 +185,8 @@ std::vector<std::wstring> InstallationTest::ChangesSinceSetUp() const {
 }
 
 std::wstring InstallationTest::InstallerWith(const std::string& archive, const std::wstring& name) const {
-  const std::wstring path = TestProgramFolder() + name + L".exe";
+  // Beside the test programs, which every lane shares.
+  const std::wstring path = TestProgramFolder() + name + LaneSuffix() + L".exe";
   EXPECT_TRUE(MakeInstallerWithPayload(QW_TEST_INSTALLER, path, archive)) << "cannot make " << name.size();
   return path;
 }

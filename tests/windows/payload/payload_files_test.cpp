@@ -141,11 +141,11 @@ TEST(PayloadFiles, CrcReadBackRetriesWhileAnotherProcessHoldsTheFile) {
 }
 
 TEST(PayloadFiles, FullDiskReportsOperatingSystemError112) {
-  // Drive Q: is a 256 KiB tmpfs that the CTest fixture payload_small_disk
-  // mounts when it can (it needs root).
+  // Drive Q: is a 256 KiB tmpfs that the Wine session mounts when it can
+  // (it needs root).
   if (::GetFileAttributesW(L"Q:\\qw-small-disk") == INVALID_FILE_ATTRIBUTES) {
     GTEST_SKIP() << "probe: GetFileAttributesW(Q:\\qw-small-disk) failed with " << ::GetLastError()
-                 << ": no small disk as drive Q: (the fixture mounts its tmpfs only as root)";
+                 << ": no small disk as drive Q: (the session mounts its tmpfs only as root)";
   }
   std::string content(600 * 1024, '\0');
   std::uint32_t noise = 1;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "wine.h"
+
 namespace qw::test {
 
 ChildProcess::~ChildProcess() {
@@ -57,7 +59,8 @@ std::wstring TestProgramFolder() {
 
 std::wstring UniqueName(const std::wstring& base) {
   static std::atomic<unsigned> sequence{0};
-  return base + L"." + std::to_wstring(::GetCurrentProcessId()) + L"." +
+  // Process ids are counted per wineserver: the lane tells two apart.
+  return base + LaneSuffix() + L"." + std::to_wstring(::GetCurrentProcessId()) + L"." +
          std::to_wstring(++sequence);
 }
 

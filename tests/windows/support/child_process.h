@@ -43,7 +43,7 @@ class ChildProcess {
 // The folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder();
 
-// A name no other test process uses: `base`, this process's id and a
+// A name no other test process uses: `base`, the lane, this process's id and a
 // sequence number.
 std::wstring UniqueName(const std::wstring& base);
 

@@ -5,8 +5,9 @@
 // Wine, like Windows before per-monitor scaling, gives a DPI-aware process
 // the DPI of HKCU\Control Panel\Desktop "LogPixels" as the value stood when
 // the process started. Every process of the prefix reads that value, so a
-// test sets it only for the moment one program starts, holding the
-// installer lock and run alone (RUN_SERIAL), and puts it back at once.
+// test sets it only for the moment one program starts, alone in its prefix
+// (the last lane, which it holds with every other), and puts it back at
+// once.
 
 #include <windows.h>
 

@@ -12,6 +12,7 @@
 #include "file_hash_cache.h"
 #include "platform/handles.h"
 #include "registry_snapshot.h"
+#include "wine.h"
 
 namespace qw::test {
 namespace {
@@ -158,9 +159,10 @@ void WalkFiles(const std::wstring& folder, FileHashCache& cache, MachineSnapshot
 }
 
 // The hashes of this test process's snapshots, kept in the build tree's
-// Wine folder for the next process.
+// Wine folder for the next process of the same lane (another lane's prefix
+// has files of the same names and stamps with other contents).
 FileHashCache& ProcessHashCache() {
-  static FileHashCache cache(QW_SNAPSHOT_HASH_STORE);
+  static FileHashCache cache(QW_SNAPSHOT_HASH_STORE + LaneSuffix());
   return cache;
 }
 

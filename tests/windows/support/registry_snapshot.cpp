@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "wine.h"
 
 namespace qw::test {
 namespace {
@@ -260,10 +261,11 @@ bool ReadRegistryTreeByDump(HKEY root, const wchar_t* subKey, const std::wstring
   HKEY raw = nullptr;
   if (::RegOpenKeyExW(root, subKey, 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
   const UniqueRegKey key(raw);
-  // Outside the drives that snapshots compare; one name per process and
-  // call, as tests run side by side.
+  // Outside the drives that snapshots compare; one name per lane, process
+  // and call, as tests run side by side (each lane's wineserver counts
+  // process ids of its own).
   static unsigned calls = 0;
-  const std::wstring dump = std::wstring(QW_REGISTRY_DUMP_FOLDER) + L"\\registry_dump_" +
+  const std::wstring dump = std::wstring(QW_REGISTRY_DUMP_FOLDER) + L"\\registry_dump" + LaneSuffix() + L"_" +
                             std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++calls) + L".txt";
   ::DeleteFileW(dump.c_str());
   const LONG saved = ::RegSaveKeyW(key.get(), dump.c_str(), nullptr);

@@ -13,6 +13,13 @@ bool RunningUnderWine() {
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::wstring LaneSuffix() {
+  wchar_t lane[8] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"QW_WINE_LANE", lane, 8);
+  if (length == 0 || length >= 8 || std::wstring(lane) == L"1") return std::wstring();
+  return L"_lane" + std::wstring(lane);
+}
+
 std::wstring UnixPath(const std::wstring& windowsPath) {
   using Convert = char*(CDECL*)(const wchar_t*);
   auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(

@@ -11,6 +11,12 @@ namespace qw::test {
 // Whether this process runs under Wine (ntdll exports wine_get_version).
 bool RunningUnderWine();
 
+// "" in the first lane of test prefixes, "_lane2" in the second
+// (QW_WINE_LANE, set by scripts/wine-run.sh): added to the names of what a
+// test writes outside the prefix (the build tree is the same for every
+// lane), so that tests running at once in two lanes keep their files apart.
+std::wstring LaneSuffix();
+
 // The Unix path of a Windows path, through Wine's own conversion; empty
 // outside Wine.
 std::wstring UnixPath(const std::wstring& windowsPath);
