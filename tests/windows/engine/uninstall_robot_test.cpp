@@ -20,6 +20,7 @@
 #include "engine/uninstall_log.h"
 #include "install_robot.h"
 #include "payload/payload_kind.h"
+#include "pending_renames.h"
 #include "wizard_expectations.h"
 #include "test_text.h"
 
@@ -175,26 +176,13 @@ class Uninstallation : public InstallationTest {
     return left;
   }
 
-  // The files that PendingFileRenameOperations deletes at the next
-  // restart (pairs of names; an empty target means delete), in capitals.
+  // The files the system deletes at the next restart, in capitals.
   static std::vector<std::wstring> DeletedAtRestart() {
-    std::vector<wchar_t> data(65536);
-    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
     std::vector<std::wstring> files;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
-                       L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(),
-                       &size) != ERROR_SUCCESS) {
-      return files;
-    }
-    const wchar_t* at = data.data();
-    const wchar_t* end = data.data() + size / sizeof(wchar_t);
-    while (at < end && *at) {
-      std::wstring source = at;
-      at += source.size() + 1;
-      const std::wstring target = at < end ? at : L"";
-      at += target.size() + 1;
+    for (const PendingRename& rename : PendingRenames().value_or(std::vector<PendingRename>())) {
+      std::wstring source = rename.source;
       if (source.rfind(L"\\??\\", 0) == 0) source.erase(0, 4);
-      if (target.empty()) files.push_back(Upper(source));
+      if (rename.target.empty()) files.push_back(Upper(source));
     }
     return files;
   }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "pending_renames.h"
 #include "dialog_driver.h"
 #include "installer_robot.h"
 #include "platform/application_lock.h"
@@ -39,51 +40,14 @@ std::wstring UninstallerPath() { return ProductFolder() + L"bin\\Uninstall.exe";
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The removals the system keeps for the restart: pairs of source and
-// destination (an empty destination deletes), each name with the "\\??\\"
-// prefix, the nulls between them shown as '|'. Nothing when unreadable.
-std::optional<std::wstring> PendingRenames() {
-  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-  DWORD size = 0;
-  if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, nullptr, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  std::wstring pending(size / sizeof(wchar_t) + 2, L'\0');
-  if (::RegGetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, pending.data(), &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  pending.resize(size / sizeof(wchar_t));
-  std::replace(pending.begin(), pending.end(), L'\0', L'|');
-  return pending;
-}
-
-// Takes the removals for the restart that name something under `folder`
-// out of the system's list, so that no test finds another's.
-void ForgetPendingRenamesUnder(const std::wstring& folder) {
-  const std::optional<std::wstring> pending = PendingRenames();
-  if (!pending) return;
-  std::vector<std::wstring> names;
-  for (size_t start = 0; start <= pending->size();) {
-    const size_t end = std::min(pending->find(L'|', start), pending->size());
-    names.push_back(pending->substr(start, end - start));
-    start = end + 1;
-  }
-  std::wstring kept;
-  const std::wstring prefix = L"\\??\\" + folder;
-  // Pairs of source and destination; the list ends in empty names.
-  for (size_t i = 0; i + 1 < names.size(); i += 2) {
-    if (names[i].empty() || ::StrCmpNIW(names[i].c_str(), prefix.c_str(), static_cast<int>(prefix.size())) == 0)
-      continue;
-    kept += names[i] + L'\0' + names[i + 1] + L'\0';
-  }
-  const wchar_t* sessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-  if (kept.empty()) {
-    ::SHDeleteValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations");
-    return;
-  }
-  kept += L'\0';
-  ::SHSetValueW(HKEY_LOCAL_MACHINE, sessionManager, L"PendingFileRenameOperations", REG_MULTI_SZ, kept.data(),
-                static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+// Whether a removal the system keeps for the restart names `part` in its
+// source.
+bool PendingRenameNames(const std::wstring& part) {
+  const std::optional<std::vector<PendingRename>> renames = PendingRenames();
+  if (!renames) return false;
+  for (const PendingRename& rename : *renames)
+    if (::StrStrIW(rename.source.c_str(), part.c_str()) != nullptr) return true;
+  return false;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -260,10 +224,7 @@ class UninstallerRun : public ::testing::Test {
     return found.empty() ? "none" : found;
   }
 
-  static bool LeftToRestart(const std::wstring& path) {
-    const std::optional<std::wstring> pending = PendingRenames();
-    return pending && ::StrStrIW(pending->c_str(), path.c_str()) != nullptr;
-  }
+  static bool LeftToRestart(const std::wstring& path) { return PendingRenameNames(path); }
 
   std::wstring maker_;
   bool makerKeyMade_ = false;
@@ -431,10 +392,7 @@ TEST_F(UninstallerRun, AFileInUseIsListedAndLeftToTheRestart) {
   EXPECT_TRUE(Exists(install_ + L"\\Meridel.dat"));
   EXPECT_FALSE(Exists(install_ + L"\\Uninstall.ulog"));
   // Scheduled where the system keeps removals for the restart.
-  const std::optional<std::wstring> pending = PendingRenames();
-  ASSERT_TRUE(pending);
-  const bool listed = pending->find(L"QwUninstallTest\\Meridel 6\\Meridel.dat") != std::wstring::npos;
-  EXPECT_TRUE(listed);
+  EXPECT_TRUE(PendingRenameNames(L"QwUninstallTest\\Meridel 6\\Meridel.dat"));
 }
 
 // The copy that removes the uninstaller after it ended needs a private
@@ -450,7 +408,7 @@ TEST_F(UninstallerRun, WithoutItsCopyItLeavesItselfToTheRestart) {
   const std::wstring nowhere = maker_ + L"-no-such-folder";
   ::SetEnvironmentVariableW(L"TEMP", nowhere.c_str());
   ::SetEnvironmentVariableW(L"TMP", nowhere.c_str());
-  ASSERT_EQ(PendingRenames().value_or(L"").find(install_), std::wstring::npos) << "left by an earlier run";
+  ASSERT_FALSE(PendingRenameNames(install_)) << "left by an earlier run";
   const DWORD code = RunQuiet();
   ::SetEnvironmentVariableW(L"TEMP", temp.empty() ? nullptr : temp.c_str());
   ::SetEnvironmentVariableW(L"TMP", tmp.empty() ? nullptr : tmp.c_str());
@@ -459,13 +417,13 @@ TEST_F(UninstallerRun, WithoutItsCopyItLeavesItselfToTheRestart) {
   EXPECT_FALSE(Exists(install_ + L"\\Meridel.dat"));
   EXPECT_FALSE(Exists(nowhere));
   ASSERT_TRUE(Exists(install_ + L"\\Uninstall.exe"));
-  const std::optional<std::wstring> pending = PendingRenames();
+  const std::optional<std::vector<PendingRename>> pending = PendingRenames();
   ASSERT_TRUE(pending);
-  const size_t self = pending->find(L"\\??\\" + install_ + L"\\Uninstall.exe||");
-  const size_t folder = pending->find(L"\\??\\" + install_ + L"||");
-  EXPECT_NE(self, std::wstring::npos) << Narrow(*pending);
-  EXPECT_NE(folder, std::wstring::npos) << Narrow(*pending);
-  EXPECT_LT(self, folder) << "the file is removed before its folder";
+  const std::optional<std::size_t> self = PendingDeletionIndex(*pending, install_ + L"\\Uninstall.exe");
+  const std::optional<std::size_t> folder = PendingDeletionIndex(*pending, install_);
+  ASSERT_TRUE(self) << "the uninstaller is deleted at the restart";
+  ASSERT_TRUE(folder) << "its folder is deleted at the restart";
+  EXPECT_LT(*self, *folder) << "the file is removed before its folder";
 }
 
 TEST_F(UninstallerRun, AHostileLogIsRefusedEntryByEntry) {
@@ -657,16 +615,17 @@ class HostileLog : public UninstallerRun {
                 users_ + L"\\QwNotes.txt",
                 windows_ + L"\\QwWin.ini"};
     for (const std::wstring& target : targets_) {
-      ::CreateDirectoryW(target.substr(0, target.find_last_of(L'\\')).c_str(), nullptr);
+      const std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
+      if (::CreateDirectoryW(folder.c_str(), nullptr)) madeFolders_.push_back(folder);
       WriteFile(target, "not the product's");
     }
     before_ = TakeMachineSnapshot(Roots());
   }
   void TearDown() override {
-    for (const std::wstring& target : targets_) {
-      ::DeleteFileW(target.c_str());
-      ::RemoveDirectoryW(target.substr(0, target.find_last_of(L'\\')).c_str());  // only the test's own
-    }
+    for (const std::wstring& target : targets_) ::DeleteFileW(target.c_str());
+    // Only the folders the test made: the others are the user's (the
+    // Desktop, Documents), which may be empty now.
+    for (const std::wstring& folder : madeFolders_) ::RemoveDirectoryW(folder.c_str());
     ::DeleteFileW((users_ + L"\\Public\\QwBatchRan.txt").c_str());
     UninstallerRun::TearDown();
   }
@@ -753,6 +712,7 @@ class HostileLog : public UninstallerRun {
   std::wstring windows_;
   std::wstring users_;
   std::vector<std::wstring> targets_;
+  std::vector<std::wstring> madeFolders_;
   MachineSnapshot before_;
 };
 
