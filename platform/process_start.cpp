@@ -1,6 +1,6 @@
 #include "platform/process_start.h"
 
-#include <memory>
+#include <optional>
 #include <vector>
 
 namespace qw {
@@ -42,6 +42,8 @@ class JobAttribute {
 bool CreateOnce(const std::wstring& application, std::wstring line, const ProcessStart& how,
                 STARTUPINFOEXW& startup, PROCESS_INFORMATION& process) {
   const DWORD extended = startup.lpAttributeList ? EXTENDED_STARTUPINFO_PRESENT : 0;
+  // The size tells the system which of the two structures it is given.
+  startup.StartupInfo.cb = extended ? sizeof(STARTUPINFOEXW) : sizeof(STARTUPINFOW);
   return ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, how.inheritHandles,
                           how.flags | extended, nullptr, how.folder, &startup.StartupInfo, &process) != FALSE;
 }
@@ -53,10 +55,9 @@ bool StartProcess(const std::wstring& application, std::wstring commandLine, con
   constexpr int kAttempts = 3;
   constexpr DWORD kPauseMs = 300;
   HANDLE job = how.job;
-  std::unique_ptr<JobAttribute> inJob;
-  if (job) inJob = std::make_unique<JobAttribute>(job);
+  std::optional<JobAttribute> inJob;
+  if (job) inJob.emplace(job);
   STARTUPINFOEXW startup{};
-  startup.StartupInfo.cb = sizeof startup;
   if (how.showWindow != SW_SHOWDEFAULT) {
     startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
     startup.StartupInfo.wShowWindow = how.showWindow;
