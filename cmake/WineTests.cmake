@@ -17,15 +17,14 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 # installer, install, or write to the system folder or below C:\) run one
 # at a time in a lane, and as many at once as there are lanes. CTest hands
 # the lanes out as resources: a test waits for a free lane before its
-# timeout starts, and learns which one it got (wine-run.sh).
-set(QW_WINE_LANES 2)
-set(qw_lane_entries "")
-foreach(lane RANGE 1 ${QW_WINE_LANES})
-  list(APPEND qw_lane_entries "{\"id\": \"${lane}\", \"slots\": 1}")
-endforeach()
-list(JOIN qw_lane_entries ", " qw_lane_entries)
+# timeout starts, and learns which one it got (wine-run.sh). Lanes 1 and 2
+# ("lanes") take any such test; lane 3 ("display_lane") only the tests that
+# change the display scale of every program their prefix starts.
+set(QW_WINE_LANES 3)
 file(WRITE "${CMAKE_BINARY_DIR}/wine_lanes.json"
-     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"lanes\": [${qw_lane_entries}]}]}\n")
+     "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{"
+     "\"lanes\": [{\"id\": \"1\", \"slots\": 1}, {\"id\": \"2\", \"slots\": 1}], "
+     "\"display_lane\": [{\"id\": \"3\", \"slots\": 1}]}]}\n")
 set(CTEST_RESOURCE_SPEC_FILE "${CMAKE_BINARY_DIR}/wine_lanes.json")
 
 add_test(NAME wine_session_start
@@ -42,11 +41,10 @@ function(qw_alone_in_a_prefix)
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
 endfunction()
 
-# qw_alone_in_the_last_lane(test...): the tests hold every lane and run in
-# the last, which the tests that need no lane never use: nothing else
-# starts a program in their prefix while they run.
-function(qw_alone_in_the_last_lane)
-  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "${QW_WINE_LANES},lanes:1")
+# qw_alone_in_the_display_lane(test...): the tests run one at a time in
+# lane 3, where nothing else starts a program.
+function(qw_alone_in_the_display_lane)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "display_lane:1")
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
 endfunction()
 

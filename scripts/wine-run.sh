@@ -15,13 +15,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ "${QW_WINE_LANE:-}" = any ]; then
   # shellcheck source=wine-lanes.sh
   . "$here/wine-lanes.sh"
-  # CTest's lanes, one per group ("id:2,slots:1"): the test runs in the
-  # highest, the last lane when it holds them all.
+  # The lane CTest gave: CTEST_RESOURCE_GROUP_0 names the kind of lane
+  # ("lanes", "display_lane"), CTEST_RESOURCE_GROUP_0_<KIND> the lane
+  # ("id:2,slots:1").
   lane=1
-  for ((group = 0; group < ${CTEST_RESOURCE_GROUP_COUNT:-0}; group++)); do
-    given=CTEST_RESOURCE_GROUP_${group}_LANES
-    if [[ ${!given:-} =~ ^id:([0-9]+), ]] && [ "${BASH_REMATCH[1]}" -gt "$lane" ]; then lane=${BASH_REMATCH[1]}; fi
-  done
+  kind=${CTEST_RESOURCE_GROUP_0:-}
+  given=CTEST_RESOURCE_GROUP_0_${kind^^}
+  if [ -n "$kind" ] && [[ ${!given:-} =~ ^id:([0-9]+), ]]; then lane=${BASH_REMATCH[1]}; fi
   lane_dir=$(qw_lane_dir "$wine_dir" "$lane")
   mkdir -p "$lane_dir"
   # The lock guards against a run without CTest's lanes (a ctest without

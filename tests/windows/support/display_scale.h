@@ -6,8 +6,8 @@
 // the DPI of HKCU\Control Panel\Desktop "LogPixels" as the value stood when
 // the process started. Every process of the prefix reads that value, so a
 // test sets it only for the moment one program starts, alone in its prefix
-// (the last lane, which it holds with every other), and puts it back at
-// once.
+// (a lane of its own, where no other test starts a program), and puts it
+// back at once.
 
 #include <windows.h>
 
