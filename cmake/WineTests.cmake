@@ -87,6 +87,26 @@ function(qw_add_windows_test name)
   endif()
 endfunction()
 
+# qw_test_path(OUT path): for a test program, a C++ expression of the
+# Windows path of `path`, a file of the build or the source tree, found when
+# the program runs (tests/windows/support/build_tree.h): no object file
+# holds the clone's folder, so that a second clone compiles the tests from
+# the compiler cache. Other paths are given as they are.
+function(qw_test_path out path)
+  file(RELATIVE_PATH below_build "${CMAKE_BINARY_DIR}" "${path}")
+  file(RELATIVE_PATH below_source "${CMAKE_SOURCE_DIR}" "${path}")
+  if(NOT below_build MATCHES "^\\.\\.(/|$)")
+    string(REPLACE "/" "\\\\" relative "${below_build}")
+    set(${out} "::qw::test::InBuildTree(L\"${relative}\")" PARENT_SCOPE)
+  elseif(NOT below_source MATCHES "^\\.\\.(/|$)")
+    string(REPLACE "/" "\\\\" relative "${below_source}")
+    set(${out} "::qw::test::InSourceTree(L\"${relative}\")" PARENT_SCOPE)
+  else()
+    qw_windows_path(windows "${path}")
+    set(${out} "L\"${windows}\"" PARENT_SCOPE)
+  endif()
+endfunction()
+
 # qw_windows_path(OUT path): the Unix path as Wine's drive Z: shows it.
 function(qw_windows_path out path)
   string(REPLACE "/" "\\\\" windows "${path}")

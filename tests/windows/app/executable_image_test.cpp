@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "build_tree.h"
 #include "platform/handles.h"
 
 namespace {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "dialog_driver.h"
 #include "helper_process.h"

@@ -21,6 +21,7 @@
 #include <cwchar>
 #include <string>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "installer_copy.h"
 #include "installer_robot.h"

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "build_tree.h"
 #include "engine/directx_setup.h"
 #include "i18n/message_id.h"
 #include "i18n/message_lookup.h"
@@ -163,7 +164,7 @@ TEST_F(DirectXStep, ASetupThatFailsGivesAFailedLineAndAnEntryNotDone) {
 
 TEST_F(DirectXStep, AnUpdateSkipsTheSetupThePreviousInstallationRan) {
   // That log records "Installing DirectX runtime..." as done.
-  const std::wstring previous = QW_ENGINE_TEST_DATA L"\\first_install.ulog";
+  const std::wstring previous = std::wstring(QW_ENGINE_TEST_DATA) + L"\\first_install.ulog";
   EXPECT_FALSE(Run(InstalledState::OlderVersion, previous));
   EXPECT_FALSE(ComponentsInstalled());
   EXPECT_TRUE(page_.log.empty());
@@ -175,7 +176,7 @@ TEST_F(DirectXStep, AnUpdateSkipsTheSetupThePreviousInstallationRan) {
 
 TEST_F(DirectXStep, AnUpdateRunsTheSetupThePreviousInstallationDidNotFinish) {
   // The same log with its DirectX entry marked not done.
-  std::string log = test::ReadTestFile(QW_ENGINE_TEST_DATA L"\\first_install.ulog");
+  std::string log = test::ReadTestFile(std::wstring(QW_ENGINE_TEST_DATA) + L"\\first_install.ulog");
   const std::wstring done = L"0010:07ff:1";
   const std::string doneBytes(reinterpret_cast<const char*>(done.data()), done.size() * sizeof(wchar_t));
   const std::size_t at = log.find(doneBytes);

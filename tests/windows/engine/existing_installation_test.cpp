@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "dialog_driver.h"
 #include "engine/uninstall_log.h"
@@ -146,7 +147,7 @@ TEST_F(ExistingInstallation, UpdateFromAnOlderVersionWritesNoSamplesAndSkipsTheD
   // a library and deleted a sample.
   const std::wstring program = DefaultInstallFolder() + L"\\Meridel.exe";
   ASSERT_TRUE(::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL));
-  ASSERT_TRUE(::CopyFileW(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe", program.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-6.7.3.0.exe").c_str(), program.c_str(), FALSE));
   const std::vector<std::wstring> userData = Installed(PayloadKind::UserData);
   const std::vector<std::wstring> samples = Installed(PayloadKind::Sample);
   ASSERT_FALSE(userData.empty());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "engine/extraction_handler.h"
 #include "engine/temporary_cleanup.h"
 #include "installer_strings.h"

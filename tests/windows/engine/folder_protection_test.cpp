@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "dacl_reader.h"
 #include "engine/folder_containment.h"

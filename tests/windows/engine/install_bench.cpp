@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "install_robot.h"
 #include "engine/install_sequence.h"

@@ -15,6 +15,7 @@
 
 #include <cwctype>
 
+#include "build_tree.h"
 #include "install_robot.h"
 #include "platform/security.h"
 #include "scratch_folder.h"

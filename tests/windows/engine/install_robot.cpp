@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "installer_copy.h"
 #include "wine.h"

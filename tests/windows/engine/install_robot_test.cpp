@@ -11,6 +11,7 @@
 #include <cwctype>
 #include <list>
 
+#include "build_tree.h"
 #include "engine/uninstall_log.h"
 #include "i18n/language_state.h"
 #include "i18n/message_lookup.h"

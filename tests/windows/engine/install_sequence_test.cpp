@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "build_tree.h"
 #include "engine/install_sequence.h"
 #include "engine/product_path.h"
 #include "engine/uninstall_log.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "engine/installation_detection.h"
 #include "engine/registry_string.h"
 #include "registry_value_guard.h"
@@ -28,7 +29,7 @@ const std::wstring kPathValue = L"Meridel 6 Path";
 const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Meridel 6";
 
 std::wstring Program(const std::wstring& version) {
-  return QW_INSTALLED_PROGRAMS L"\\Meridel-" + version + L".exe";
+  return std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-" + version + L".exe";
 }
 
 bool SetValue(HKEY root, const std::wstring& subkey, const std::wstring& name, DWORD type,

@@ -27,6 +27,7 @@
 #include <functional>
 #include <optional>
 
+#include "build_tree.h"
 #include "call_trap.h"
 #include "engine/run_record_format.h"
 #include "install_robot.h"

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "install_robot.h"
 #include "machine_snapshot.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "engine/self_registration.h"
 #include "platform/application_lock.h"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "build_tree.h"
 #include "scratch_folder.h"
 #include "platform_probes.h"
 #include "tests/common/journal_entries.h"

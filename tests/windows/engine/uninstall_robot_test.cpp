@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "dialog_driver.h"
 #include "engine/run_record_format.h"
@@ -255,7 +256,7 @@ TEST_F(Uninstallation, AfterAnUpdateRemovesTheFilesOfBothInstallations) {
   }
   const std::wstring program = DefaultInstallFolder() + L"\\Meridel.exe";
   ASSERT_TRUE(::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL));
-  ASSERT_TRUE(::CopyFileW(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe", program.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-6.7.3.0.exe").c_str(), program.c_str(), FALSE));
   std::vector<std::wstring> kept, earlierFiles;
   for (const ListedEntry& entry : testListed_) {
     const std::wstring path = InstalledPath(entry.destination, DefaultInstallFolder(), L"Meridel Examples");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "build_tree.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"
 

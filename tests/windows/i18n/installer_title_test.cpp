@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "build_tree.h"
 #include "dialog_driver.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"

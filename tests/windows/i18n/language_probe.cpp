@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/install_context.h"
+#include "build_tree.h"
 #include "i18n/language_state.h"
 #include "engine/uninstall_key.h"
 #include "i18n/startup_language.h"

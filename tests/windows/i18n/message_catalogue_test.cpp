@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "i18n/language_state.h"
 #include "platform/handles.h"
 

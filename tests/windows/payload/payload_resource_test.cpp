@@ -3,6 +3,7 @@
 // here without the installer's reader), and extracted by the reader into
 // the folders its placeholders name, with the notifications in their order.
 
+#include "build_tree.h"
 #include "payload/payload_resource.h"
 
 #include <windows.h>

@@ -1,5 +1,6 @@
 #include "helper_process.h"
 
+#include "build_tree.h"
 #include "dialog_driver.h"
 
 namespace qw::test {

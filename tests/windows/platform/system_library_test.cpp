@@ -14,6 +14,7 @@
 #include <cwctype>
 #include <string>
 
+#include "build_tree.h"
 #include "platform/system_libraries_only.h"
 #include "platform/system_library.h"
 

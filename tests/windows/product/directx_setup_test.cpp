@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../engine/scratch_folder.h"
+#include "build_tree.h"
 #include "product/directx_setup/directx_setup_interface.h"
 
 namespace {
@@ -52,10 +53,10 @@ class DirectXStandIn : public ::testing::Test {
     qw::test::RemoveTree(ComponentsFolder());
     ::SetEnvironmentVariableW(L"QW_DSETUP_STANDIN", nullptr);
     g_progress.clear();
-    Copy(QW_DIRECTX_DIR L"\\DSETUP.dll", L"DSetup.dll");
-    Copy(QW_DIRECTX_DIR L"\\dsetup32.dll", L"dsetup32.dll");
+    Copy(std::wstring(QW_DIRECTX_DIR) + L"\\DSETUP.dll", L"DSetup.dll");
+    Copy(std::wstring(QW_DIRECTX_DIR) + L"\\dsetup32.dll", L"dsetup32.dll");
     for (const wchar_t* cabinet : kCabinets) {
-      Copy(std::wstring(QW_DIRECTX_DIR L"\\") + cabinet + L".cab", std::wstring(cabinet) + L".cab");
+      Copy(std::wstring(QW_DIRECTX_DIR) + L"\\" + cabinet + L".cab", std::wstring(cabinet) + L".cab");
     }
   }
   void TearDown() override {
@@ -144,7 +145,7 @@ TEST_F(DirectXStandIn, TestSettingsChangeRevisionAndResult) {
 }
 
 TEST_F(DirectXStandIn, VariantWithoutSetupExportLacksOnlyDirectXSetupW) {
-  Copy(QW_DIRECTX_VARIANT_DIR L"\\DSETUP.dll", L"DSetupWithoutSetup.dll");
+  Copy(std::wstring(QW_DIRECTX_VARIANT_DIR) + L"\\DSETUP.dll", L"DSetupWithoutSetup.dll");
   ASSERT_NE(Load(L"DSetupWithoutSetup.dll"), nullptr);
   EXPECT_NE(Export(module_, "DirectXSetupGetVersion"), nullptr);
   EXPECT_NE(Export(module_, "DirectXSetupSetCallback"), nullptr);

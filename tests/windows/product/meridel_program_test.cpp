@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "dialog_driver.h"
 #include "platform/file_version_info.h"

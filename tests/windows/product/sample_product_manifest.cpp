@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include "build_tree.h"
+
 namespace qw::test {
 namespace {
 
@@ -26,7 +28,7 @@ std::wstring FromUtf8(const std::string& text) {
 
 }  // namespace
 
-std::wstring ProductFolder() { return QW_PRODUCT_FOLDER; }
+std::wstring ProductFolder() { return std::wstring(QW_PRODUCT_FOLDER) + L"\\"; }
 
 std::wstring ProductManifestPath() { return ProductFolder() + L"sample_product.manifest"; }
 

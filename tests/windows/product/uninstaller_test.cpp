@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "pending_renames.h"
 #include "dialog_driver.h"

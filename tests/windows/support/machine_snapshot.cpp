@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "build_tree.h"
 #include "file_hash_cache.h"
 #include "platform/handles.h"
 #include "registry_snapshot.h"

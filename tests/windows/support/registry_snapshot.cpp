@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "build_tree.h"
 #include "platform/handles.h"
 #include "wine.h"
 

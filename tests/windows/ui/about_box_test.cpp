@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "platform/handles.h"
 #include "wizard_expectations.h"

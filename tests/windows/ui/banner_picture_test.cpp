@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "build_tree.h"
 #include "platform/handles.h"
 #include "ui/banner_picture.h"
 #include "ui/bitmap_scaling.h"

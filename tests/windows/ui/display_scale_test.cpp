@@ -22,6 +22,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "engine/uninstall_log.h"
 #include "display_scale.h"

@@ -10,6 +10,7 @@
 #include <shlwapi.h>
 #include <commctrl.h>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "installer_strings.h"
 #include "wizard_expectations.h"

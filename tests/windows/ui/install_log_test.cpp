@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "machine_cleanup.h"
 #include "wizard_expectations.h"

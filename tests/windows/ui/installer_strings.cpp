@@ -1,5 +1,7 @@
 #include "installer_strings.h"
 
+#include "build_tree.h"
+
 namespace qw::test {
 
 std::wstring InstallerString(UINT id) {

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "build_tree.h"
 #include "child_process.h"
 #include "installer_copy.h"
 #include "installer_robot.h"

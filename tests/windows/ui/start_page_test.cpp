@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "installer_strings.h"
 #include "placed_installation.h"
@@ -212,7 +213,7 @@ TEST(StartPage, TextsOfTheFourInstalledStates) {
   };
   for (const InstalledCase& c : cases) {
     SCOPED_TRACE(std::string("installed ") + std::string(c.program, c.program + wcslen(c.program)));
-    const std::wstring program = *c.program ? QW_INSTALLED_PROGRAMS L"\\Meridel-" + std::wstring(c.program) + L".exe" : L"";
+    const std::wstring program = *c.program ? std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-" + std::wstring(c.program) + L".exe" : L"";
     PlacedInstallation installed(program);
     ASSERT_TRUE(installed.ok());
     InstallerRobot robot;
@@ -229,7 +230,7 @@ TEST(StartPage, TextsOfTheFourInstalledStates) {
 // An update keeps the folder of the existing installation; the Shortcut
 // page stays editable.
 TEST(StartPage, ExistingInstallationKeepsItsFolder) {
-  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.0.exe");
+  PlacedInstallation installed(std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-6.7.3.0.exe");
   ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER, L"en_US.UTF-8"));

@@ -4,6 +4,7 @@
 // still send, do nothing.
 #include <gtest/gtest.h>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "placed_installation.h"
 #include "wizard_expectations.h"
@@ -68,7 +69,7 @@ TEST(WizardExit, EscapeAndCloseBoxReachTheExitQuestion) {
 }
 
 TEST(WizardExit, SameVersionLeavesTheStartPageWithoutAQuestionButNotLaterPages) {
-  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.7.3.1.exe");
+  PlacedInstallation installed(std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-6.7.3.1.exe");
   ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));
@@ -95,7 +96,7 @@ void PostButtonCommand(const InstallerRobot& robot, int id) {
 TEST(WizardExit, CommandsOfDisabledButtonsDoNothing) {
   // A newer version is installed: Next is disabled on the Start page, and
   // Back is disabled there anyway.
-  PlacedInstallation installed(QW_INSTALLED_PROGRAMS L"\\Meridel-6.8.0.0.exe");
+  PlacedInstallation installed(std::wstring(QW_INSTALLED_PROGRAMS) + L"\\Meridel-6.8.0.0.exe");
   ASSERT_TRUE(installed.ok());
   InstallerRobot robot;
   ASSERT_TRUE(robot.Start(QW_TEST_INSTALLER));

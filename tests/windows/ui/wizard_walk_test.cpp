@@ -3,6 +3,7 @@
 // skipping the folder and shortcut pages.
 #include <gtest/gtest.h>
 
+#include "build_tree.h"
 #include "installer_robot.h"
 #include "machine_cleanup.h"
 #include "wizard_expectations.h"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "build_tree.h"
+
 namespace qw {
 namespace {
 
