@@ -34,18 +34,23 @@ add_test(NAME wine_session_stop
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# qw_alone_in_a_prefix(test...): the tests never share a prefix with
-# another such test; each runs in the lane CTest gives it.
-function(qw_alone_in_a_prefix)
-  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "lanes:1")
+# qw_in_a_lane(KIND test...): each of the tests runs in a lane of KIND that
+# CTest gives it, one test at a time per lane (wine-run.sh).
+function(qw_in_a_lane kind)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "${kind}:1")
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
+endfunction()
+
+# qw_alone_in_a_prefix(test...): the tests never share a prefix with
+# another such test.
+function(qw_alone_in_a_prefix)
+  qw_in_a_lane(lanes ${ARGN})
 endfunction()
 
 # qw_alone_in_the_display_lane(test...): the tests run one at a time in
 # lane 3, where nothing else starts a program.
 function(qw_alone_in_the_display_lane)
-  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "display_lane:1")
-  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
+  qw_in_a_lane(display_lane ${ARGN})
 endfunction()
 
 # qw_windows_test_timeout(SECONDS test...): CTest ends a test after SECONDS

@@ -2,8 +2,8 @@
 # Runs one Windows program under Wine in the build tree's private prefix.
 #   wine-run.sh WINE_DIR win32|win64 PROGRAM [ARGS...]
 # With QW_WINE_LANE=any (set by CMake on the tests that need a prefix to
-# themselves) the program runs in the lane CTest gave the test
-# (CTEST_RESOURCE_GROUP_0_LANES), or in the first lane when CTest gave none,
+# themselves) the program runs in the lane CTest gave the test (its
+# resource group 0), or in the first lane when CTest gave none,
 # and holds that lane's lock while it runs; it sees QW_WINE_LANE=N.
 # A non-zero exit code is handed on and also printed (see test-run.sh).
 # Uses the display and wineserver of a running wine session (wine-session.sh)

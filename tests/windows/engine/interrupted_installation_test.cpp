@@ -32,6 +32,7 @@
 #include "engine/run_record_format.h"
 #include "install_robot.h"
 #include "payload/payload_kind.h"
+#include "platform/same_name.h"
 #include "scratch_folder.h"
 #include "test_text.h"
 #include "wine.h"
@@ -308,6 +309,12 @@ TEST_F(InterruptedInstallation, KilledAfterTheShortcutsIsUndoneAtTheNextStart) {
       [](const RecordedInstallation& record) { return HasCompleted(record, JournalEntryKind::DesktopShortcut); });
 }
 
+// Whether `path` names a file called `name` (in any case).
+bool NamesFile(const std::wstring& path, const std::wstring& name) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash != std::wstring::npos && SameName(path.substr(slash + 1), name);
+}
+
 // Exactly after the uninstall entry: the installer is ended as it calls
 // RegSetValueExW for the product path value, the first change after the
 // entry (the value follows the entry's last line within microseconds, too
@@ -335,10 +342,7 @@ TEST_F(InterruptedInstallation, KilledAfterTheUninstallKeyIsUndoneAtTheNextStart
 TEST_F(InterruptedInstallation, KilledAfterTheProductPathValueIsUndoneAtTheNextStart) {
   const std::optional<RecordedInstallation> killed =
       InstallAndKillAtCall(L"kernel32.dll", "CreateProcessW", [](const TrappedCall& call) {
-        const std::wstring program = call.StringArgument(0);
-        constexpr wchar_t kName[] = L"\\Meridel.exe";
-        constexpr std::size_t kLength = sizeof kName / sizeof kName[0] - 1;
-        return program.size() > kLength && ::lstrcmpiW(program.c_str() + program.size() - kLength, kName) == 0;
+        return NamesFile(call.StringArgument(0), L"Meridel.exe");
       });
   ASSERT_TRUE(killed);
   EXPECT_TRUE(HasProductPathValue());
@@ -363,11 +367,7 @@ TEST_F(InterruptedInstallation, KilledWhileTheUninstallLogIsWrittenIsUndoneAtThe
   unsigned pieces = 0;
   const std::optional<RecordedInstallation> killed =
       InstallAndKillAtCall(L"kernel32.dll", "WriteFile", [&pieces](const TrappedCall& call) {
-        const std::wstring path = call.FilePathArgument(0);
-        constexpr wchar_t kName[] = L"\\Uninstall.ulog";
-        constexpr std::size_t kLength = sizeof kName / sizeof kName[0] - 1;
-        return path.size() > kLength && ::lstrcmpiW(path.c_str() + path.size() - kLength, kName) == 0 &&
-               ++pieces == 10;
+        return NamesFile(call.FilePathArgument(0), L"Uninstall.ulog") && ++pieces == 10;
       });
   ASSERT_TRUE(killed);
   WIN32_FILE_ATTRIBUTE_DATA half{};
