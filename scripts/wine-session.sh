@@ -8,8 +8,10 @@
 #   wine-session.sh start WINE_DIR win32|win64 [LANES]   (1 when not given)
 #   wine-session.sh stop WINE_DIR win32|win64            (every lane there is)
 set -euo pipefail
-action=$1 top_dir=$2 arch=$3 lanes=${4:-1}
+action=$1 arch=$3 lanes=${4:-1}
 here=$(cd "$(dirname "$0")" && pwd)
+# Absolute: the user folders' links below are followed from inside the prefix.
+top_dir=$(mkdir -p "$2" && cd "$2" && pwd)
 # shellcheck source=wine-lanes.sh
 . "$here/wine-lanes.sh"
 
@@ -51,7 +53,7 @@ own_user_folders() {
     [ -L "$link" ] || continue
     case $(readlink "$link") in
       "$home" | "$WINEPREFIX"/*) ;;
-      /*) ln -sfn "$home" "$link" ;;
+      *) ln -sfn "$home" "$link" ;;  # the Unix home, or a link that leads nowhere
     esac
   done
 }
