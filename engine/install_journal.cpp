@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <utility>
 
 #include "engine/folder_containment.h"
@@ -21,6 +22,30 @@ namespace {
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A "qw" name in `tempFolder` at which no file exists: GetTempFileNameW's
+// form, with a number of our own. With 0 that call would make an empty
+// file that only a later call removes, and a run killed in between would
+// leave it behind with no record of it. Nothing is made here; whatever then
+// takes the name (move, copy, hive save) fails rather than replace a file
+// that appeared meanwhile.
+std::wstring FreeTemporaryName(const wchar_t* tempFolder, std::error_code& error) {
+  static std::atomic<UINT> next{(::GetTickCount() ^ (::GetCurrentProcessId() << 4)) & 0xFFFF};
+  for (UINT tries = 0; tries < 0x10000; ++tries) {
+    const UINT unique = next++ & 0xFFFF;
+    if (unique == 0) continue;  // 0 asks GetTempFileNameW to make the file
+    wchar_t name[MAX_PATH] = {};
+    if (!::GetTempFileNameW(tempFolder, L"qw", unique, name)) {
+      error = LastError();
+      return {};
+    }
+    if (::GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES) continue;
+    const DWORD why = ::GetLastError();
+    if (why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND) return name;
+  }
+  error = SystemError(ERROR_FILE_EXISTS);
+  return {};
 }
 
 }  // namespace
@@ -176,8 +201,11 @@ PendingJournalEntry InstallJournal::RecordUninstallKey(HKEY existingKey, const U
     return pending;
   }
   lastError_ = SystemError(static_cast<DWORD>(saved));
-  ::SetFileAttributesW(hive.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(hive.c_str());
+  // A half-written hive is ours; a file that took the name meanwhile is not.
+  if (saved != ERROR_ALREADY_EXISTS && saved != ERROR_FILE_EXISTS) {
+    ::SetFileAttributesW(hive.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(hive.c_str());
+  }
   return pending;
 }
 
@@ -246,14 +274,10 @@ std::wstring InstallJournal::MakeBackup(const std::optional<std::wstring>& file,
     error = SystemError(ERROR_FILENAME_EXCED_RANGE);
     return {};
   }
-  wchar_t name[MAX_PATH] = {};
-  if (!::GetTempFileNameW(tempFolder, L"qw", 0, name)) {
-    error = LastError();
-    return {};
-  }
-  ::DeleteFileW(name);  // only the name is reserved
+  const std::wstring name = FreeTemporaryName(tempFolder, error);
+  if (name.empty()) return {};
   if (!file) return name;
-  return SetAside(*file, name, copy, error) ? std::wstring(name) : std::wstring();
+  return SetAside(*file, name, copy, error) ? name : std::wstring();
 }
 
 bool InstallJournal::SetAside(const std::wstring& file, const std::wstring& name, bool copy,
@@ -262,7 +286,8 @@ bool InstallJournal::SetAside(const std::wstring& file, const std::wstring& name
   const DWORD attributes = ::GetFileAttributesW(file.c_str());
   const bool known = attributes != INVALID_FILE_ATTRIBUTES;
   ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (copy ? ::CopyFileW(file.c_str(), name.c_str(), FALSE) : ::MoveFileW(file.c_str(), name.c_str())) {
+  // Neither replaces a file at `name`.
+  if (copy ? ::CopyFileW(file.c_str(), name.c_str(), TRUE) : ::MoveFileW(file.c_str(), name.c_str())) {
     if (known) {
       if (copy) ::SetFileAttributesW(file.c_str(), attributes);
       ::SetFileAttributesW(name.c_str(), attributes);

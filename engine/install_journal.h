@@ -135,7 +135,8 @@ class InstallJournal {
                                  std::error_code& error);
   static std::wstring MakeBackup(const std::optional<std::wstring>& file, bool copy);
   // The second half of MakeBackup: sets `file` aside under the reserved
-  // name `name`. False on failure, the file keeping its attributes.
+  // name `name`, which must not exist. False on failure, the file keeping
+  // its attributes.
   static bool SetAside(const std::wstring& file, const std::wstring& name, bool copy, std::error_code& error);
 
   // Writes the list of set-aside copies that neither Commit nor Rollback

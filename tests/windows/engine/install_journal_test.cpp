@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/run_record_file.h"
 #include "engine/same_path.h"
 #include "engine/uninstall_log.h"
 #include "platform/system_error.h"
 #include "scratch_folder.h"
+#include "test_text.h"
 
 namespace qw {
 namespace {
 
 using test::Exists;
+using test::Narrow;
 using test::ReadTestFile;
 using test::ScratchFolder;
 using test::WriteTestFile;
@@ -123,6 +127,50 @@ TEST(InstallJournal, BackupMovesOrCopiesAndKeepsAttributes) {
     ::SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(name.c_str());
   }
+}
+
+// A reserved name is only a name: nothing is made there (a run killed
+// right after would leave a file nobody knows of), it has the form the
+// next start's recovery accepts, and a file that takes it meanwhile is
+// never replaced by the copy or the move.
+TEST(InstallJournal, AReservedNameIsNotMadeAndWhatTakesItIsNeverReplaced) {
+  ScratchFolder temp(L"journal_temp");
+  ScratchFolder root(L"journal_reserve");
+  wchar_t saved[MAX_PATH + 1] = {};
+  const bool hadTmp = ::GetEnvironmentVariableW(L"TMP", saved, MAX_PATH + 1) > 0;
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"TMP", (temp.path() + L"\\").c_str()));
+  struct PutBack {
+    const wchar_t* value;
+    ~PutBack() { ::SetEnvironmentVariableW(L"TMP", value); }
+  } putBack{hadTmp ? saved : nullptr};
+
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 20; ++i) {
+    std::error_code error;
+    names.push_back(InstallJournal::MakeBackup(std::nullopt, false, error));
+    ASSERT_FALSE(error) << error.message();
+    const std::wstring& name = names.back();
+    ASSERT_EQ(name.rfind(temp.path() + L"\\qw", 0), 0u) << Narrow(name);
+    EXPECT_EQ(name.size(), temp.path().size() + 1 + 10) << "qw, four hex digits, .tmp: " << Narrow(name);
+    EXPECT_EQ(name.compare(name.size() - 4, 4, L".tmp"), 0) << Narrow(name);
+  }
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((temp.path() + L"\\*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "made: " << Narrow(found.cFileName);
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+
+  const std::wstring file = root / L"user.txt";
+  WriteTestFile(file, "the user's");
+  const std::wstring& taken = names.front();
+  WriteTestFile(taken, "another program's");
+  for (bool copy : {true, false}) {
+    std::error_code error;
+    EXPECT_FALSE(InstallJournal::SetAside(file, taken, copy, error)) << (copy ? "copy" : "move");
+    EXPECT_TRUE(error);
+    EXPECT_EQ(ReadTestFile(taken), "another program's");
+    EXPECT_EQ(ReadTestFile(file), "the user's");
+  }
+  ::DeleteFileW(taken.c_str());
 }
 
 TEST(InstallJournal, AnEntryIsCompletedOnceAndOneNeverCompletedCountsAsFailed) {
