@@ -28,11 +28,20 @@ qw_wine_configure_fonts() {
     /f >/dev/null 2>&1 || return 1
 }
 
+# No window manager runs on the tests' Xvfb displays. Wine's X11 driver
+# hands its windows to one all the same ("managed") and, whenever it hides
+# one, waits two seconds for the manager that never answers: every program
+# that closes a window, and every message box, paid that. Unmanaged, Wine
+# places and focuses its windows itself.
+qw_wine_configure_x11() {
+  DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
 # Creates the prefix on first use; concurrent callers wait for the first.
 # Each step has its own mark, so that a prefix made before a step existed
 # gets it too.
 qw_wine_prefix_ready() {
-  [ -f "$WINEPREFIX/.qw-ready" ] && [ -f "$WINEPREFIX/.qw-fonts" ] && return 0
+  [ -f "$WINEPREFIX/.qw-ready" ] && [ -f "$WINEPREFIX/.qw-fonts" ] && [ -f "$WINEPREFIX/.qw-x11" ] && return 0
   mkdir -p "$qw_wine_dir"
   (
     flock 9
@@ -50,6 +59,10 @@ qw_wine_prefix_ready() {
     if [ ! -f "$WINEPREFIX/.qw-fonts" ]; then
       qw_wine_configure_fonts || { echo "wine: could not set the fonts" >&2; exit 1; }
       touch "$WINEPREFIX/.qw-fonts"
+    fi
+    if [ ! -f "$WINEPREFIX/.qw-x11" ]; then
+      qw_wine_configure_x11 || { echo "wine: could not set the X11 driver" >&2; exit 1; }
+      touch "$WINEPREFIX/.qw-x11"
     fi
   ) 9>"$qw_wine_dir/.prefix.lock"
 }

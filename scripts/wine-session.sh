@@ -28,10 +28,12 @@ in_lane() {
 }
 
 # Lane N's prefix: a copy of the first lane's, taken while no wineserver
-# has either open, renewed when the first was made or set up after it.
+# has either open, renewed when the first was made or set up after it
+# (each step of wine-env.sh leaves a mark .qw-STEP).
 copy_prefix() {
   local from=$1/prefix to=$2/prefix mark
-  for mark in .qw-ready .qw-fonts; do
+  for mark in "$from"/.qw-*; do
+    mark=${mark##*/}
     if [ ! -f "$to/$mark" ] || [ "$from/$mark" -nt "$to/$mark" ]; then
       rm -rf "$to"
       mkdir -p "$2"

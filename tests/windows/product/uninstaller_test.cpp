@@ -571,7 +571,9 @@ void ShootUninstaller(const wchar_t* folderName, const wchar_t* locale, const st
   const HWND progress = WaitForDialogTitled(title);
   ASSERT_NE(progress, nullptr);
   EXPECT_NE(::GetDlgItem(progress, IDC_PROGRESS_BAR), nullptr) << "not the progress window";
-  ::Sleep(300);
+  // It lives for the second of the retries only: painted now (UpdateWindow
+  // waits for its thread to paint), shot at once.
+  ::UpdateWindow(progress);
   EXPECT_TRUE(SaveScreenshot(progress, folder + L"\\uninstall-2-progress.png"));
   const HWND end = WaitForDialogTitled(title, kWindowTimeoutMs, true);
   ASSERT_NE(end, nullptr);
