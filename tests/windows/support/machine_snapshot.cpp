@@ -20,11 +20,6 @@ namespace {
 
 using UniqueFile = ScopedHandle<FileHandleTraits>;
 
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
-
 std::wstring Hex(std::uint64_t value) {
   wchar_t text[24];
   std::swprintf(text, 24, L"%016llx", static_cast<unsigned long long>(value));
@@ -145,7 +140,7 @@ void WalkFiles(const std::wstring& folder, FileHashCache& cache, MachineSnapshot
     const DWORD attributes = entry->FileAttributes;
     const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (isFolder && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;  // links loop
-    const std::wstring key = Upper(path);
+    const std::wstring key = SnapshotKey(path);
     std::wstring state;
     if (isFolder) {
       state = L"<dir>";
@@ -167,31 +162,51 @@ FileHashCache& ProcessHashCache() {
   return cache;
 }
 
-bool Excluded(const std::wstring& upperPath, const std::vector<SnapshotExclusion>& exclusions) {
-  for (const SnapshotExclusion& e : exclusions) {
-    if (upperPath.compare(0, e.prefix.size(), Upper(e.prefix)) == 0) return true;
+// The exclusions' prefixes, upper-cased once for a whole comparison.
+class ExcludedPrefixes {
+ public:
+  explicit ExcludedPrefixes(const std::vector<SnapshotExclusion>& exclusions) {
+    for (const SnapshotExclusion& e : exclusions) upper_.push_back(SnapshotKey(e.prefix));
   }
-  return false;
-}
+  bool Cover(const std::wstring& upperPath) const {
+    for (const std::wstring& prefix : upper_) {
+      if (upperPath.compare(0, prefix.size(), prefix) == 0) return true;
+    }
+    return false;
+  }
 
-template <typename Map>
-void Compare(const Map& before, const Map& after, const std::vector<SnapshotExclusion>& exclusions,
+ private:
+  std::vector<std::wstring> upper_;
+};
+
+// Both maps are sorted by the same key: one walk over the two finds what
+// went, what changed and what came, in key order.
+void Compare(const SnapshotItems& before, const SnapshotItems& after, const ExcludedPrefixes& excluded,
              std::vector<std::wstring>& differences) {
-  for (const auto& [key, item] : before) {
-    if (Excluded(key, exclusions)) continue;
-    const auto found = after.find(key);
-    if (found == after.end()) {
-      differences.push_back(L"removed " + item.first + L" (" + item.second.substr(0, 60) + L")");
-    } else if (found->second.second != item.second) {
-      differences.push_back(L"changed " + item.first + L": " + item.second.substr(0, 60) + L" -> " +
-                            found->second.second.substr(0, 60));
+  std::vector<std::wstring> added;
+  auto b = before.begin();
+  auto a = after.begin();
+  while (b != before.end() || a != after.end()) {
+    const bool onlyBefore = a == after.end() || (b != before.end() && b->first < a->first);
+    const bool onlyAfter = b == before.end() || (a != after.end() && a->first < b->first);
+    if (onlyBefore) {
+      if (!excluded.Cover(b->first))
+        differences.push_back(L"removed " + b->second.first + L" (" + b->second.second.substr(0, 60) + L")");
+      ++b;
+    } else if (onlyAfter) {
+      if (!excluded.Cover(a->first))
+        added.push_back(L"added " + a->second.first + L" (" + a->second.second.substr(0, 60) + L")");
+      ++a;
+    } else {
+      if (b->second.second != a->second.second && !excluded.Cover(b->first)) {
+        differences.push_back(L"changed " + b->second.first + L": " + b->second.second.substr(0, 60) + L" -> " +
+                              a->second.second.substr(0, 60));
+      }
+      ++b;
+      ++a;
     }
   }
-  for (const auto& [key, item] : after) {
-    if (!Excluded(key, exclusions) && before.find(key) == before.end()) {
-      differences.push_back(L"added " + item.first + L" (" + item.second.substr(0, 60) + L")");
-    }
-  }
+  differences.insert(differences.end(), added.begin(), added.end());
 }
 
 // "HKLM\\Software\\X" -> root and "Software\\X".
@@ -242,7 +257,7 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
   std::vector<std::wstring> upperRoots;
   for (const std::wstring& root : roots) {
     WalkFiles(root, cache, snapshot);
-    upperRoots.push_back(Upper(root));
+    upperRoots.push_back(SnapshotKey(root));
   }
   cache.Save(upperRoots);
   ReadRegistryTree(HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software", snapshot.registry);
@@ -253,16 +268,18 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::wstring>& roots) {
 std::vector<std::wstring> Differences(const MachineSnapshot& before, const MachineSnapshot& after,
                                       const std::vector<SnapshotExclusion>& exclusions) {
   std::vector<std::wstring> differences;
-  Compare(before.files, after.files, exclusions, differences);
-  Compare(before.registry, after.registry, exclusions, differences);
+  const ExcludedPrefixes excluded(exclusions);
+  Compare(before.files, after.files, excluded, differences);
+  Compare(before.registry, after.registry, excluded, differences);
   return differences;
 }
 
 void RemoveAdditions(const MachineSnapshot& before, const MachineSnapshot& now,
                      const std::vector<SnapshotExclusion>& exclusions) {
+  const ExcludedPrefixes excluded(exclusions);
   std::vector<std::wstring> folders, keys;
   for (const auto& [key, item] : now.files) {
-    if (before.files.count(key) || Excluded(key, exclusions)) continue;
+    if (before.files.count(key) || excluded.Cover(key)) continue;
     if (item.second == L"<dir>") {
       folders.push_back(item.first);
     } else {
@@ -274,7 +291,7 @@ void RemoveAdditions(const MachineSnapshot& before, const MachineSnapshot& now,
   for (const std::wstring& folder : folders) ::RemoveDirectoryW(folder.c_str());
 
   for (const auto& [key, item] : now.registry) {
-    if (before.registry.count(key) || Excluded(key, exclusions)) continue;
+    if (before.registry.count(key) || excluded.Cover(key)) continue;
     if (item.second == L"<key>") {
       keys.push_back(item.first.substr(0, item.first.size() - 1));
       continue;

@@ -62,6 +62,30 @@ class ScratchKey {
   std::wstring path_;
 };
 
+// The comparison walks both sorted maps at once: what went and what
+// changed in key order, then what came; an exclusion (any case) hides all
+// three below its prefix, in files and keys alike.
+TEST(MachineSnapshot, DifferencesNameWhatWentChangedAndCameOutsideTheExclusions) {
+  auto item = [](const std::wstring& path, const std::wstring& state) {
+    return SnapshotItems::value_type{SnapshotKey(path), {path, state}};
+  };
+  MachineSnapshot before, after;
+  before.files = {item(L"C:\\a", L"1"), item(L"C:\\b", L"2"), item(L"C:\\Wine\\x", L"3"), item(L"C:\\d", L"5")};
+  after.files = {item(L"C:\\B", L"2*"), item(L"C:\\c", L"4"), item(L"C:\\wine\\y", L"6"), item(L"C:\\d", L"5")};
+  before.registry = {item(L"HKLM\\Software\\Old\\", L"<key>")};
+  after.registry = {item(L"HKLM\\Software\\New\\[v]", L"1:00"), item(L"HKLM\\Software\\WINE\\", L"<key>")};
+  const std::vector<SnapshotExclusion> exclusions{{L"c:\\wine\\", "a test's"}, {L"HKLM\\Software\\Wine", "a test's"}};
+  const std::vector<std::wstring> expected{
+      L"removed C:\\a (1)",
+      L"changed C:\\b: 2 -> 2*",
+      L"added C:\\c (4)",
+      L"removed HKLM\\Software\\Old\\ (<key>)",
+      L"added HKLM\\Software\\New\\[v] (1:00)",
+  };
+  EXPECT_EQ(Differences(before, after, exclusions), expected);
+  EXPECT_TRUE(Differences(after, after, {}).empty());
+}
+
 TEST(MachineSnapshot, SeesChangesThatKeepSizeAndWriteTime) {
   ScratchKey key;
   key.Set(L"kept", L"aaaa");

@@ -1,5 +1,6 @@
 #include "registry_snapshot.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwctype>
 #include <string_view>
@@ -10,12 +11,19 @@
 #include "wine.h"
 
 namespace qw::test {
-namespace {
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
+// Snapshots upper-case some 25,000 paths each; the runtime's towupper is a
+// call into the C library for every character, most of which are ASCII.
+wchar_t SnapshotKeyChar(wchar_t c) {
+  if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+  return static_cast<wchar_t>(std::towupper(c));
 }
+
+std::wstring SnapshotKey(std::wstring path) {
+  for (wchar_t& c : path) c = SnapshotKeyChar(c);
+  return path;
+}
+
+namespace {
 
 std::wstring ValueState(DWORD type, const BYTE* data, std::size_t size) {
   static const wchar_t digits[] = L"0123456789abcdef";
@@ -29,12 +37,12 @@ std::wstring ValueState(DWORD type, const BYTE* data, std::size_t size) {
 }
 
 void AddKey(const std::wstring& path, SnapshotItems& items) {
-  items[Upper(path + L"\\")] = {path + L"\\", L"<key>"};
+  items[SnapshotKey(path + L"\\")] = {path + L"\\", L"<key>"};
 }
 
 void AddValue(const std::wstring& keyPath, const std::wstring& name, std::wstring state, SnapshotItems& items) {
   const std::wstring path = keyPath + L"\\[" + name + L"]";
-  items[Upper(path)] = {path, std::move(state)};
+  items[SnapshotKey(path)] = {path, std::move(state)};
 }
 
 // --- The walk -------------------------------------------------------------
@@ -181,7 +189,7 @@ bool ParseDump(std::string_view text, const std::wstring& shownAs, SnapshotItems
   if (text.substr(0, kDumpHeader.size()) != kDumpHeader) return false;
   SnapshotItems parsed;
   AddKey(shownAs, parsed);
-  std::wstring keyPath;
+  std::wstring keyPath, previousKey = shownAs;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -205,12 +213,22 @@ bool ParseDump(std::string_view text, const std::wstring& shownAs, SnapshotItems
       std::wstring name;
       if (!Unescape(line, pos, ']', name)) return false;
       keyPath = name.empty() ? shownAs : shownAs + L"\\" + name;  // "[]" is the dumped key itself
-      // Keys with subkeys but no values of their own have no line.
-      for (std::size_t cut = keyPath.find(L'\\', shownAs.size() + 1); cut != std::wstring::npos;
+      // Keys with subkeys but no values of their own have no line: each
+      // key's parents are added too, those it shares with the key before
+      // it only once (the dump lists a tree, parents before children).
+      std::size_t shared = 0;
+      while (shared < keyPath.size() && shared < previousKey.size() &&
+             SnapshotKeyChar(keyPath[shared]) == SnapshotKeyChar(previousKey[shared]))
+        ++shared;
+      const bool previousIsParent = shared == previousKey.size() && keyPath.size() > shared && keyPath[shared] == L'\\';
+      if (!previousIsParent) shared = previousKey.rfind(L'\\', shared);  // back to a whole name
+      if (shared == std::wstring::npos) shared = 0;
+      for (std::size_t cut = keyPath.find(L'\\', std::max(shared, shownAs.size()) + 1); cut != std::wstring::npos;
            cut = keyPath.find(L'\\', cut + 1)) {
         AddKey(keyPath.substr(0, cut), parsed);
       }
       AddKey(keyPath, parsed);
+      previousKey = keyPath;
       continue;
     }
     if (keyPath.empty()) return false;
@@ -225,7 +243,11 @@ bool ParseDump(std::string_view text, const std::wstring& shownAs, SnapshotItems
     if (state.empty()) return false;
     AddValue(keyPath, name, std::move(state), parsed);
   }
-  items.merge(parsed);
+  if (items.empty()) {
+    items.swap(parsed);  // each node would be inserted again
+  } else {
+    items.merge(parsed);
+  }
   return true;
 }
 

@@ -18,6 +18,10 @@ namespace qw::test {
 // backslash ("HKLM\\Software\\Qw\\"), values are "...\\Qw\\[name]".
 using SnapshotItems = std::map<std::wstring, std::pair<std::wstring, std::wstring>>;
 
+// The key of `path` in SnapshotItems: the path upper-cased.
+std::wstring SnapshotKey(std::wstring path);
+wchar_t SnapshotKeyChar(wchar_t c);
+
 // Adds the tree below `root`\`subKey` to `items` under the name `shownAs`
 // (for example HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software").
 // Volatile keys are not in a dump: the installer and the uninstaller make
