@@ -182,21 +182,39 @@ stop_quietly() {
   fi
 }
 
+# Runs FUNCTION in each of the lanes given, all at once (each lane has its
+# own prefix, display and server; most of the time goes to starting Wine
+# processes), and prints each lane's output in lane order. Fails when any
+# lane failed.
+in_lanes() {
+  local function=$1 lane failed=0 out
+  shift
+  out=$(mktemp -d)
+  for lane in "$@"; do
+    in_lane "$lane" "$function" >"$out/$lane" 2>&1 &
+    echo $! >"$out/$lane.pid"
+  done
+  for lane in "$@"; do
+    wait "$(cat "$out/$lane.pid")" || failed=1
+    [ $# -eq 1 ] || echo "wine session: lane $lane"
+    cat "$out/$lane"
+  done
+  rm -rf "$out"
+  return "$failed"
+}
+
 case $action in
   start)
-    for lane in $(qw_lane_numbers "$top_dir"); do in_lane "$lane" stop_quietly; done
+    in_lanes stop_quietly $(qw_lane_numbers "$top_dir") >/dev/null
     in_lane 1 qw_wine_prefix_ready
     for lane in $(seq 2 "$lanes"); do
       copy_prefix "$top_dir" "$(qw_lane_dir "$top_dir" "$lane")"
     done
-    for lane in $(seq "$lanes"); do
-      [ "$lanes" -eq 1 ] || echo "wine session: lane $lane"
-      in_lane "$lane" start
-    done
+    in_lanes start $(seq "$lanes")
     ;;
   stop)
     clean=0
-    for lane in $(qw_lane_numbers "$top_dir"); do in_lane "$lane" stop || clean=1; done
+    in_lanes stop $(qw_lane_numbers "$top_dir") || clean=1
     echo "wine session stopped"
     exit "$clean"
     ;;
