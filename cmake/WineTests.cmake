@@ -41,6 +41,14 @@ function(qw_in_a_lane kind)
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT "QW_WINE_LANE=any")
 endfunction()
 
+# qw_suite_tests(VAR SUITE): the tests of this folder's programs whose
+# GoogleTest suite is SUITE.
+function(qw_suite_tests var suite)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  list(FILTER tests INCLUDE REGEX "^${suite}\\.")
+  set(${var} ${tests} PARENT_SCOPE)
+endfunction()
+
 # qw_alone_in_a_prefix(test...): the tests never share a prefix with
 # another such test.
 function(qw_alone_in_a_prefix)

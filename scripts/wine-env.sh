@@ -37,11 +37,19 @@ qw_wine_configure_x11() {
   DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 }
 
+# The steps after wineboot: qw_wine_configure_STEP, each marked done by
+# .qw-STEP in the prefix.
+qw_wine_prefix_steps=(fonts x11)
+
 # Creates the prefix on first use; concurrent callers wait for the first.
 # Each step has its own mark, so that a prefix made before a step existed
 # gets it too.
 qw_wine_prefix_ready() {
-  [ -f "$WINEPREFIX/.qw-ready" ] && [ -f "$WINEPREFIX/.qw-fonts" ] && [ -f "$WINEPREFIX/.qw-x11" ] && return 0
+  local step missing=0
+  for step in ready "${qw_wine_prefix_steps[@]}"; do
+    [ -f "$WINEPREFIX/.qw-$step" ] || missing=1
+  done
+  [ $missing -eq 1 ] || return 0
   mkdir -p "$qw_wine_dir"
   (
     flock 9
@@ -56,13 +64,10 @@ qw_wine_prefix_ready() {
       wineserver -w
       touch "$WINEPREFIX/.qw-ready"
     fi
-    if [ ! -f "$WINEPREFIX/.qw-fonts" ]; then
-      qw_wine_configure_fonts || { echo "wine: could not set the fonts" >&2; exit 1; }
-      touch "$WINEPREFIX/.qw-fonts"
-    fi
-    if [ ! -f "$WINEPREFIX/.qw-x11" ]; then
-      qw_wine_configure_x11 || { echo "wine: could not set the X11 driver" >&2; exit 1; }
-      touch "$WINEPREFIX/.qw-x11"
-    fi
+    for step in "${qw_wine_prefix_steps[@]}"; do
+      [ -f "$WINEPREFIX/.qw-$step" ] && continue
+      "qw_wine_configure_$step" || { echo "wine: prefix step $step failed" >&2; exit 1; }
+      touch "$WINEPREFIX/.qw-$step"
+    done
   ) 9>"$qw_wine_dir/.prefix.lock"
 }

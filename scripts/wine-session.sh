@@ -187,15 +187,16 @@ stop_quietly() {
 # processes), and prints each lane's output in lane order. Fails when any
 # lane failed.
 in_lanes() {
-  local function=$1 lane failed=0 out
+  local function=$1 lane failed=0 out pids=()
   shift
   out=$(mktemp -d)
   for lane in "$@"; do
     in_lane "$lane" "$function" >"$out/$lane" 2>&1 &
-    echo $! >"$out/$lane.pid"
+    pids+=($!)
   done
   for lane in "$@"; do
-    wait "$(cat "$out/$lane.pid")" || failed=1
+    wait "${pids[0]}" || failed=1
+    pids=("${pids[@]:1}")
     [ $# -eq 1 ] || echo "wine session: lane $lane"
     cat "$out/$lane"
   done

@@ -1,6 +1,5 @@
 #include "registry_snapshot.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cwctype>
 #include <string_view>
@@ -13,13 +12,14 @@
 namespace qw::test {
 // Snapshots upper-case some 25,000 paths each; the runtime's towupper is a
 // call into the C library for every character, most of which are ASCII.
-wchar_t SnapshotKeyChar(wchar_t c) {
-  if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
-  return static_cast<wchar_t>(std::towupper(c));
-}
-
 std::wstring SnapshotKey(std::wstring path) {
-  for (wchar_t& c : path) c = SnapshotKeyChar(c);
+  for (wchar_t& c : path) {
+    if (c >= L'a' && c <= L'z') {
+      c = static_cast<wchar_t>(c - (L'a' - L'A'));
+    } else if (c >= 0x80) {
+      c = static_cast<wchar_t>(std::towupper(c));
+    }
+  }
   return path;
 }
 
@@ -36,8 +36,9 @@ std::wstring ValueState(DWORD type, const BYTE* data, std::size_t size) {
   return state;
 }
 
-void AddKey(const std::wstring& path, SnapshotItems& items) {
-  items[SnapshotKey(path + L"\\")] = {path + L"\\", L"<key>"};
+// False when the key was there already.
+bool AddKey(const std::wstring& path, SnapshotItems& items) {
+  return items.try_emplace(SnapshotKey(path + L"\\"), path + L"\\", L"<key>").second;
 }
 
 void AddValue(const std::wstring& keyPath, const std::wstring& name, std::wstring state, SnapshotItems& items) {
@@ -189,7 +190,7 @@ bool ParseDump(std::string_view text, const std::wstring& shownAs, SnapshotItems
   if (text.substr(0, kDumpHeader.size()) != kDumpHeader) return false;
   SnapshotItems parsed;
   AddKey(shownAs, parsed);
-  std::wstring keyPath, previousKey = shownAs;
+  std::wstring keyPath;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -213,22 +214,13 @@ bool ParseDump(std::string_view text, const std::wstring& shownAs, SnapshotItems
       std::wstring name;
       if (!Unescape(line, pos, ']', name)) return false;
       keyPath = name.empty() ? shownAs : shownAs + L"\\" + name;  // "[]" is the dumped key itself
-      // Keys with subkeys but no values of their own have no line: each
-      // key's parents are added too, those it shares with the key before
-      // it only once (the dump lists a tree, parents before children).
-      std::size_t shared = 0;
-      while (shared < keyPath.size() && shared < previousKey.size() &&
-             SnapshotKeyChar(keyPath[shared]) == SnapshotKeyChar(previousKey[shared]))
-        ++shared;
-      const bool previousIsParent = shared == previousKey.size() && keyPath.size() > shared && keyPath[shared] == L'\\';
-      if (!previousIsParent) shared = previousKey.rfind(L'\\', shared);  // back to a whole name
-      if (shared == std::wstring::npos) shared = 0;
-      for (std::size_t cut = keyPath.find(L'\\', std::max(shared, shownAs.size()) + 1); cut != std::wstring::npos;
-           cut = keyPath.find(L'\\', cut + 1)) {
-        AddKey(keyPath.substr(0, cut), parsed);
-      }
+      // Keys with subkeys but no values of their own have no line: the
+      // parents a key brings are added up to the first one already there.
       AddKey(keyPath, parsed);
-      previousKey = keyPath;
+      for (std::size_t cut = keyPath.rfind(L'\\'); cut != std::wstring::npos && cut > shownAs.size();
+           cut = keyPath.rfind(L'\\', cut - 1)) {
+        if (!AddKey(keyPath.substr(0, cut), parsed)) break;
+      }
       continue;
     }
     if (keyPath.empty()) return false;

@@ -20,7 +20,6 @@ using SnapshotItems = std::map<std::wstring, std::pair<std::wstring, std::wstrin
 
 // The key of `path` in SnapshotItems: the path upper-cased.
 std::wstring SnapshotKey(std::wstring path);
-wchar_t SnapshotKeyChar(wchar_t c);
 
 // Adds the tree below `root`\`subKey` to `items` under the name `shownAs`
 // (for example HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software").
